@@ -1,0 +1,53 @@
+// The run phase: simulation time, the event queue, the transition rules and the run loop.
+#ifndef TARVIK_PH4_H
+#define TARVIK_PH4_H
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "Event.h"
+#include "SkewHeap.h"
+
+// Delays of altSignalTransition beyond its deltaTime.
+const int defaultQuickTimeDelta = 4;
+const int defaultLazyTimeDelta = 9;
+
+class PhaseFour {
+public:
+  uint64_t time = 0;
+  SkewHeap skewHeap;
+
+  PhaseFour() = default;
+  void runInitialize();
+  void run();
+  void msWait();
+
+  // Requests that a bit take a value: zero, one or two events, with XXX between the levels.
+  void signalTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime);
+  void altSignalTransition(int signalSerialNumber, SignalValue newSignalValue, int deltaTime);
+  // A tri-state buffer's request for a bus bit: arbitrates, then passes it on or refuses.
+  void tsbSignalTransition(int cind, int signalSerialNumber, SignalValue newSignalValue, int quickTime,
+                           int lazyTime);
+  void recordEventQueueInput(Event ev);
+
+  // 1 when the queue is empty and no component waits to be evaluated.
+  int settled() const;
+
+private:
+  void startRun();
+  void evaluationPass();
+  void applyNextBatch();
+  void activate(int cind);
+  void callInputRoutines();
+  void serveInput();
+  void pace();
+
+  std::vector<int> activated;  // components marked for the next pass, unordered
+  int inputCountdown = 1;
+};
+
+// Bus owner of each tri-state bit: the buffer that last took it from HIZ.  Never reset.
+extern std::map<int, int> m;
+
+#endif

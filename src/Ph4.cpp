@@ -1,0 +1,37 @@
+// The run phase's state: initialisation of time, queue, signals and components before every run and
+// restart.
+#include "Ph4.h"
+
+#include <ctime>
+
+#include "Globals.h"
+#include "Ph2.h"
+#include "Ph3.h"
+
+
+void PhaseFour::runInitialize() {
+  while (!skewHeap.isEmpty()) skewHeap.removeMin();
+  time = 0;
+  const PhaseTwo& p2 = *phaseTwo;
+  PhaseThree& p3 = *phaseThree;
+  for (int s = 0; s < p2.numberOfSignals; s++) {
+    SignalValue initial = p2.constSignals[s] ? p2.signalInitializations[s] : UNINITIALIZED;
+    p3.currentSignals[s] = initial;
+    p3.scheduledSignals[s] = initial;
+    p3.scheduledTimes[s] = 0;
+    p3.whenScheduled[s] = 0;
+  }
+  activated.clear();
+  for (int c = 0; c < p2.numberOfComponents; c++) {
+    p3.componentsActivated[c] = 1;
+    activated.push_back(c);
+    phaseTwo->state[c] = 0;
+  }
+}
+
+int PhaseFour::settled() const { return skewHeap.isEmpty() && activated.empty(); }
+
+void PhaseFour::msWait() {
+  struct timespec wait = {0, 1000000};
+  nanosleep(&wait, nullptr);
+}

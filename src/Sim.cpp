@@ -1,0 +1,45 @@
+// The driver: the phases of the simulator in their fixed order.
+#include <cstdio>
+
+#include "Globals.h"
+#include "Ph1.h"
+#include "Ph2.h"
+#include "Ph3.h"
+#include "Ph4.h"
+#include "Ph5.h"
+#include "Window.h"
+#include "cmdLine.h"
+
+PhaseTwo* phaseTwo = nullptr;
+PhaseThree* phaseThree = nullptr;
+PhaseFour* phaseFour = nullptr;
+PhaseFive* phaseFive = nullptr;
+
+void Sim(int argc, char** argv, void (*build)()) {
+  commandLine(argc, argv);
+  ensurePhaseOne();
+  build();
+
+  phaseTwo = new PhaseTwo;
+  phaseTwo->listsToArrays();
+  delete phaseOne;  // ends the process when construction reported fatal faults
+  phaseOne = nullptr;
+
+  phaseThree = new PhaseThree;
+  phaseThree->checkConnectivity();
+  phaseThree->formActivationLists();
+  phaseFour = new PhaseFour;
+  phaseFive = new PhaseFive;
+  if (zFlagSet) phaseFive->windexPointer->reviseView(zSetXa, zSetYa, zSetXb, zSetYb);
+  if (!earlyExitFlag) phaseFour->run();
+  fflush(stdout);
+
+  delete phaseFive;
+  phaseFive = nullptr;
+  delete phaseFour;
+  phaseFour = nullptr;
+  delete phaseThree;
+  phaseThree = nullptr;
+  delete phaseTwo;
+  phaseTwo = nullptr;
+}

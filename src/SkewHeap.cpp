@@ -1,0 +1,91 @@
+// The event queue: a top-down skew heap whose merge swaps the children on every step.
+//
+// merge(h1, h2), written recursively, is: the smaller root (h1 on ties) stays on top; if it has a
+// left child L, its new left is merge(its right, other) and its new right is L; otherwise its new left
+// is the other heap.  The loop below performs exactly these steps, following the slot into which each
+// recursive result would be stored.
+#include "SkewHeap.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+const size_t chunkSize = 4096;
+}
+
+Event* SkewHeap::merge(Event* h1, Event* h2) {
+  Event* result = nullptr;
+  Event** slot = &result;
+  for (;;) {
+    if (!h1) {
+      *slot = h2;
+      break;
+    }
+    if (!h2) {
+      *slot = h1;
+      break;
+    }
+    if (h2->time < h1->time) std::swap(h1, h2);
+    *slot = h1;
+    Event* left = h1->lptr;
+    if (!left) {
+      h1->lptr = h2;
+      break;
+    }
+    Event* right = h1->rptr;
+    h1->rptr = left;
+    slot = &h1->lptr;
+    h1 = right;
+  }
+  return result;
+}
+
+Event* SkewHeap::newNode() {
+  if (!freeList) {
+    chunks.emplace_back(new Event[chunkSize]);
+    Event* chunk = chunks.back().get();
+    for (size_t i = 0; i < chunkSize; i++) {
+      chunk[i].lptr = freeList;
+      freeList = &chunk[i];
+    }
+  }
+  Event* node = freeList;
+  freeList = node->lptr;
+  return node;
+}
+
+void SkewHeap::freeNode(Event* node) {
+  node->lptr = freeList;
+  freeList = node;
+}
+
+void SkewHeap::add(Event e) {
+  Event* node = newNode();
+  *node = e;
+  node->lptr = node->rptr = nullptr;  // a queued node's children are the heap's own
+  root = merge(root, node);
+  length++;
+}
+
+void SkewHeap::removeMin() {
+  Event* old = root;
+  root = merge(old->rptr, old->lptr);
+  freeNode(old);
+  length--;
+}
+
+void SkewHeap::print() const {
+  traverse(root);
+  fputc('\n', stderr);
+}
+
+void SkewHeap::traverse(const Event* node) {
+  if (!node) return;
+  node->printEvent();
+  fputs(" down-left", stderr);
+  traverse(node->lptr);
+  fputs(" up", stderr);
+  fputs(" down-right", stderr);
+  traverse(node->rptr);
+  fputs(" up", stderr);
+}

@@ -1,0 +1,246 @@
+// The command line: options into the option globals.
+//
+// Long options (--keys, --help) are taken out of the word list first, so that the single-character
+// options, their messages and exit statuses stay exactly those of the scanner.  A word that is the
+// argument of a single-character option (-W --keys) is left alone.
+#include "cmdLine.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Globals.h"
+#include "KeyScript.h"
+
+int red_fg = 0, green_fg = 0, blue_fg = 0;
+int red_bg = 0, green_bg = 0, blue_bg = 0;
+int red_sw = 0, green_sw = 0, blue_sw = 0;
+int earlyExitFlag = 0;
+char FunctionKeyString[25] = "";
+char XW_geometry[20] = "";
+char CursorKeyString[25] = "";
+int connectMuxOnlyFlag = 0;
+int profRunTimeFlag[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+int numberOfProfRunTimeFlags = 0;
+uint64_t stopTime = 0;
+int displayTimeFlag = 0;
+int userRunTimeFlag[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+int numberOfUserRunTimeFlags = 0;
+char WindowLabelString[25] = "";
+int useXDisplay = 1;
+int zFlagSet = 0;
+int zSetXa = 0, zSetYa = 0, zSetXb = 0, zSetYb = 0;
+
+namespace {
+
+const char optionString[] = "C:c:S:EF:g:K:hmp:T:tu:W:Xz:";
+
+const char* const helpLines[] = {
+    "Command line options:",
+    " Colors (ForeGround,BackGround,SubWindow) (0-255 for each component)",
+    "  -C <redFG> <greenFG> <blueFG>",
+    "  -c <redBG> <greenBG> <blueBG>",
+    "  -S <redSW> <greenSW> <blueSW>",
+    " Early Exit",
+    "  -E",
+    " Function Key Operate",
+    "  -F <string of operations> ops from {23456789HUDE}>",
+    "     {H:Home; U:PgUp; D:PgDn; E:End}",
+    "   for example:  -F 23589DD",
+    " Geometry (standard X Window geometry format)",
+    "  -g wxh+x+y",
+    "   for example:  -g 1000x900+100+50",
+    " Cursor Key Operate",
+    "  -K <digit string> , digits from {0123}>",
+    "     {0:left; 1:up; 2:right; 3:down}",
+    "   for example:  -K 0003",
+    " ProfRunTimeFlags",
+    "  -p <flagNr> <flag> ",
+    "   (flag[0..15]: octal, hex or int accepted)",
+    " StopTime",
+    "  -T <time>",
+    " Time Display",
+    "  -t",
+    " UserRunTimeFlags",
+    "  -u <flagNr> <flag> ",
+    "   (flag[0..15]: octal, hex or int accepted)",
+    " WindowLabelString",
+    "  -W <windowLabel>",
+    " Don't use X-Display",
+    "  -X",
+    " ZoomIn (to upper left and lower right coordinates)",
+    "  -z <xul> <yul> <xlr> <ylr>",
+    " Help",
+    "  -h",
+};
+
+const char* const longOptionLines[] = {
+    "Long options:",
+    "  --keys <script>  (also --keys=<script>) key presses replayed during the run, each once the",
+    "                   circuit has settled: printable characters stand for themselves; {F1}..{F35},",
+    "                   {Left} {Up} {Right} {Down} {Home} {PageUp} {PageDown} {End}, {Return}, {Tab},",
+    "                   {Escape}, {BackSpace}, {Delete}, {space}, {braceleft}, {braceright} and",
+    "                   {Ctrl-a}..{Ctrl-z} name the other keys.  Without a window the run ends once",
+    "                   the script is used up and the circuit has settled.",
+    "                   for example:  -X --keys 0111",
+    "  --help           this text, on standard output",
+};
+
+// Extra words after its argument that an option takes directly.
+int extraWords(char c) {
+  switch (c) {
+    case 'C': case 'c': case 'S': return 2;
+    case 'p': case 'u': return 1;
+    case 'z': return 3;
+    default: return 0;
+  }
+}
+
+// How many of the following words a single-character option word consumes.
+int wordsTakenAfter(const char* word) {
+  for (const char* p = word + 1; *p; p++) {
+    const char* spec = *p == ':' ? nullptr : strchr(optionString, *p);
+    if (!spec || spec[1] != ':') continue;
+    return (p[1] ? 0 : 1) + extraWords(*p);
+  }
+  return 0;
+}
+
+[[noreturn]] void refuse(const std::string& problem) {
+  fprintf(stderr, "ERROR -- %s\n", problem.c_str());
+  exit(2);
+}
+
+void takeKeyScript(const char* text) {
+  std::string error;
+  if (!parseKeyScript(text, keyScript, error)) refuse(error);
+  keyScriptNext = 0;
+  keyScriptGiven = 1;
+}
+
+void printLongHelp() {
+  printHelp(stdout);
+  for (const char* line : longOptionLines) printf("%s\n", line);
+  exit(0);
+}
+
+// Takes the long options out of the words; returns the words left for the scanner.
+std::vector<char*> takeLongOptions(int gargc, char** gargv) {
+  std::vector<char*> rest;
+  if (gargc > 0) rest.push_back(gargv[0]);
+  bool wantHelp = false;
+  for (int i = 1; i < gargc; i++) {
+    const char* w = gargv[i];
+    if (strcmp(w, "--") == 0) {
+      for (; i < gargc; i++) rest.push_back(gargv[i]);
+      break;
+    }
+    if (strcmp(w, "--help") == 0) {
+      wantHelp = true;
+    } else if (strcmp(w, "--keys") == 0) {
+      if (i + 1 >= gargc) refuse("option --keys requires a key script");
+      takeKeyScript(gargv[++i]);
+    } else if (strncmp(w, "--keys=", 7) == 0) {
+      takeKeyScript(w + 7);
+    } else {
+      rest.push_back(gargv[i]);
+      if (w[0] == '-' && w[1] != '-') {
+        for (int n = wordsTakenAfter(w); n > 0 && i + 1 < gargc; n--) rest.push_back(gargv[++i]);
+      }
+    }
+  }
+  if (wantHelp) printLongHelp();
+  rest.push_back(nullptr);
+  return rest;
+}
+
+void copyText(char* field, size_t size, const char* text, char option) {
+  if (strlen(text) >= size)
+    fprintf(stderr, "Warning -- -%c text longer than %zu characters, truncated\n", option, size - 1);
+  snprintf(field, size, "%s", text);
+}
+
+// The next word of a multi-word option, or null when the command line has ended.
+const char* nextWord(int nargc, char** nargv) {
+  if (optind >= nargc) return nullptr;
+  return nargv[optind++];
+}
+
+// Reads up to n values into the fields; stops at the end of the command line.
+void readValues(int nargc, char** nargv, int* const* fields, int n) {
+  *fields[0] = atoi(optarg);
+  for (int k = 1; k < n; k++) {
+    const char* w = nextWord(nargc, nargv);
+    if (!w) return;
+    *fields[k] = atoi(w);
+  }
+}
+
+void runTimeFlag(int nargc, char** nargv, int* table, int& count, char option) {
+  int n = atoi(optarg);
+  const char* w = nextWord(nargc, nargv);
+  if (!w) return;
+  if (n < 0 || n > 15) {
+    fprintf(stderr, "Warning -- -%c flag number %d is outside 0..15, ignored\n", option, n);
+    return;
+  }
+  table[n] = int(strtol(w, nullptr, 0));
+  count++;
+}
+
+}  // namespace
+
+void printHelp(FILE* to) {
+  for (const char* line : helpLines) fprintf(to, "%s\n", line);
+}
+
+void resetCommandLineGlobals() {
+  red_fg = green_fg = blue_fg = 0;
+  red_bg = green_bg = blue_bg = 0;
+  red_sw = green_sw = blue_sw = 0;
+  earlyExitFlag = 0;
+  FunctionKeyString[0] = XW_geometry[0] = CursorKeyString[0] = WindowLabelString[0] = '\0';
+  connectMuxOnlyFlag = 0;
+  for (int i = 0; i < 16; i++) profRunTimeFlag[i] = userRunTimeFlag[i] = -1;
+  numberOfProfRunTimeFlags = numberOfUserRunTimeFlags = 0;
+  stopTime = 0;
+  displayTimeFlag = 0;
+  useXDisplay = 1;
+  zFlagSet = 0;
+  zSetXa = zSetYa = zSetXb = zSetYb = 0;
+}
+
+void commandLine(int gargc, char** gargv) {
+  std::vector<char*> words = takeLongOptions(gargc, gargv);
+  int nargc = int(words.size()) - 1;
+  char** nargv = words.data();
+  resetOptionScanner();
+  int c;
+  while ((c = getopt(nargc, nargv, optionString)) != -1) {
+    switch (c) {
+      case 'C': { int* f[] = {&red_fg, &green_fg, &blue_fg}; readValues(nargc, nargv, f, 3); break; }
+      case 'c': { int* f[] = {&red_bg, &green_bg, &blue_bg}; readValues(nargc, nargv, f, 3); break; }
+      case 'S': { int* f[] = {&red_sw, &green_sw, &blue_sw}; readValues(nargc, nargv, f, 3); break; }
+      case 'z': {
+        int* f[] = {&zSetXa, &zSetYa, &zSetXb, &zSetYb};
+        zFlagSet = 1;
+        readValues(nargc, nargv, f, 4);
+        break;
+      }
+      case 'E': earlyExitFlag = 1; break;
+      case 'F': copyText(FunctionKeyString, sizeof FunctionKeyString, optarg, 'F'); break;
+      case 'g': copyText(XW_geometry, sizeof XW_geometry, optarg, 'g'); break;
+      case 'K': copyText(CursorKeyString, sizeof CursorKeyString, optarg, 'K'); break;
+      case 'W': copyText(WindowLabelString, sizeof WindowLabelString, optarg, 'W'); break;
+      case 'h': printHelp(stderr); exit(0);
+      case 'm': connectMuxOnlyFlag = 1; break;
+      case 'p': runTimeFlag(nargc, nargv, profRunTimeFlag, numberOfProfRunTimeFlags, 'p'); break;
+      case 'u': runTimeFlag(nargc, nargv, userRunTimeFlag, numberOfUserRunTimeFlags, 'u'); break;
+      case 'T': stopTime = uint64_t(strtol(optarg, nullptr, 10)); break;
+      case 't': displayTimeFlag = 1 - displayTimeFlag; break;
+      case 'X': useXDisplay = 0; break;
+      default: break;
+    }
+  }
+}

@@ -1,0 +1,37 @@
+// The program entry: the control summary and colour legend, then the simulator on the circuit.
+#include <cstdio>
+
+#include "Sim.h"
+
+namespace {
+
+const char* const controlSummary[] = {
+    "F1 Reset Simulation to Time Zero (restart)",
+    "F2 Toggle Interconnecting Lines Drawing",
+    "F3 Toggle Component Labels Drawing",
+    "F4 Toggle Connection Tabs Drawing",
+    "F5 Toggle Interconnecting Lines Labeling (show signal names !)",
+    "F6 Toggle Time, QueueLength, Slowness Display",
+    "F7 Toggle Interconnecting Lines for Mux'es Only",
+    "F8 Toggle SuperProbe Display",
+    "F9 Toggle Windowing Mode",
+    "F10 Exit",
+    "",
+    "Control-a:  give the least detail (with macros)",
+    "Control-n:  give a little less detail (with macros)",
+    "Control-m:  give a little more detail (with macros)",
+    "Control-z:  give the most detail (with macros)",
+    "Control-l:  re-paint",
+    "",
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (const char* line : controlSummary) printf("%s\n", line);
+  fputs("\033[30;48;5;151m   \033[0m <-- ZERO signal\t\t\033[30;48;5;208m   \033[0m <-- XXX signal    \n", stdout);
+  fputs("\033[30;48;5;28m   \033[0m <-- ONE signal\t\t\033[30;48;5;222m   \033[0m <-- HIZ signal    \n", stdout);
+  fputs("\t\t\t\t\033[30;48;5;231m   \033[0m <-- UNINITIALIZED signal    \n\n", stdout);
+  Sim(argc, argv, simnet);
+  return 0;
+}
