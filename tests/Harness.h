@@ -1,0 +1,33 @@
+// Test harness: runs a netlist or a built program in a child process and captures what it prints.
+//
+// The netlist lives in globals, so every run gets a fresh process: runCircuit forks and calls Sim in
+// the child; runProgram executes a built program.  Both return standard output, standard error and the
+// exit status.
+#ifndef TARVIK_TESTS_HARNESS_H
+#define TARVIK_TESTS_HARNESS_H
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;  // exit status, or 128 + signal number when killed by a signal
+};
+
+// Runs Sim(argv, build) in a child; args are the words after the program name.
+RunResult runCircuit(void (*build)(), const std::vector<std::string>& args);
+// Runs a program; path relative paths are taken from the build directory of the examples.
+RunResult runProgram(const std::string& path, const std::vector<std::string>& args);
+// Runs any function in a child, capturing its output; the status is what it exits with (0 on return).
+RunResult runInChild(void (*body)());
+
+// Lines of a text, without their line ends.
+std::vector<std::string> linesOf(const std::string& text);
+// Only the lines that begin with prefix.
+std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix);
+
+// The text main() prints before anything else.
+extern const char* const startupText;
+
+#endif
