@@ -117,7 +117,7 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
   });
 }
 
-RunResult runInChild(void (*body)()) { return inChild([&] { body(); }); }
+RunResult runInChild(const std::function<void()>& body) { return inChild([&] { body(); }); }
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;

@@ -6,6 +6,7 @@
 #ifndef TARVIK_TESTS_HARNESS_H
 #define TARVIK_TESTS_HARNESS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ RunResult runCircuit(void (*build)(), const std::vector<std::string>& args);
 // Runs a program; path relative paths are taken from the build directory of the examples.
 RunResult runProgram(const std::string& path, const std::vector<std::string>& args);
 // Runs any function in a child, capturing its output; the status is what it exits with (0 on return).
-RunResult runInChild(void (*body)());
+RunResult runInChild(const std::function<void()>& body);
 
 // Lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
