@@ -31,7 +31,7 @@ public:
                            int lazyTime);
   void recordEventQueueInput(Event ev);
 
-  // 1 when the queue is empty and no component waits to be evaluated.
+  // 1 when the queue is empty, no component waits to be evaluated and no restart is pending.
   int settled() const;
 
 private:

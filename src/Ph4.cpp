@@ -29,7 +29,8 @@ void PhaseFour::runInitialize() {
   }
 }
 
-int PhaseFour::settled() const { return skewHeap.isEmpty() && activated.empty(); }
+// A pending restart will wake everything again, so the circuit does not count as settled.
+int PhaseFour::settled() const { return !reStart && skewHeap.isEmpty() && activated.empty(); }
 
 void PhaseFour::msWait() {
   struct timespec wait = {0, 1000000};
