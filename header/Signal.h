@@ -10,7 +10,8 @@
 #define TARVIK_SIGNAL_H
 
 // The five signal values.  The numbers are fixed: AND takes the minimum and OR the maximum in this order.
-enum SignalValue { ZERO = 0, UNINITIALIZED = 1, XXX = 2, HIZ = 3, ONE = 4 };
+// The underlying type is fixed so that any number can be held and named ("NOT A SIGNAL") safely.
+enum SignalValue : int { ZERO = 0, UNINITIALIZED = 1, XXX = 2, HIZ = 3, ONE = 4 };
 
 // Writes the value's name ("ZERO", ..., "NOT A SIGNAL") to standard error, without a line end.
 void saySignalValue(SignalValue sv);
