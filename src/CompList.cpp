@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "NodeList.h"
+
 ComponentNode::~ComponentNode() {
   delete[] graphicPosition;
   delete[] decal;
@@ -19,21 +21,12 @@ void ComponentNode::print() const {
 
 ComponentList::~ComponentList() {
   fprintf(stderr, "There are %d components.\n", numberOfComponents);
-  for (ComponentNode* n = start; n;) {
-    ComponentNode* next = n->ptr;
-    delete n;
-    n = next;
-  }
+  deleteNodes(start, [](ComponentNode* n) { delete n; });
 }
 
 void ComponentList::add(ComponentNode* node) {
   node->componentIndex = numberOfComponents;
-  node->ptr = nullptr;
-  if (end)
-    end->ptr = node;
-  else
-    start = node;
-  end = node;
+  appendNode(start, end, node);
   numberOfComponents++;
 }
 

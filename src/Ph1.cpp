@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Globals.h"
+#include "NodeList.h"
 
 PhaseOne* phaseOne = nullptr;
 
@@ -33,12 +34,10 @@ void SignalNode::print() const {
 
 SignalList::~SignalList() {
   fprintf(stderr, "There are %d signals.\n", numberOfSignals);
-  for (SignalNode* n = start; n;) {
-    SignalNode* next = n->ptr;
+  deleteNodes(start, [](SignalNode* n) {
     delete[] n->name;
     delete n;
-    n = next;
-  }
+  });
 }
 
 void SignalList::add(int number, SignalValue sv, const char* name, int constSpec) {
@@ -51,11 +50,7 @@ void SignalList::add(int number, SignalValue sv, const char* name, int constSpec
   }
   node->constSignal = constSpec;
   node->value = sv;
-  if (end)
-    end->ptr = node;
-  else
-    start = node;
-  end = node;
+  appendNode(start, end, node);
   if (number >= 0) {
     if (size_t(number) >= bySerial.size()) bySerial.resize(size_t(number) + 1, nullptr);
     bySerial[size_t(number)] = node;

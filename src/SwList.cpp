@@ -2,14 +2,11 @@
 #include "SwList.h"
 
 #include "Globals.h"
+#include "NodeList.h"
 #include "Ph1.h"
 
 SwitchList::~SwitchList() {
-  for (SwitchNode* n = start; n;) {
-    SwitchNode* next = n->ptr;
-    delete n;
-    n = next;
-  }
+  deleteNodes(start, [](SwitchNode* n) { delete n; });
 }
 
 void SwitchList::add(int serialNumber, char keyChar) {
@@ -17,11 +14,7 @@ void SwitchList::add(int serialNumber, char keyChar) {
   node->componentNumber = phaseOne->componentList.numberOfComponents;
   node->signalSerialNumber = serialNumber;
   node->keyChar = keyChar;
-  if (end)
-    end->ptr = node;
-  else
-    start = node;
-  end = node;
+  appendNode(start, end, node);
   numberOfSwitches++;
 }
 
