@@ -44,8 +44,19 @@ private:
   void pace();
 
   std::vector<int> activated;  // components marked for the next pass, unordered
+  std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
   int inputCountdown = 1;
 };
+
+// Observers of the run (a waveform dump, an end-of-run check).  Any routine may be null.
+struct RunObserver {
+  void (*initialized)();  // after every (re)initialisation: time 0, every bit at its initial value
+  // After a batch: the bits whose value changed (a bit set twice in one tick may appear twice).
+  void (*batchApplied)(uint64_t time, const std::vector<int>& changedBits);
+  void (*ended)();  // once, after the run
+};
+extern std::vector<RunObserver> runObservers;
+void notifyRunEnded();
 
 // Bus owner of each tri-state bit: the buffer that last took it from HIZ.  Never reset.
 extern std::map<int, int> m;

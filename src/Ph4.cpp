@@ -27,6 +27,15 @@ void PhaseFour::runInitialize() {
     activated.push_back(c);
     phaseTwo->state[c] = 0;
   }
+  for (const RunObserver& o : runObservers)
+    if (o.initialized) o.initialized();
+}
+
+std::vector<RunObserver> runObservers;
+
+void notifyRunEnded() {
+  for (const RunObserver& o : runObservers)
+    if (o.ended) o.ended();
 }
 
 // A pending restart will wake everything again, so the circuit does not count as settled.

@@ -78,17 +78,23 @@ void PhaseFour::evaluationPass() {
 void PhaseFour::applyNextBatch() {
   if (skewHeap.isEmpty()) return;
   PhaseThree& p3 = *phaseThree;
+  bool observed = !runObservers.empty();
+  changedBits.clear();
   time = skewHeap.root->time;
   while (!skewHeap.isEmpty() && skewHeap.root->time == time) {
     const Event& e = *skewHeap.root;
     int s = e.signalSerialNumber;
     if (e.sigValue != p3.currentSignals[s]) {
       p3.currentSignals[s] = e.sigValue;
+      if (observed) changedBits.push_back(s);
       const int* listeners = p3.activationList[s];
       for (int k = 0; k < p3.lengthOfActivationList[s]; k++) activate(listeners[k]);
     }
     skewHeap.removeMin();
   }
+  if (observed && !changedBits.empty())
+    for (const RunObserver& o : runObservers)
+      if (o.batchApplied) o.batchApplied(time, changedBits);
 }
 
 void PhaseFour::serveInput() {

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "Bundles.h"
 #include "Globals.h"
 #include "Ph1.h"
 
@@ -40,6 +41,7 @@ void declareBits(Signal& s, unsigned nr, const char* bitNameBase, SignalValue (*
     list.add(list.numberOfSignals, valueOf(i, arg), bitName.c_str(), constFlag);
     list.numberOfSignals++;
   }
+  recordDeclaredBundle(s);
 }
 
 SignalValue uninitialized(unsigned, unsigned) { return UNINITIALIZED; }

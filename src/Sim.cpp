@@ -32,6 +32,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseFive = new PhaseFive;
   if (zFlagSet) phaseFive->windexPointer->reviseView(zSetXa, zSetYa, zSetXb, zSetYb);
   if (!earlyExitFlag) phaseFour->run();
+  notifyRunEnded();
   fflush(stdout);
 
   delete phaseFive;

@@ -1,6 +1,7 @@
 // Component registration: one record per component, appended to phaseOne's component list.
 #include <cstring>
 
+#include "Bundles.h"
 #include "Globals.h"
 #include "Ph1.h"
 
@@ -42,6 +43,7 @@ void addStandardComponent(ComponentRoutine evaluate, SecondaryEvaluatePointer se
                           const unsigned char* byteParameters, int numberOfInternal32BitVariables,
                           int numberOfInternal16BitVariables, int numberOfInternal8BitVariables) {
   ensurePhaseOne();
+  enterRegistration(sd.graphicPosition ? sd.graphicPosition : "");
   ComponentNode* node = new ComponentNode;
   node->logicEvaluate = evaluate;
   node->secondaryEvaluate = secondaryEvaluate;

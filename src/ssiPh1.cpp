@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "Bundles.h"
 #include "CompSupport.h"
 #include "Ph1.h"
 #include "Sim.h"
@@ -228,6 +229,8 @@ void ProbeByteH(const SD& sd, const Signal& in, const char* label) { byteProbe(p
 void Module(const SD& sd, const Signal& in, const Signal& out) { Module(sd, "Module", in, out); }
 
 void Module(const SD& sd, const char* tag, const Signal& in, const Signal& out) {
+  enterRegistration(sd.graphicPosition ? sd.graphicPosition : "");
+  openModuleScope(sd.graphicPosition, tag);
   addStandardComponent(nullptr, sep, rectIcon, nullptr, nullptr, nullptr, 1, 0, tag ? tag : "Module", sd, in, noSignal(),
                        out, 0, nullptr, 0, nullptr, 0, 0, 0);
 }
