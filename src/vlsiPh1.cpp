@@ -1,0 +1,107 @@
+// Constructors of the large-scale components: RegisterFile and Ram (one multi-port memory routine,
+// told apart by their label and by whether address 0 reads as ZERO) and Rom.
+//
+// Like the medium components they report length faults as counted fatal diagnostics and register
+// all the same.  The memory's geometry becomes its integer parameters; its store is internal 32-bit
+// variables, two bits per stored bit, each word starting on a variable of its own.
+#include <climits>
+#include <vector>
+
+#include "CompSupport.h"
+#include "Ph1.h"
+#include "Sim.h"
+#include "iconData.h"
+#include "msiPh1.h"
+#include "vlsiPh1.h"
+
+namespace {
+
+SecondaryEvaluatePointer sep{};
+
+struct MemoryGeometry {
+  int numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts;
+
+  // Products are formed in 64 bits so that absurd arguments are reported, not overflowed.
+  long long storeWordsPerSimWord() const { return (bitWordWidth - 1) / 16 + 1; }
+  long long numberOf32BitWords() const { return (long long)numberOfWords * storeWordsPerSimWord(); }
+  long long dataLength() const { return (long long)numberOfWritePorts * bitWordWidth; }
+  long long outLength() const { return (long long)numberOfReadPorts * bitWordWidth; }
+  long long controlLength() const {
+    return (long long)numberOfReadPorts * portAddressSize + (long long)numberOfWritePorts * (portAddressSize + 2LL);
+  }
+  bool sensible() const {
+    return numberOfWords >= 0 && bitWordWidth >= 0 && portAddressSize >= 0 && numberOfReadPorts >= 0 &&
+           numberOfWritePorts >= 0 && numberOf32BitWords() <= INT_MAX;
+  }
+};
+
+void checkMemoryLengths(const char* firstWord, const SD& sd, const Signal& controlIn, const Signal& dataIn,
+                        const Signal& out, const MemoryGeometry& g) {
+  std::string head = std::string("Error--") + firstWord + " " + decalText(sd) + " at " + positionText(sd);
+  if (!g.sensible()) {
+    reportFatalDiagnostic(head + ": memory size error" + lengthText("numberOfWords", g.numberOfWords) +
+                          lengthText("bitWordWidth", g.bitWordWidth) +
+                          lengthText("portAddressSize", g.portAddressSize) +
+                          lengthText("numberOfReadPorts", g.numberOfReadPorts) +
+                          lengthText("numberOfWritePorts", g.numberOfWritePorts));
+    return;
+  }
+  if (out.length == g.outLength() && dataIn.length == g.dataLength() && controlIn.length == g.controlLength())
+    return;
+  reportFatalDiagnostic(head + ": I/O length error\n" + lengthText("dataIn.length", dataIn.length) +
+                        " should match: " + std::to_string(g.dataLength()) + "\n" +
+                        lengthText("controlIn.length", controlIn.length) +
+                        " should match: " + std::to_string(g.controlLength()) + "\n" +
+                        lengthText("out.length", out.length) + " should match: " + std::to_string(g.outLength()));
+}
+
+void multiPortMemory(const char* firstWord, const char* decal, int zeroIsZERO, const SD& sd,
+                     const Signal& controlIn, const Signal& dataIn, const Signal& out, const MemoryGeometry& g) {
+  checkMemoryLengths(firstWord, sd, controlIn, dataIn, out, g);
+  bool sensible = g.sensible();
+  int parameters[numberOfMultiPortRamParameters] = {g.numberOfWords,
+                                                    g.bitWordWidth,
+                                                    g.portAddressSize,
+                                                    g.numberOfReadPorts,
+                                                    g.numberOfWritePorts,
+                                                    sensible ? int(g.storeWordsPerSimWord()) : 0,
+                                                    sensible ? int(g.numberOf32BitWords()) : 0,
+                                                    zeroIsZERO};
+  int writePorts = sensible ? g.numberOfWritePorts : 0;
+  addStandardComponent(multiPortRam, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, decal, sd, dataIn, controlIn, out,
+                       numberOfMultiPortRamParameters, parameters, 0, nullptr, parameters[numberOf32BitWordsParameter],
+                       0, writePorts);
+}
+
+}  // namespace
+
+void RegisterFile(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out, int numberOfWords,
+                  int bitWordWidth, int portAddressSize, int numberOfReadPorts, int numberOfWritePorts) {
+  multiPortMemory("RegisterFile", "RegFile", 1, sd, controlIn, dataIn, out,
+                  {numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts});
+}
+
+void Ram(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out, int numberOfWords,
+         int bitWordWidth, int portAddressSize, int numberOfReadPorts, int numberOfWritePorts) {
+  multiPortMemory("Ram", "Ram", 0, sd, controlIn, dataIn, out,
+                  {numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts});
+}
+
+// Word w is bytes w*A .. w*A+A-1 of contents, most significant byte first (A bytes per word).  Null
+// contents read as all ZERO.
+void Rom(const SD& sd, const Signal& in, const Signal& out, int words, int bitsPerWord,
+         const unsigned char* contents) {
+  int bytesPerWord = (bitsPerWord - 1) / 8 + 1;
+  long long byteCount = (long long)words * bytesPerWord;
+  bool fits = byteCount >= 0 && byteCount <= INT_MAX;
+  if (!isPowerOfTwoOf(in.length, words) || out.length != bitsPerWord || !fits)
+    reportFatalDiagnostic("I/O length error--Rom " + decalText(sd) + " at " + positionText(sd) +
+                          lengthText("in.length", in.length) + lengthText("words", words) +
+                          lengthText("out.length", out.length) + lengthText("bitsPerWord", bitsPerWord) +
+                          lengthText("allocatedBytesPerWord", bytesPerWord));
+  int parameters[numberOfRomParameters] = {words, bitsPerWord, bytesPerWord};
+  std::vector<unsigned char> bytes(fits ? size_t(byteCount) : 0, 0);
+  if (contents && !bytes.empty()) bytes.assign(contents, contents + byteCount);
+  addStandardComponent(rom, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, "Rom", sd, in, noSignal(), out,
+                       numberOfRomParameters, parameters, int(bytes.size()), bytes.data(), 0, 0, 0);
+}
