@@ -188,6 +188,26 @@ TEST(Ram, AddressBeyondTheLastWordIsTreatedAsIndeterminate) {
   EXPECT_EQ(b.read(2), "0110");
 }
 
+// A 40-bit address over four words: a ONE above bit 31 must not wrap onto a stored word.
+TEST(Ram, WideAddressWithAHighBitIsOutOfRange) {
+  Signal ra(40, "ra"), wa(40, "wa"), wc(1, "wc"), we(1, "we"), wd(2, "wd"), rd(2, "rd");
+  Ram(SD("aa"), (we, wc, wa, ra), wd, rd, 4, 2, 40, 1, 1);
+  elaborate();
+  step(0, rd);
+  set(we, "1");
+  set(wc, "0");
+  step(0, rd);
+  setWord(wa, 1);
+  set(wd, "10");
+  set(wc, "1");
+  setWord(ra, 1);
+  EXPECT_EQ(step(0, rd), "10");
+  setWord(ra, (1ULL << 35) | 1);
+  EXPECT_EQ(step(0, rd), "XX");
+  setWord(ra, 1ULL << 31 | 1);
+  EXPECT_EQ(step(0, rd), "XX");
+}
+
 TEST(Ram, RestartEmptiesTheStore) {
   MemoryBench b(false, 4, 1, 1);
   b.arm();
