@@ -1,0 +1,110 @@
+// The building blocks of the 16-bit five-stage pipelined processor 5a-LD-hazard.
+//
+// Each block is a module function: it takes the designator of its box, then its input ports, then its
+// output ports; it registers a Module box tagged with its own name, declares its internal signals and
+// places its parts one level below its box.  The order of ports, internal signals and parts is fixed,
+// because declaration order gives signals their serial numbers and registration order gives components
+// their indices.  simnet() only combines BasicPipe, Memory and the front panel of switches and probes;
+// tests build any block alone in a circuit of their own.
+#ifndef TARVIK_PIPELINE_H
+#define TARVIK_PIPELINE_H
+
+#include <string>
+
+#include "Sim.h"
+
+// Memory system: a 64-word ROM and a 64-word RAM behind one address bus and a tri-state data bus.
+void Memory(const SD& coord, const Signal& MReq, const Signal& Read, const Signal& Addr, const Signal& DataIn,
+            const Signal& DataOut, const Signal& enTriLink, const Signal& enTriROM, const Signal& enTriRAM);
+void MemAddr1(const SD& coord, const Signal& MREQ, const Signal& Read, const Signal& A6, const Signal& enTriROM);
+void MemAddr2(const SD& coord, const Signal& MREQ, const Signal& Read, const Signal& A6, const Signal& RW,
+              const Signal& enRAM, const Signal& enTriRAM);
+
+// Register blocks: the 16-bit register, field buffers and the register file of Reg0 .. Reg7.
+void Reg16(const SD& coord, const Signal& in, const Signal& load, const Signal& reset, const Signal& out);
+void Link3(const SD& coord, const Signal& in, const Signal& out);
+void Link16(const SD& coord, const Signal& in, const Signal& out);
+void Registers(const SD& coord, const Signal& reset, const Signal& clock, const Signal& load, const Signal& select,
+               const Signal& data, const Signal& Reg7, const Signal& Reg6, const Signal& Reg5, const Signal& Reg4,
+               const Signal& Reg3, const Signal& Reg2, const Signal& Reg1, const Signal& Reg0);
+
+// Arithmetic datapath: gate-level adder, subtracter, ALU slice and ALU, incrementer, operand selectors, flags.
+// This one-bit full adder is distinct from the library's multi-bit Adder(sd, dataIn, out).
+void Adder(const SD& coord, const Signal& cin, const Signal& a, const Signal& b, const Signal& cout, const Signal& sum);
+void Subtracter(const SD& coord, const Signal& cin, const Signal& a, const Signal& b, const Signal& cout,
+                const Signal& s);
+void ALUComponent(const SD& coord, const Signal& cin, const Signal& a, const Signal& b, const Signal& c,
+                  const Signal& cout, const Signal& s);
+void ALU(const SD& coord, const Signal& a, const Signal& b, const Signal& c, const Signal& out, const Signal& N,
+         const Signal& Z);
+void Plus1(const SD& coord, const Signal& in, const Signal& out);
+void ALU1(const SD& coord, const Signal& PC1, const Signal& A, const Signal& D, const Signal& branch,
+          const Signal& setlo, const Signal& out);
+void ALU2(const SD& coord, const Signal& B, const Signal& IR1, const Signal& branch, const Signal& hilo,
+          const Signal& immediate, const Signal& out);
+void PSR(const SD& coord, const Signal& reset, const Signal& update, const Signal& Ni, const Signal& Zi,
+         const Signal& N, const Signal& Z);
+
+// Instruction register and decoder.
+void IR(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& in,
+        const Signal& out);
+void InstructionDecoder(const SD& coord, const Signal& IR, const Signal& alu, const Signal& ld, const Signal& st,
+                        const Signal& branch, const Signal& sethi, const Signal& setlo, const Signal& hilo,
+                        const Signal& psr, const Signal& immediate);
+
+// The five pipeline stages.
+void IF(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& branch,
+        const Signal& branchAddr, const Signal& dataIn, const Signal& memory, const Signal& read, const Signal& PC,
+        const Signal& PCtmp, const Signal& instruction);
+void ID(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& IR,
+        const Signal& PCtmp, const Signal& src1, const Signal& src2, const Signal& src3, const Signal& src1_sel,
+        const Signal& src2_sel, const Signal& src3_sel, const Signal& PC1, const Signal& A, const Signal& B,
+        const Signal& IR1, const Signal& D);
+void EX(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& IR,
+        const Signal& alu1, const Signal& alu2, const Signal& D, const Signal& exBranch, const Signal& exSetlo,
+        const Signal& exHilo, const Signal& exImmediate, const Signal& N, const Signal& Z, const Signal& ALUo,
+        const Signal& DMAR, const Signal& SMDR);
+void MEM(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& IR,
+         const Signal& ALUo, const Signal& DMAR, const Signal& SMDR, const Signal& dataIn, const Signal& isBranch,
+         const Signal& brCond, const Signal& memory, const Signal& ld, const Signal& ALUo1, const Signal& LMDR,
+         const Signal& addrOut, const Signal& dataOut, const Signal& enableTSB);
+void WB(const SD& coord, const Signal& clock, const Signal& IR, const Signal& ALUo1, const Signal& LMDR,
+        const Signal& writeRegister, const Signal& regSelect, const Signal& registerInput);
+
+// Hazards and branches: one stall unit per stage and the branch decision of the MEM stage.
+void Stall_IF(const SD& coord, const Signal& ID_stall, const Signal& IR_ID, const Signal& IR_EX,
+              const Signal& IR_MEM, const Signal& stall);
+void Stall_ID(const SD& coord, const Signal& EX_stall, const Signal& IR_ID, const Signal& IR_EX,
+              const Signal& IR_MEM, const Signal& stall);
+void Stall_EX(const SD& coord, const Signal& MEM_stall, const Signal& IR_ID, const Signal& IR_EX,
+              const Signal& IR_MEM, const Signal& stall);
+void Stall_MEM(const SD& coord, const Signal& IR_ID, const Signal& IR_EX, const Signal& IR_MEM, const Signal& stall);
+void BranchDecision(const SD& coord, const Signal& isBranch, const Signal& c, const Signal& lt, const Signal& eq,
+                    const Signal& branch);
+
+// The processor: register file, stages, instruction registers, stall units and the shared memory bus.
+void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const Signal& DataBusIn,
+               const Signal& memory, const Signal& read, const Signal& AddrBusOut, const Signal& DataBusOut,
+               const Signal& PC, const Signal& PCtmp, const Signal& IR_ID, const Signal& PC1, const Signal& A,
+               const Signal& B, const Signal& IR1, const Signal& D, const Signal& IR_EX, const Signal& ALUo,
+               const Signal& DMAR, const Signal& SMDR, const Signal& N, const Signal& Z, const Signal& IR_MEM,
+               const Signal& ALUo1, const Signal& LMDR, const Signal& IR_WB, const Signal& Reg0, const Signal& Reg1,
+               const Signal& Reg2, const Signal& Reg3, const Signal& Reg4, const Signal& Reg5, const Signal& Reg6,
+               const Signal& Reg7, const Signal& stallIF, const Signal& stallID, const Signal& stallEX,
+               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq);
+
+// Shared wiring patterns of the blocks above.
+// update = (not clock) or stall, through _clock: a register loaded by update takes its input at the
+// falling edge of clock unless stalled.  Both gates sit at sd.
+void loadUnlessStalled(const SD& sd, const Signal& clock, const Signal& stall, const Signal& _clock,
+                       const Signal& update);
+// One Tsb per bit, from the highest bit down: out[i] = in[i] while control is ONE.
+void tsbPerBit(const SD& sd, const Signal& in, const Signal& control, const Signal& out);
+
+// Front panel: a 16-bit word as a row of one-bit probes, bit 15 at firstPosition, each next bit in the
+// next sub-cell.  caption labels the first bits, one character each (a space gives an empty label).
+void probeRow(const char* firstPosition, const Signal& word, const char* caption);
+// The position after the given one in a probe row: sub-cells .aa to .ae, then .aa of the next cell.
+std::string nextProbePosition(const std::string& position);
+
+#endif
