@@ -5,7 +5,6 @@
 #include "Globals.h"
 #include "Ph2.h"
 #include "Ph5.h"
-#include "Window.h"
 
 namespace {
 
@@ -14,16 +13,6 @@ void toggle(int& flag) { flag = !flag; }
 void setDisplayLevel(int level) {
   phaseFive->currentGraphicDisplayLevel = std::max(1, std::min(level, phaseTwo->maxGraphicDisplayLevel));
   phaseFive->repaint();
-}
-
-void redrawAll() {
-  PhaseFive& p5 = *phaseFive;
-  if (!p5.windexPointer->display) return;
-  p5.windexPointer->clear();
-  p5.drawSchematic();
-  if (p5.interconnectFlag) p5.connect();
-  p5.drawPanes();
-  p5.windexPointer->drawSubWindow();
 }
 
 }  // namespace
@@ -45,7 +34,7 @@ void FunctionKeyOperate(int code) {
     case 21: case 33: setDisplayLevel(phaseTwo->maxGraphicDisplayLevel); break;
     case 24: case 27: setDisplayLevel(1); break;
     case 29: case 37: setDisplayLevel(p5.currentGraphicDisplayLevel - 1); break;
-    case 31: redrawAll(); break;
+    case 31: p5.repaint(); break;
     default: fprintf(stderr, "Unused Function key F%d\n", code); break;
   }
 }

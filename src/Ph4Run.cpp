@@ -7,10 +7,12 @@
 #include <algorithm>
 
 #include "Globals.h"
+#include "KeyScript.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Ph5.h"
+#include "SchCell.h"
 #include "Window.h"
 
 namespace {
@@ -25,7 +27,8 @@ void replayOptionStrings() {
 
 void firstDrawing() {
   PhaseFive& p5 = *phaseFive;
-  p5.componentTiling(nullptr);
+  SchematicCell root;
+  p5.componentTiling(&root);
   p5.drawSchematic();
   p5.superProbeCollect = 0;
   if (p5.interconnectFlag) p5.connect();
@@ -37,6 +40,15 @@ void firstDrawing() {
 void drainInput() {
   while (anyWindowEvents()) {
   }
+}
+
+// With a window and nothing to do (the circuit at rest, or halted, and no scripted key waiting), the
+// loop blocks on the X connection for a while instead of spinning on it; input ends the wait at once.
+const int idleWaitMs = 100;
+
+void idleWait() {
+  Windex& w = *phaseFive->windexPointer;
+  if (w.usable() && keyScriptNext >= keyScript.size()) w.waitForInput(idleWaitMs);
 }
 
 }  // namespace
@@ -115,6 +127,7 @@ void PhaseFour::pace() {
     waits++;
     if (reStart) break;
   }
+  if (settled()) idleWait();
 }
 
 void PhaseFour::run() {
@@ -123,6 +136,7 @@ void PhaseFour::run() {
     if (stopTime != 0 && time > stopTime) break;
     if (haltFlag) {
       drainInput();
+      idleWait();
       continue;
     }
     if (reStart) {

@@ -1,4 +1,11 @@
-// Input dispatch: one event (from the window, or the next scripted key) to its action.
+// Input dispatch: one event (from the window, or the next scripted key) to its action, through a table
+// indexed by the event code.
+//
+// Printable keys operate the first component bound to them, control keys and function keys change
+// the display or end the run, cursor keys set the slowness.  The mouse navigates: in windowing mode
+// the left button drags the sub-window (whole, or by an edge or corner), the middle button zooms into
+// it and the right button returns to the whole schematic; in classic mode a left press and a right
+// press span the rectangle to zoom into, and the middle button returns to the whole schematic.
 #include <cstdio>
 
 #include "Globals.h"
@@ -8,6 +15,13 @@
 #include "Window.h"
 
 namespace {
+
+// Navigation state kept between events.
+int panState = 0;  // zone grabbed by the left button in windowing mode; 0 when none
+int lastPanX = 0, lastPanY = 0;
+int viewXlast = 0, viewYlast = 0;  // last left press in classic mode
+
+Windex& window() { return *phaseFive->windexPointer; }
 
 // A printable key operates the first component bound to it.
 void characterKey(int c) {
@@ -36,18 +50,99 @@ void controlKey(int c) {
   }
 }
 
-void dispatch(int eventType, int keyChar) {
-  switch (eventType) {
-    case 1:
-      if (keyChar > 31)
-        characterKey(keyChar);
-      else
-        controlKey(keyChar);
-      break;
-    case 2: FunctionKeyOperate(keyChar); break;
-    case 3: CursorKeyOperate(keyChar); break;
-    default: fprintf(stderr, "Unused EventType = %d keyChar = %d\n", eventType, keyChar); break;
+void onCharacter(int keyChar) {
+  if (keyChar > 31)
+    characterKey(keyChar);
+  else
+    controlKey(keyChar);
+}
+
+void onFunctionKey(int keyChar) { FunctionKeyOperate(keyChar); }
+void onCursorKey(int keyChar) { CursorKeyOperate(keyChar); }
+
+// The schematic and its panes without interconnecting lines, as the windowing-mode buttons draw it.
+void redrawWithoutLines() {
+  PhaseFive& p5 = *phaseFive;
+  window().clear();
+  p5.drawSchematic();
+  p5.drawPanes();
+}
+
+void middleButton() {
+  if (phaseFive->newWindowingMode) {
+    window().subWinToViewWin();
+    redrawWithoutLines();
+    window().drawSubWindow();
+  } else {
+    window().resetView();
+    phaseFive->repaint();
   }
+}
+
+void rightButton(int x, int y) {
+  if (phaseFive->newWindowingMode) {
+    window().resetView();
+    redrawWithoutLines();
+    window().setSubWin();
+    window().drawSubWindow();
+  } else {
+    window().reviseView(viewXlast, viewYlast, x, y);
+    phaseFive->repaint();
+  }
+}
+
+void leftButton(int x, int y) {
+  if (phaseFive->newWindowingMode) {
+    panState = window().pointInSubWindow(x, y);
+    if (panState != 0) {
+      lastPanX = x;
+      lastPanY = y;
+    }
+  } else {
+    viewXlast = x;
+    viewYlast = y;
+  }
+}
+
+void onButtonPress(int keyChar) {
+  int button, x, y;
+  buttonPoint(keyChar, &button, &x, &y);
+  if (button == 1)
+    leftButton(x, y);
+  else if (button == 2)
+    middleButton();
+  else if (button == 3)
+    rightButton(x, y);
+}
+
+void onButtonRelease(int keyChar) {
+  int button, x, y;
+  buttonPoint(keyChar, &button, &x, &y);
+  if (button != 1) return;
+  panState = 0;
+  window().setCursor(0);
+}
+
+void onMotion(int keyChar) {
+  int button, x, y;
+  buttonPoint(keyChar, &button, &x, &y);
+  window().adjustSubWindow(panState, x, y, lastPanX, lastPanY);
+  lastPanX = x;
+  lastPanY = y;
+}
+
+// Handlers by event code; codes without one are reported.
+void (*const handlers[])(int keyChar) = {
+    nullptr, onCharacter, onFunctionKey, onCursorKey, nullptr, nullptr, nullptr, nullptr,
+    onButtonPress, onButtonRelease, onMotion,
+};
+const int numberOfHandlers = int(sizeof handlers / sizeof handlers[0]);
+
+void dispatch(int eventType, int keyChar) {
+  if (eventType > 0 && eventType < numberOfHandlers && handlers[eventType])
+    handlers[eventType](keyChar);
+  else
+    fprintf(stderr, "Unused EventType = %d keyChar = %d\n", eventType, keyChar);
 }
 
 }  // namespace

@@ -1,0 +1,167 @@
+// Window events and the sub-window: reading one X event and turning it into the simulator's own event
+// codes, redrawing exposed areas, and the dashed navigation rectangle with its pointer zones.
+//
+// Keys become characters (1), function keys (2) or cursor-block keys (3); buttons and drags carry the
+// pointer position packed into keyChar (8 press, 9 release, 10 motion).  Exposures are collected and
+// redrawn under a clip list in batches of up to 16 rectangles.  The sub-window is drawn with XOR, so
+// drawing it twice erases it; moving it erases the old outline and draws the new one.
+#include <poll.h>
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+
+#include "Globals.h"
+#include "Ph5.h"
+#include "WindowX.h"
+
+namespace {
+
+// Pointer positions are packed into 12 bits each; a drag that leaves the window is held at its edge.
+int packPointer(unsigned button, int x, int y) {
+  unsigned b = std::min(button, 127u);
+  unsigned px = unsigned(std::max(0, std::min(x, 4095))), py = unsigned(std::max(0, std::min(y, 4095)));
+  return int(b << 24 | px << 12 | py);
+}
+
+void translateKey(Display* d, XKeyEvent& key, int* eventType, int* keyChar) {
+  KeySym sym = XkbKeycodeToKeysym(d, KeyCode(key.keycode), 0, 0);
+  if (sym >= XK_F1 && sym <= XK_F35) {
+    *eventType = 2;
+    *keyChar = int(sym - (XK_F1 - 1));
+  } else if (sym >= XK_Home && sym <= 0xFF5F) {
+    *eventType = 3;
+    *keyChar = int(sym) - int(XK_Left);
+  } else {
+    char text[25];
+    if (XLookupString(&key, text, sizeof text, nullptr, nullptr) != 1) return;
+    *eventType = 1;
+    *keyChar = static_cast<signed char>(text[0]);
+  }
+}
+
+// Edges a drag moves in each zone: left 1, right 2, top 4, bottom 8.
+const int zoneEdges[10] = {0, 15, 5, 4, 6, 1, 2, 9, 8, 10};
+
+// Sub-window edges are kept inside a range where repeated drags cannot overflow.
+int heldEdge(int64_t v) { return int(std::max<int64_t>(-(1 << 30), std::min<int64_t>(1 << 30, v))); }
+
+}  // namespace
+
+void buttonPoint(int keyChar, int* button, int* x, int* y) {
+  *button = int(unsigned(keyChar) >> 24);
+  *x = (keyChar >> 12) & 0xFFF;
+  *y = keyChar & 0xFFF;
+}
+
+void Windex::checkEvent(int* eventType, int* keyChar) {
+  *eventType = 0;
+  if (!usable() || XPending(display) == 0) return;
+  XEvent& e = records->event;
+  XNextEvent(display, &e);
+  if (connectionLost) return;
+  switch (e.type) {
+    case KeyPress: translateKey(display, e.xkey, eventType, keyChar); break;
+    case ButtonPress:
+    case ButtonRelease:
+      *eventType = e.type == ButtonPress ? 8 : 9;
+      *keyChar = packPointer(e.xbutton.button, e.xbutton.x, e.xbutton.y);
+      break;
+    case MotionNotify:
+      *eventType = 10;
+      *keyChar = packPointer(0, e.xmotion.x, e.xmotion.y);
+      break;
+    case Expose: exposed(); break;
+    default: break;
+  }
+}
+
+// Collects the exposed rectangle; at the end of a series, or with the clip list full, redraws under it.
+void Windex::exposed() {
+  const XExposeEvent& x = records->event.xexpose;
+  records->clips[numClips++] = {short(x.x), short(x.y), static_cast<unsigned short>(x.width),
+                                static_cast<unsigned short>(x.height)};
+  if (x.count == 0 || numClips == maxClips) {
+    PhaseFive& p5 = *phaseFive;
+    XSetClipRectangles(display, gc, 0, 0, records->clips, numClips, Unsorted);
+    p5.drawSchematic();
+    if (p5.newWindowingMode && p5.interconnectFlag) p5.connect();
+    p5.drawPanes();
+    drawSubWindow();
+    XSetClipMask(display, gc, None);
+    numClips = 0;
+    readWindowSize();
+  }
+  repaint();
+}
+
+void Windex::repaint() { phaseFive->repaint(); }
+
+void Windex::waitForInput(int ms) {
+  if (!usable() || XPending(display) > 0 || connectionLost) return;
+  struct pollfd p = {ConnectionNumber(display), POLLIN, 0};
+  poll(&p, 1, ms);
+}
+
+// The sub-window.
+
+void Windex::setSubWin() {
+  int a = (viewXe - viewXs) / 8, b = (viewYe - viewYs) / 8;
+  subWinXs = viewXs + 3 * a;
+  subWinYs = viewYs + 3 * b;
+  subWinXe = viewXs + 5 * a;
+  subWinYe = viewYs + 5 * b;
+}
+
+// A sub-window squeezed to no width or height would give a view without extent; it is not taken.
+void Windex::subWinToViewWin() {
+  if (subWinXs == subWinXe || subWinYs == subWinYe) return;
+  setView(subWinXs, subWinYs, subWinXe, subWinYe);
+}
+
+void Windex::drawSubWindow() {
+  if (!usable()) return;
+  XSetLineAttributes(display, gc, 0, LineOnOffDash, CapRound, JoinRound);
+  XSetFunction(display, gc, GXxor);
+  XSetForeground(display, gc, subwin);
+  PixelRect r = pixelRect(*this, subWinXs, subWinYs, subWinXe - subWinXs, subWinYe - subWinYs);
+  if (r.w >= 0) XDrawRectangle(display, window, gc, r.x, r.y, unsigned(r.w), unsigned(r.h));
+  XSetLineAttributes(display, gc, 0, LineSolid, CapRound, JoinRound);
+  XSetFunction(display, gc, GXcopy);
+  XSetForeground(display, gc, foreground);
+}
+
+int Windex::pointInSubWindow(int x, int y) {
+  int xs = xScale(subWinXs), xe = xScale(subWinXe), ys = yScale(subWinYs), ye = yScale(subWinYe);
+  int zone = 0;
+  if (x >= xs && x <= xe && y >= ys && y <= ye) {
+    int dX = (xe - xs) / 8, dY = (ye - ys) / 8;
+    int column = x < xs + dX ? 0 : x > xe - dX ? 2 : 1;
+    int row = y < ys + dY ? 0 : y >= ye - dY ? 2 : 1;
+    const int zones[3][3] = {{2, 3, 4}, {5, 1, 6}, {7, 8, 9}};
+    zone = zones[row][column];
+  }
+  setCursor(zone);
+  return zone;
+}
+
+void Windex::adjustSubWindow(int state, int xn, int yn, int xo, int yo) {
+  if (state < 1 || state > 9 || xPixels <= 0 || yPixels <= 0) return;
+  int64_t dx = int64_t(float(int64_t(viewXe) - viewXs) * float(xn - xo) / float(xPixels));
+  int64_t dy = int64_t(float(int64_t(viewYe) - viewYs) * float(yn - yo) / float(yPixels));
+  int edges = zoneEdges[state];
+  drawSubWindow();
+  if (edges & 1) subWinXs = heldEdge(subWinXs + dx);
+  if (edges & 2) subWinXe = heldEdge(subWinXe + dx);
+  if (edges & 4) subWinYs = heldEdge(subWinYs + dy);
+  if (edges & 8) subWinYe = heldEdge(subWinYe + dy);
+  drawSubWindow();
+}
+
+void Windex::setCursor(int which) {
+  if (!usable()) return;
+  if (which < 0 || which > 9) which = 0;
+  XFreeCursor(display, cursor);
+  cursor = XCreateFontCursor(display, unsigned(cursor_shape[which]));
+  XDefineCursor(display, window, cursor);
+}
