@@ -87,10 +87,8 @@ public:
   void waitForInput(int ms);
 
   // Pixel-space helpers shared by the drawing operations (Window.cpp).
-  float xPixel(int x) const;
-  float yPixel(int y) const;
-  float wPixel(int w) const;
-  float hPixel(int h) const;
+  float xPixel(int64_t x) const;
+  float yPixel(int64_t y) const;
 
 private:
   void createWindow(const char* labelString);

@@ -1,7 +1,8 @@
 // The display window: opening it, its colours and contexts, the drawing primitives and the view.
 //
 // Positions reach the primitives in virtual coordinates and are mapped to pixels through the view in
-// single precision, as xScale and friends define it.  Before a shape goes to Xlib it is clipped (lines)
+// single precision, as xScale and friends define it; a rectangle's extent is the distance between its
+// scaled corners.  Before a shape goes to Xlib it is clipped (lines)
 // or clamped (rectangles) to just beyond the window: a deeply zoomed view maps far-away parts of the
 // schematic to pixel positions outside the protocol's 16-bit range, which would otherwise wrap round
 // and draw across the window.  An empty view extent is scaled as if it were one unit wide.
@@ -121,13 +122,11 @@ bool clipSegment(double& x0, double& y0, double& x1, double& y1, double xhi, dou
   return true;
 }
 
-// One axis of a rectangle: start and extent truncated as the scaling defines, then clamped.
-bool clampSpan(float start, float size, double hi, int& outStart, int& outSize) {
-  if (size < 0) {
-    start += size;
-    size = -size;
-  }
-  double a = std::trunc(double(start)), b = a + std::trunc(double(size));
+// One axis of a rectangle from the pixel positions of its two ends, in order and clamped.  Taking the
+// extent as the difference of the scaled ends (rather than scaling it on its own) makes a rectangle's
+// edges fall on the same pixels as lines drawn to the same virtual positions.
+bool clampSpan(float start, float end, double hi, int& outStart, int& outSize) {
+  double a = std::trunc(double(std::min(start, end))), b = std::trunc(double(std::max(start, end)));
   if (b < -clipMargin || a > hi) return false;
   a = std::max(a, -clipMargin);
   b = std::min(b, hi);
@@ -140,8 +139,8 @@ bool clampSpan(float start, float size, double hi, int& outStart, int& outSize) 
 
 PixelRect pixelRect(const Windex& win, int xs, int ys, int w, int h) {
   PixelRect r = {0, 0, 0, 0};
-  if (!clampSpan(win.xPixel(xs), win.wPixel(w), win.xPixels + clipMargin, r.x, r.w) ||
-      !clampSpan(win.yPixel(ys), win.hPixel(h), win.yPixels + clipMargin, r.y, r.h))
+  if (!clampSpan(win.xPixel(xs), win.xPixel(int64_t(xs) + w), win.xPixels + clipMargin, r.x, r.w) ||
+      !clampSpan(win.yPixel(ys), win.yPixel(int64_t(ys) + h), win.yPixels + clipMargin, r.y, r.h))
     r.x = r.y = r.w = r.h = -1;  // wholly outside the window
   return r;
 }
@@ -243,14 +242,12 @@ Windex::~Windex() {
 
 // Scaling.
 
-float Windex::xPixel(int x) const { return float(xPixels) * (float(int64_t(x) - viewXs) / extent(viewXs, viewXe)); }
-float Windex::yPixel(int y) const { return float(yPixels) * (float(int64_t(y) - viewYs) / extent(viewYs, viewYe)); }
-float Windex::wPixel(int w) const { return float(xPixels) * (float(w) / extent(viewXs, viewXe)); }
-float Windex::hPixel(int h) const { return float(yPixels) * (float(h) / extent(viewYs, viewYe)); }
+float Windex::xPixel(int64_t x) const { return float(xPixels) * (float(x - viewXs) / extent(viewXs, viewXe)); }
+float Windex::yPixel(int64_t y) const { return float(yPixels) * (float(y - viewYs) / extent(viewYs, viewYe)); }
 int Windex::xScale(int x) const { return truncated(xPixel(x)); }
 int Windex::yScale(int y) const { return truncated(yPixel(y)); }
-int Windex::wScale(int w) const { return truncated(wPixel(w)); }
-int Windex::hScale(int h) const { return truncated(hPixel(h)); }
+int Windex::wScale(int w) const { return truncated(float(xPixels) * (float(w) / extent(viewXs, viewXe))); }
+int Windex::hScale(int h) const { return truncated(float(yPixels) * (float(h) / extent(viewYs, viewYe))); }
 
 // Drawing primitives.
 
@@ -261,8 +258,10 @@ void Windex::clear() {
 void Windex::clearArea(int xs, int ys, int w, int h) {
   if (!usable()) return;
   PixelRect r = pixelRect(*this, xs, ys, w, h);
-  // Xlib reads a zero extent as "to the window's edge"; a pane too small to see clears nothing.
-  if (r.w > 0 && r.h > 0) XClearArea(display, window, r.x, r.y, unsigned(r.w), unsigned(r.h), False);
+  // The outline of a rectangle reaches one pixel further right and down than its inside, so that
+  // pixel is cleared too: no trace of an earlier pane's outline or diagonal stays behind.  (This also
+  // keeps the extent above zero, which Xlib would read as "to the window's edge".)
+  if (r.w >= 0) XClearArea(display, window, r.x, r.y, unsigned(r.w + 1), unsigned(r.h + 1), False);
 }
 
 void Windex::drawSegment(GC context, int xs, int ys, int xe, int ye) {
