@@ -275,3 +275,32 @@ TEST(Window, LosingTheServerEndsTheRunAtOnceAndCleanly) {
   EXPECT_FALSE(sanitizerReport(r.program.err)) << r.program.err;
   EXPECT_EQ(r.program.err, "There are 2 components.\nThere are 3 signals.\n");
 }
+
+TEST(Window, KeysWithoutAnActionAreReported) {
+  XvfbServer server;
+  ASSERT_TRUE(server.ready());
+  DriveResult r = runWindowed(server, switchBesideProbe, {}, [](WindowDriver& d) {
+    d.waitForPixel(768, 412, zeroColour);
+    d.key("Home Prior Next End z ctrl+b F11");
+    d.pause(500);
+  });
+  EXPECT_EQ(r.program.err,
+            "There are 2 components.\nThere are 3 signals.\n"
+            "Unused Cursor key = -1\nUnused Cursor key = 4\nUnused Cursor key = 5\nUnused Cursor key = 6\n"
+            "Keyboard input:  Character (char=z,int=122) with no corresponding component activation defined.\n"
+            "Keyboard input:  Control character (int=2) unmapped.\n"
+            "Unused Function key F11\n");
+}
+
+TEST(Window, EarlyExitWithOddGeometriesEndsPromptly) {
+  XvfbServer server;
+  ASSERT_TRUE(server.ready());
+  // A zero size is taken as one pixel; a window wholly off the screen is not waited for forever.
+  for (const char* geometry : {"0x0", "100x100+5000+5000"}) {
+    double start = now();
+    RunResult r = runCircuit(switchBesideProbe, {"-E", "-g", geometry});
+    EXPECT_EQ(r.status, 0) << geometry;
+    EXPECT_LT(now() - start, 5.0) << geometry;
+    EXPECT_EQ(r.err, "There are 2 components.\nThere are 3 signals.\n") << geometry;
+  }
+}
