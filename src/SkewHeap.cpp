@@ -13,18 +13,13 @@ namespace {
 const size_t chunkSize = 4096;
 }
 
+// After the first step only h1 can run out: h2 is always the other, non-empty heap.
 Event* SkewHeap::merge(Event* h1, Event* h2) {
+  if (!h1) return h2;
+  if (!h2) return h1;
   Event* result = nullptr;
   Event** slot = &result;
   for (;;) {
-    if (!h1) {
-      *slot = h2;
-      break;
-    }
-    if (!h2) {
-      *slot = h1;
-      break;
-    }
     if (h2->time < h1->time) std::swap(h1, h2);
     *slot = h1;
     Event* left = h1->lptr;
@@ -35,43 +30,22 @@ Event* SkewHeap::merge(Event* h1, Event* h2) {
     Event* right = h1->rptr;
     h1->rptr = left;
     slot = &h1->lptr;
+    if (!right) {
+      *slot = h2;
+      break;
+    }
     h1 = right;
   }
   return result;
 }
 
-Event* SkewHeap::newNode() {
-  if (!freeList) {
-    chunks.emplace_back(new Event[chunkSize]);
-    Event* chunk = chunks.back().get();
-    for (size_t i = 0; i < chunkSize; i++) {
-      chunk[i].lptr = freeList;
-      freeList = &chunk[i];
-    }
+void SkewHeap::refill() {
+  chunks.emplace_back(new Event[chunkSize]);
+  Event* chunk = chunks.back().get();
+  for (size_t i = 0; i < chunkSize; i++) {
+    chunk[i].lptr = freeList;
+    freeList = &chunk[i];
   }
-  Event* node = freeList;
-  freeList = node->lptr;
-  return node;
-}
-
-void SkewHeap::freeNode(Event* node) {
-  node->lptr = freeList;
-  freeList = node;
-}
-
-void SkewHeap::add(Event e) {
-  Event* node = newNode();
-  *node = e;
-  node->lptr = node->rptr = nullptr;  // a queued node's children are the heap's own
-  root = merge(root, node);
-  length++;
-}
-
-void SkewHeap::removeMin() {
-  Event* old = root;
-  root = merge(old->rptr, old->lptr);
-  freeNode(old);
-  length--;
 }
 
 void SkewHeap::print() const {
