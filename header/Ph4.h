@@ -17,6 +17,7 @@ class PhaseFour {
 public:
   uint64_t time = 0;
   SkewHeap skewHeap;
+  uint64_t eventsApplied = 0;  // events taken from the queue by the run loop, over the whole run
 
   PhaseFour() = default;
   void runInitialize();
@@ -35,6 +36,8 @@ public:
   int settled() const;
 
 private:
+  void queueChange(uint64_t at, int signalSerialNumber, SignalValue value);
+  void reportTimeWarp(int signalSerialNumber, SignalValue value, uint64_t requested);
   void startRun();
   void evaluationPass();
   void applyNextBatch();
@@ -45,6 +48,7 @@ private:
 
   std::vector<int> activated;  // components marked for the next pass, unordered
   std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
+  bool observeBatches = false;   // some observer wants batchApplied; fixed when the run starts
   int inputCountdown = 1;
 };
 

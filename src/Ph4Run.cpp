@@ -60,6 +60,27 @@ void PhaseFour::activate(int cind) {
   activated.push_back(cind);
 }
 
+namespace {
+
+// The worklist in index order.  It is mostly a few sorted runs (activation lists are in index order),
+// so short lists are insertion-sorted and long ones are checked before being sorted.
+void sortWorklist(std::vector<int>& list) {
+  size_t n = list.size();
+  int* a = list.data();
+  if (n <= 32) {
+    for (size_t i = 1; i < n; i++) {
+      int v = a[i];
+      size_t j = i;
+      for (; j > 0 && a[j - 1] > v; j--) a[j] = a[j - 1];
+      a[j] = v;
+    }
+  } else if (!std::is_sorted(list.begin(), list.end())) {
+    std::sort(list.begin(), list.end());
+  }
+}
+
+}  // namespace
+
 void PhaseFour::callInputRoutines() {
   for (int c = 0; c < phaseTwo->numberOfComponents; c++)
     if (phaseTwo->xEventTriggered[c]) phaseTwo->xEventTriggered[c](c);
@@ -72,38 +93,59 @@ void PhaseFour::startRun() {
   callInputRoutines();
   done = phaseTwo->numberOfComponents == 0 ? 1 : 0;
   inputCountdown = 1;
+  observeBatches = false;
+  for (const RunObserver& o : runObservers)
+    if (o.batchApplied) observeBatches = true;
 }
 
 void PhaseFour::evaluationPass() {
   const PhaseTwo& p2 = *phaseTwo;
   PhaseThree& p3 = *phaseThree;
-  std::sort(activated.begin(), activated.end());
+  sortWorklist(activated);
+  const ComponentRoutine* evaluate = p2.logicEvaluate.data();
+  const ComponentRoutine* draw = p2.drawDynamic.data();
+  int* marks = p3.componentsActivated.data();
+  // No event is applied during the pass, so nothing can be activated while it runs: each mark is
+  // cleared as its component comes up.
   for (int c : activated) {
-    if (p2.logicEvaluate[c]) p2.logicEvaluate[c](c);
-    if (p2.drawDynamic[c] && phaseFive->isVisible(c)) p2.drawDynamic[c](c);
+    marks[c] = 0;
+    if (evaluate[c]) evaluate[c](c);
+    if (draw[c] && phaseFive->isVisible(c)) draw[c](c);
   }
   if (phaseFive->superProbeSelect) phaseFive->displaySuperProbes();
-  for (int c : activated) p3.componentsActivated[c] = 0;
   activated.clear();
 }
 
 void PhaseFour::applyNextBatch() {
   if (skewHeap.isEmpty()) return;
   PhaseThree& p3 = *phaseThree;
-  bool observed = !runObservers.empty();
-  changedBits.clear();
-  time = skewHeap.root->time;
-  while (!skewHeap.isEmpty() && skewHeap.root->time == time) {
+  bool observed = observeBatches;
+  if (observed) changedBits.clear();
+  SignalValue* current = p3.currentSignals.data();
+  int* const* lists = p3.activationList.data();
+  const int* lengths = p3.lengthOfActivationList.data();
+  int* marks = p3.componentsActivated.data();
+  uint64_t now = skewHeap.root->time;
+  time = now;
+  uint64_t applied = 0;
+  do {
     const Event& e = *skewHeap.root;
     int s = e.signalSerialNumber;
-    if (e.sigValue != p3.currentSignals[s]) {
-      p3.currentSignals[s] = e.sigValue;
-      if (observed) changedBits.push_back(s);
-      const int* listeners = p3.activationList[s];
-      for (int k = 0; k < p3.lengthOfActivationList[s]; k++) activate(listeners[k]);
-    }
+    SignalValue v = e.sigValue;
     skewHeap.removeMin();
-  }
+    applied++;
+    if (v == current[s]) continue;
+    current[s] = v;
+    if (observed) changedBits.push_back(s);
+    const int* listeners = lists[s];
+    for (int k = 0, n = lengths[s]; k < n; k++) {
+      int c = listeners[k];
+      if (marks[c]) continue;
+      marks[c] = 1;
+      activated.push_back(c);
+    }
+  } while (skewHeap.root && skewHeap.root->time == now);
+  eventsApplied += applied;
   if (observed && !changedBits.empty())
     for (const RunObserver& o : runObservers)
       if (o.batchApplied) o.batchApplied(time, changedBits);

@@ -40,43 +40,50 @@ const Transition transitionTable[5][5] = {
     {{{XXX, Q}, {ZERO, L}}, {{UNINITIALIZED, L}, no}, {{XXX, L}, no}, {{HIZ, L}, no}, {no, no}},
 };
 
-bool isSignalValue(int v) { return v >= ZERO && v <= ONE; }
+bool isSignalValue(int v) { return unsigned(v) <= unsigned(ONE); }
 
 }  // namespace
+
+// The TIME WARP diagnostic: a change requested earlier than the bit's last queued change.
+void PhaseFour::reportTimeWarp(int n, SignalValue value, uint64_t requested) {
+  const PhaseThree& p3 = *phaseThree;
+  fprintf(stderr, "TIME WARP  sigNr = %d sigName = %s\n already sked to become %s at time = %llu, which was queued at time = %llu\n",
+          n, phaseTwo->signalNames[n].c_str(), signalValueName(p3.scheduledSignals[n]),
+          static_cast<unsigned long long>(p3.scheduledTimes[n]), static_cast<unsigned long long>(p3.whenScheduled[n]));
+  fprintf(stderr, "  Now scheduling to become %s at time = %llu.  Now Queueing-time = %llu\n", signalValueName(value),
+          static_cast<unsigned long long>(requested), static_cast<unsigned long long>(time));
+}
+
+// recordEventQueueInput without building the event first: the transition rules call it for every
+// event they make.
+inline void PhaseFour::queueChange(uint64_t at, int n, SignalValue value) {
+  PhaseThree& p3 = *phaseThree;
+  uint64_t last = p3.scheduledTimes[n];
+  if (at < last) {
+    if (value != UNINITIALIZED && value != XXX) reportTimeWarp(n, value, at);
+    at = last + 1;
+  }
+  p3.scheduledSignals[n] = value;
+  p3.scheduledTimes[n] = at;
+  p3.whenScheduled[n] = time;
+  skewHeap.add(at, n, value);
+}
 
 void PhaseFour::signalTransition(int n, SignalValue newSignalValue, int quickTime, int lazyTime) {
   SignalValue old = phaseThree->scheduledSignals[n];
   if (newSignalValue == old || !isSignalValue(old) || !isSignalValue(newSignalValue)) return;
   const Transition& t = transitionTable[old][newSignalValue];
-  for (const Step* step : {&t.first, &t.second}) {
-    if (step->delay == none) break;
-    uint64_t at = time + uint64_t(int64_t(step->delay == Q ? quickTime : lazyTime));
-    recordEventQueueInput(Event(at, signalChange, n, step->value));
-  }
+  if (t.first.delay == none) return;
+  queueChange(time + uint64_t(int64_t(t.first.delay == Q ? quickTime : lazyTime)), n, t.first.value);
+  if (t.second.delay == none) return;
+  queueChange(time + uint64_t(int64_t(t.second.delay == Q ? quickTime : lazyTime)), n, t.second.value);
 }
 
 void PhaseFour::altSignalTransition(int n, SignalValue newSignalValue, int deltaTime) {
   signalTransition(n, newSignalValue, deltaTime + defaultQuickTimeDelta, deltaTime + defaultLazyTimeDelta);
 }
 
-void PhaseFour::recordEventQueueInput(Event ev) {
-  PhaseThree& p3 = *phaseThree;
-  int n = ev.signalSerialNumber;
-  if (ev.time < p3.scheduledTimes[n]) {
-    if (ev.sigValue != UNINITIALIZED && ev.sigValue != XXX) {
-      fprintf(stderr, "TIME WARP  sigNr = %d sigName = %s\n already sked to become %s at time = %llu, which was queued at time = %llu\n",
-              n, phaseTwo->signalNames[n].c_str(), signalValueName(p3.scheduledSignals[n]),
-              static_cast<unsigned long long>(p3.scheduledTimes[n]), static_cast<unsigned long long>(p3.whenScheduled[n]));
-      fprintf(stderr, "  Now scheduling to become %s at time = %llu.  Now Queueing-time = %llu\n", signalValueName(ev.sigValue),
-              static_cast<unsigned long long>(ev.time), static_cast<unsigned long long>(time));
-    }
-    ev.time = p3.scheduledTimes[n] + 1;
-  }
-  p3.scheduledSignals[n] = ev.sigValue;
-  p3.scheduledTimes[n] = ev.time;
-  p3.whenScheduled[n] = time;
-  skewHeap.add(ev);
-}
+void PhaseFour::recordEventQueueInput(Event ev) { queueChange(ev.time, ev.signalSerialNumber, ev.sigValue); }
 
 void PhaseFour::tsbSignalTransition(int cind, int n, SignalValue newSignalValue, int quickTime, int lazyTime) {
   SignalValue scheduled = phaseThree->scheduledSignals[n];
