@@ -49,6 +49,11 @@ void enterRegistration(const char* position) {
 
 void openModuleScope(const char* position, const char* tag) {
   ensureTopScope();
+  // A box never lies inside a box at its own position: several modules placed at one position are
+  // siblings.
+  std::vector<int>& open = openScopes();
+  const char* at = position ? position : "";
+  while (!open.empty() && moduleScopes()[size_t(open.back())].position == at) open.pop_back();
   moduleScopes().push_back({tag ? tag : "Module", position ? position : "", currentScope()});
   openScopes().push_back(int(moduleScopes().size()) - 1);
 }
