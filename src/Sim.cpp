@@ -1,12 +1,16 @@
 // The driver: the phases of the simulator in their fixed order.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
+#include "Expect.h"
 #include "Globals.h"
 #include "Ph1.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Ph5.h"
+#include "Vcd.h"
 #include "Window.h"
 #include "cmdLine.h"
 
@@ -28,6 +32,8 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
+  loadExpectations();
+  startWaveformDump();
   phaseFour = new PhaseFour;
   phaseFive = new PhaseFive;
   if (zFlagSet) phaseFive->windexPointer->reviseView(zSetXa, zSetYa, zSetXb, zSetYb);
@@ -43,4 +49,6 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = nullptr;
   delete phaseTwo;
   phaseTwo = nullptr;
+  // Failed end-of-run checks or an incomplete dump must not look like success.
+  if (int status = std::max(waveformDumpStatus(), expectationStatus())) exit(status);
 }

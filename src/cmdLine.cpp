@@ -1,8 +1,8 @@
 // The command line: options into the option globals.
 //
-// Long options (--keys, --help) are taken out of the word list first, so that the single-character
-// options, their messages and exit statuses stay exactly those of the scanner.  A word that is the
-// argument of a single-character option (-W --keys) is left alone.
+// Long options (--keys, --vcd, --expect, --help) are taken out of the word list first, so that the
+// single-character options, their messages and exit statuses stay exactly those of the scanner.  A
+// word that is the argument of a single-character option (-W --keys) is left alone.
 #include "cmdLine.h"
 
 #include <cstdlib>
@@ -31,6 +31,8 @@ char WindowLabelString[25] = "";
 int useXDisplay = 1;
 int zFlagSet = 0;
 int zSetXa = 0, zSetYa = 0, zSetXb = 0, zSetYb = 0;
+const char* vcdFileName = nullptr;
+const char* expectFileName = nullptr;
 
 namespace {
 
@@ -84,6 +86,11 @@ const char* const longOptionLines[] = {
     "                   {Ctrl-a}..{Ctrl-z} name the other keys.  Without a window the run ends once",
     "                   the script is used up and the circuit has settled.",
     "                   for example:  -X --keys 0111",
+    "  --vcd <file>     (also --vcd=<file>) write the run as a value change dump: every declared",
+    "                   signal bundle in its module scope; one time unit is one tick",
+    "  --expect <file>  (also --expect=<file>) check signal values when the run ends: lines",
+    "                   NAME VALUE, the value as 0x.., 0b.., decimal or a word of 01XZU; exit",
+    "                   status 1 when a check fails",
     "  --help           this text, on standard output",
 };
 
@@ -112,6 +119,25 @@ int wordsTakenAfter(const char* word) {
   exit(2);
 }
 
+// The argument of a long option given as --name=value or --name value; null when word i is not that
+// option.  Advances i past a separate argument word; a missing argument is refused, and so is an
+// empty one unless mayBeEmpty.
+const char* longArgument(const char* name, const char* what, bool mayBeEmpty, int gargc, char** gargv, int& i) {
+  const char* w = gargv[i];
+  size_t n = strlen(name);
+  if (strncmp(w, name, n) != 0) return nullptr;
+  const char* value = nullptr;
+  if (w[n] == '=')
+    value = w + n + 1;
+  else if (w[n] == '\0' && i + 1 < gargc)
+    value = gargv[++i];
+  else if (w[n] != '\0')
+    return nullptr;
+  if (!value || (*value == '\0' && !mayBeEmpty))
+    refuse(std::string("option ") + name + " requires " + what);
+  return value;
+}
+
 void takeKeyScript(const char* text) {
   std::string error;
   if (!parseKeyScript(text, keyScript, error)) refuse(error);
@@ -138,11 +164,12 @@ std::vector<char*> takeLongOptions(int gargc, char** gargv) {
     }
     if (strcmp(w, "--help") == 0) {
       wantHelp = true;
-    } else if (strcmp(w, "--keys") == 0) {
-      if (i + 1 >= gargc) refuse("option --keys requires a key script");
-      takeKeyScript(gargv[++i]);
-    } else if (strncmp(w, "--keys=", 7) == 0) {
-      takeKeyScript(w + 7);
+    } else if (const char* script = longArgument("--keys", "a key script", true, gargc, gargv, i)) {
+      takeKeyScript(script);
+    } else if (const char* vcd = longArgument("--vcd", "a file name", false, gargc, gargv, i)) {
+      vcdFileName = vcd;
+    } else if (const char* expect = longArgument("--expect", "a file name", false, gargc, gargv, i)) {
+      expectFileName = expect;
     } else {
       rest.push_back(gargv[i]);
       if (w[0] == '-' && w[1] != '-') {
@@ -209,6 +236,7 @@ void resetCommandLineGlobals() {
   useXDisplay = 1;
   zFlagSet = 0;
   zSetXa = zSetYa = zSetXb = zSetYb = 0;
+  vcdFileName = expectFileName = nullptr;
 }
 
 void commandLine(int gargc, char** gargv) {

@@ -1,0 +1,265 @@
+// End-of-run checks (--expect FILE).
+//
+// Each line is NAME VALUE; '#' starts a comment and blank lines are skipped.  NAME is a declared
+// bundle's name, qualified by its module scopes as far as needed to tell it from others (out,
+// Reg16_1.out, BasicPipe.Reg16_1.out, optionally from top.; names as in BundlePaths.h); a name that is
+// exactly some bundle's full path picks that bundle even when it also ends other paths.  VALUE is hex
+// (0x..), binary (0b..), decimal (digits only), or a word of the capital letters 0 1 X Z U (XXX, HIZ,
+// UNINITIALIZED), most significant first, exactly as wide as the bundle.  Numbers must fit the
+// bundle's width.  Every faulty line is reported with file and line and ends the process with status
+// 2 before the run.  At the end of the run every mismatch is reported on one line with the expected
+// and the actual value, in the notation of the expected one, and the exit status becomes 1.
+#include "Expect.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BundlePaths.h"
+#include "Bundles.h"
+#include "Globals.h"
+#include "Ph3.h"
+#include "Ph4.h"
+
+namespace {
+
+enum Notation { hexNotation, binaryNotation, decimalNotation, letterNotation };
+
+struct Expectation {
+  std::string path;                // the bundle's qualified name
+  std::vector<int> bits;           // its serial numbers, bit 0 first
+  std::vector<SignalValue> value;  // expected value per bit, bit 0 first
+  Notation notation;
+};
+
+std::vector<Expectation> expectations;
+int failedChecks = 0;
+
+// A parsed value before it meets its bundle: bits with bit 0 first, and how it was written.
+struct WrittenValue {
+  std::vector<SignalValue> bits;
+  Notation notation;
+};
+
+std::string count(size_t n, const char* thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+bool allOf(const std::string& s, size_t from, const char* allowed) {
+  if (s.size() <= from) return false;
+  for (size_t i = from; i < s.size(); i++)
+    if (!strchr(allowed, s[i])) return false;
+  return true;
+}
+
+void pushBits(std::vector<SignalValue>& bits, uint64_t number, int count) {
+  for (int i = 0; i < count; i++) bits.push_back((number >> i) & 1 ? ONE : ZERO);
+}
+
+SignalValue valueOfLetter(char c) {
+  switch (c) {
+    case '0': return ZERO;
+    case '1': return ONE;
+    case 'X': return XXX;
+    case 'Z': return HIZ;
+    default: return UNINITIALIZED;
+  }
+}
+
+// Reads one VALUE word; on failure sets problem.  The prefixes are lower case and the letters upper
+// case, so that 0X1 is a word of letters and 0x1 a number.
+bool parseValue(const std::string& w, WrittenValue& v, std::string& problem) {
+  if (w.compare(0, 2, "0x") == 0 && allOf(w, 2, "0123456789abcdefABCDEF")) {
+    v.notation = hexNotation;
+    for (size_t i = w.size(); i-- > 2;) {
+      char c = char(tolower(static_cast<unsigned char>(w[i])));
+      pushBits(v.bits, uint64_t(isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'a' + 10), 4);
+    }
+    return true;
+  }
+  if (w.compare(0, 2, "0b") == 0 && allOf(w, 2, "01")) {
+    v.notation = binaryNotation;
+    for (size_t i = w.size(); i-- > 2;) v.bits.push_back(w[i] == '1' ? ONE : ZERO);
+    return true;
+  }
+  if (allOf(w, 0, "0123456789")) {
+    errno = 0;
+    uint64_t n = strtoull(w.c_str(), nullptr, 10);
+    if (errno == ERANGE) {
+      problem = "value " + w + " is too large";
+      return false;
+    }
+    v.notation = decimalNotation;
+    pushBits(v.bits, n, 64);
+    return true;
+  }
+  if (allOf(w, 0, "01XZU")) {
+    v.notation = letterNotation;
+    for (size_t i = w.size(); i-- > 0;) v.bits.push_back(valueOfLetter(w[i]));
+    return true;
+  }
+  problem = "cannot read value " + w + " (hex 0x.., binary 0b.., decimal, or a word of 0 1 X Z U)";
+  return false;
+}
+
+// Fits a written value to a bundle of width bits; numbers may carry leading zeros beyond it.
+bool fitValue(WrittenValue& v, size_t width, const std::string& name, const std::string& text,
+              std::string& problem) {
+  if (v.notation == letterNotation && v.bits.size() != width) {
+    problem = "value " + text + " has " + count(v.bits.size(), "letter") + " but " + name + " has " +
+              count(width, "bit");
+    return false;
+  }
+  for (size_t i = width; i < v.bits.size(); i++)
+    if (v.bits[i] != ZERO) {
+      problem = "value " + text + " does not fit the " + count(width, "bit") + " of " + name;
+      return false;
+    }
+  v.bits.resize(width, ZERO);
+  return true;
+}
+
+bool endsPath(const std::string& path, const std::string& name) {
+  return path.size() > name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+         path[path.size() - name.size() - 1] == '.';
+}
+
+// The bundles a name picks: the one whose full path it is, else those whose path it ends.
+std::vector<size_t> bundlesNamed(const BundlePaths& names, const std::string& name) {
+  const std::string root = std::string(rootScopeName) + ".";
+  std::vector<size_t> exact, ending;
+  for (size_t b = 0; b < names.paths.size(); b++) {
+    const std::string& p = names.paths[b];
+    if (name == p || name == root + p)
+      exact.push_back(b);
+    else if (endsPath(p, name) || endsPath(root + p, name))
+      ending.push_back(b);
+  }
+  return exact.empty() ? ending : exact;
+}
+
+std::string ambiguity(const BundlePaths& names, const std::string& name, const std::vector<size_t>& found) {
+  if (found.empty()) return "no signal bundle is named " + name;
+  std::string list;
+  for (size_t b : found) list += (list.empty() ? "" : ", ") + names.paths[b];
+  return name + " names " + count(found.size(), "signal bundle") + " (" + list +
+         "); qualify it by module scope";
+}
+
+std::string withoutComment(const std::string& line) {
+  size_t hash = line.find('#');
+  return hash == std::string::npos ? line : line.substr(0, hash);
+}
+
+// Reads one line; returns false with problem set when it is faulty.
+bool readLine(const BundlePaths& names, const std::string& line, std::string& problem) {
+  std::istringstream words(withoutComment(line));
+  std::vector<std::string> w;
+  for (std::string s; words >> s;) w.push_back(s);
+  if (w.empty()) return true;
+  if (w.size() != 2) {
+    problem = "expected a signal name and a value, found " + count(w.size(), "word");
+    return false;
+  }
+  WrittenValue v;
+  if (!parseValue(w[1], v, problem)) return false;
+  std::vector<size_t> found = bundlesNamed(names, w[0]);
+  if (found.size() != 1) {
+    problem = ambiguity(names, w[0], found);
+    return false;
+  }
+  const DeclaredBundle& b = declaredBundles()[found[0]];
+  if (!fitValue(v, b.bits.size(), w[0], w[1], problem)) return false;
+  expectations.push_back({names.paths[found[0]], b.bits, v.bits, v.notation});
+  return true;
+}
+
+std::string letters(const std::vector<SignalValue>& bits) {
+  std::string s;
+  for (size_t i = bits.size(); i-- > 0;) s += "0UXZ1"[bits[i] >= ZERO && bits[i] <= ONE ? bits[i] : XXX];
+  return s;
+}
+
+bool binary(const std::vector<SignalValue>& bits) {
+  for (SignalValue v : bits)
+    if (v != ZERO && v != ONE) return false;
+  return true;
+}
+
+std::string hexDigits(const std::vector<SignalValue>& bits) {
+  std::string s;
+  for (size_t top = (bits.size() + 3) / 4 * 4; top > 0; top -= 4) {
+    int digit = 0;
+    for (size_t i = top - 4; i < top; i++)
+      if (i < bits.size() && bits[i] == ONE) digit |= 1 << (i - (top - 4));
+    s += "0123456789abcdef"[digit];
+  }
+  return s;
+}
+
+std::string decimal(const std::vector<SignalValue>& bits) {
+  uint64_t n = 0;
+  for (size_t i = bits.size(); i-- > 0;) n = n << 1 | (bits[i] == ONE ? 1 : 0);
+  return std::to_string(n);
+}
+
+// A value in the given notation; values that are not all 0 and 1, and decimals wider than 64 bits,
+// fall back to letters and hex.
+std::string shown(const std::vector<SignalValue>& bits, Notation notation) {
+  if (notation == letterNotation || !binary(bits)) return letters(bits);
+  if (notation == binaryNotation) return "0b" + letters(bits);
+  if (notation == decimalNotation && bits.size() <= 64) return decimal(bits);
+  return "0x" + hexDigits(bits);
+}
+
+void check() {
+  const std::vector<SignalValue>& now = phaseThree->currentSignals;
+  for (const Expectation& e : expectations) {
+    std::vector<SignalValue> actual;
+    for (int s : e.bits) actual.push_back(now[size_t(s)]);
+    if (actual == e.value) continue;
+    failedChecks++;
+    fprintf(stderr, "MISMATCH -- %s: expected %s, actual %s\n", e.path.c_str(), shown(e.value, e.notation).c_str(),
+            shown(actual, e.notation).c_str());
+  }
+}
+
+}  // namespace
+
+void loadExpectations() {
+  if (!expectFileName) return;
+  std::ifstream in(expectFileName);
+  if (!in) {
+    fprintf(stderr, "ERROR -- cannot read expectations %s: %s\n", expectFileName, strerror(errno));
+    exit(2);
+  }
+  BundlePaths names = nameBundles();
+  int faults = 0, number = 0;
+  std::string line, problem;
+  while (std::getline(in, line)) {
+    number++;
+    if (readLine(names, line, problem)) continue;
+    fprintf(stderr, "ERROR -- %s:%d: %s\n", expectFileName, number, problem.c_str());
+    faults++;
+  }
+  if (in.bad()) {
+    fprintf(stderr, "ERROR -- cannot read expectations %s: %s\n", expectFileName, strerror(errno));
+    exit(2);
+  }
+  if (faults) exit(2);
+  runObservers.push_back({nullptr, nullptr, check});
+}
+
+int expectationStatus() { return failedChecks ? 1 : 0; }
+
+void resetExpectations() {
+  expectations.clear();
+  failedChecks = 0;
+}

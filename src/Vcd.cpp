@@ -1,0 +1,254 @@
+// Waveform dump (--vcd FILE): the run as an IEEE 1364 value change dump.
+//
+// Every declared bundle is one variable of its width, in the scope of the module it was declared in,
+// all inside a root module scope "top" (names as in BundlePaths.h).  The dump follows the run through
+// its observers: at every (re)initialisation it writes the values of all variables, after every
+// applied batch those variables holding a changed bit whose value now differs from what the file last
+// shows, under one timestamp per batch.  ZERO is 0, ONE 1, HIZ z, and XXX and UNINITIALIZED are both
+// x.  One time unit is one tick; ticks have no physical length, so the 1 ns timescale is nominal.
+// Times in the file never go back: a restart (F1) begins a new time base one unit after the last time
+// written, so tick t of the restarted run is written as offset + t, and a comment marks the restart.
+// Output goes through one large stdio buffer.  The first failed write is reported once, closes the
+// dump and ends the run.
+#include "Vcd.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BundlePaths.h"
+#include "Bundles.h"
+#include "Globals.h"
+#include "Ph2.h"
+#include "Ph3.h"
+#include "Ph4.h"
+
+namespace {
+
+// Static, so that it outlives every destructor when exit() flushes a dump still open.
+char outputBuffer[size_t(1) << 20];
+
+struct DumpVariable {
+  std::vector<int> bits;  // serial numbers, bit 0 first
+  std::string code;       // identifier code in the file
+  std::string shown;      // the value the file last holds, most significant bit first
+  bool pending = false;   // holds a bit changed by the current batch
+};
+
+struct WaveformDump {
+  FILE* file = nullptr;
+  std::string path;
+  std::vector<DumpVariable> variables;
+  std::vector<int> variableOfBit;  // by serial number; -1 for bits of no declared bundle
+  std::vector<int> pendingVariables;
+  std::string scratch;
+  uint64_t offset = 0;    // file time of tick 0 of the current time base
+  uint64_t lastTime = 0;  // last timestamp written
+  int initializations = 0;
+  bool failed = false;
+};
+
+WaveformDump dump;
+
+char letterOf(SignalValue v) {
+  switch (v) {
+    case ZERO: return '0';
+    case ONE: return '1';
+    case HIZ: return 'z';
+    default: return 'x';
+  }
+}
+
+// Identifier codes: numbers in base 94 over the printable characters '!' to '~'.
+std::string codeOf(size_t n) {
+  std::string code;
+  do {
+    code += char('!' + n % 94);
+    n /= 94;
+  } while (n > 0);
+  return code;
+}
+
+void currentValue(const DumpVariable& v, std::string& into) {
+  const std::vector<SignalValue>& now = phaseThree->currentSignals;
+  into.resize(v.bits.size());
+  for (size_t i = 0; i < v.bits.size(); i++) into[v.bits.size() - 1 - i] = letterOf(now[size_t(v.bits[i])]);
+}
+
+void writeValue(const DumpVariable& v) {
+  if (v.bits.size() == 1) {
+    fputc(v.shown[0], dump.file);
+  } else {
+    fputc('b', dump.file);
+    fputs(v.shown.c_str(), dump.file);
+    fputc(' ', dump.file);
+  }
+  fputs(v.code.c_str(), dump.file);
+  fputc('\n', dump.file);
+}
+
+void writeTime(uint64_t t) {
+  fprintf(dump.file, "#%llu\n", static_cast<unsigned long long>(t));
+  dump.lastTime = t;
+}
+
+// Reports the first failure, gives up the dump and ends the run.
+void fail(int error) {
+  if (dump.failed) return;
+  dump.failed = true;
+  fprintf(stderr, "ERROR -- cannot write waveform dump %s: %s\n", dump.path.c_str(), strerror(error));
+  if (dump.file) fclose(dump.file);
+  dump.file = nullptr;
+  done = 1;
+}
+
+void checkWrites() {
+  if (dump.file && ferror(dump.file)) fail(errno ? errno : EIO);
+}
+
+void writeScope(const BundlePaths& names, const std::vector<std::vector<int>>& children,
+                const std::vector<std::vector<int>>& members, size_t scope) {
+  const std::string& name = scope == 0 ? std::string(rootScopeName) : names.scopeNames[scope];
+  fprintf(dump.file, "$scope module %s $end\n", name.c_str());
+  for (int b : members[scope]) {
+    const DumpVariable& v = dump.variables[size_t(b)];
+    size_t width = v.bits.size();
+    if (width == 1)
+      fprintf(dump.file, "$var wire 1 %s %s $end\n", v.code.c_str(), names.bundleNames[size_t(b)].c_str());
+    else
+      fprintf(dump.file, "$var wire %zu %s %s [%zu:0] $end\n", width, v.code.c_str(),
+              names.bundleNames[size_t(b)].c_str(), width - 1);
+  }
+  for (int child : children[scope]) writeScope(names, children, members, size_t(child));
+  fputs("$upscope $end\n", dump.file);
+}
+
+void writeHeader() {
+  const std::vector<DeclaredBundle>& bundles = declaredBundles();
+  const std::vector<ModuleScope>& scopes = moduleScopes();
+  BundlePaths names = nameBundles();
+  std::vector<std::vector<int>> children(std::max<size_t>(scopes.size(), 1)), members(children.size());
+  for (size_t i = 1; i < scopes.size(); i++) children[size_t(scopes[i].parent)].push_back(int(i));
+  for (size_t b = 0; b < bundles.size(); b++) members[size_t(bundles[b].scope)].push_back(int(b));
+  fputs("$comment\n"
+        "  Tarvik value change dump.  One time unit is one simulation tick; the 1 ns timescale is nominal.\n"
+        "  XXX and UNINITIALIZED are both shown as x.  A restart (F1) begins a new time base one unit\n"
+        "  after the last time written, marked by a comment.\n"
+        "$end\n"
+        "$version Tarvik $end\n"
+        "$timescale 1 ns $end\n",
+        dump.file);
+  writeScope(names, children, members, 0);
+  fputs("$enddefinitions $end\n", dump.file);
+}
+
+// The values after a (re)initialisation: all of them the first time, later those that differ.
+void initialized() {
+  if (!dump.file) return;
+  bool first = dump.initializations++ == 0;
+  if (first) {
+    writeTime(0);
+    fputs("$dumpvars\n", dump.file);
+  } else {
+    dump.offset = dump.lastTime + 1;
+    fprintf(dump.file, "$comment restart: tick 0 of the restarted run is time %llu $end\n",
+            static_cast<unsigned long long>(dump.offset));
+    writeTime(dump.offset);
+  }
+  for (DumpVariable& v : dump.variables) {
+    currentValue(v, dump.scratch);
+    if (!first && dump.scratch == v.shown) continue;
+    v.shown = dump.scratch;
+    writeValue(v);
+  }
+  if (first) fputs("$end\n", dump.file);
+  checkWrites();
+}
+
+void batchApplied(uint64_t time, const std::vector<int>& changedBits) {
+  if (!dump.file) return;
+  for (int s : changedBits) {
+    int v = dump.variableOfBit[size_t(s)];
+    if (v < 0 || dump.variables[size_t(v)].pending) continue;
+    dump.variables[size_t(v)].pending = true;
+    dump.pendingVariables.push_back(v);
+  }
+  std::sort(dump.pendingVariables.begin(), dump.pendingVariables.end());
+  uint64_t t = dump.offset + time;
+  bool stamped = t == dump.lastTime;
+  for (int i : dump.pendingVariables) {
+    DumpVariable& v = dump.variables[size_t(i)];
+    v.pending = false;
+    currentValue(v, dump.scratch);
+    if (dump.scratch == v.shown) continue;
+    if (!stamped) writeTime(t);
+    stamped = true;
+    v.shown = dump.scratch;
+    writeValue(v);
+  }
+  dump.pendingVariables.clear();
+  checkWrites();
+}
+
+void ended() {
+  if (!dump.file) return;
+  FILE* f = dump.file;
+  errno = 0;
+  int flushed = fflush(f);
+  int error = errno;
+  if (flushed != 0 || ferror(f)) {
+    fail(error ? error : EIO);
+    return;
+  }
+  dump.file = nullptr;
+  if (fclose(f) != 0) fail(errno ? errno : EIO);
+}
+
+void collectVariables() {
+  const std::vector<DeclaredBundle>& bundles = declaredBundles();
+  dump.variableOfBit.assign(size_t(phaseTwo->numberOfSignals), -1);
+  dump.variables.resize(bundles.size());
+  for (size_t b = 0; b < bundles.size(); b++) {
+    dump.variables[b].bits = bundles[b].bits;
+    dump.variables[b].code = codeOf(b);
+    for (int s : bundles[b].bits) dump.variableOfBit[size_t(s)] = int(b);
+  }
+}
+
+// A reader that goes away must not kill the simulator: its write fails instead and is reported.
+void survivePipeReaders() {
+  struct stat st;
+  if (fstat(fileno(dump.file), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+void startWaveformDump() {
+  if (!vcdFileName) return;
+  dump.path = vcdFileName;
+  dump.file = fopen(vcdFileName, "w");
+  if (!dump.file) {
+    fprintf(stderr, "ERROR -- cannot create waveform dump %s: %s\n", vcdFileName, strerror(errno));
+    exit(2);
+  }
+  setvbuf(dump.file, outputBuffer, _IOFBF, sizeof outputBuffer);
+  survivePipeReaders();
+  collectVariables();
+  writeHeader();
+  runObservers.push_back({initialized, batchApplied, ended});
+}
+
+int waveformDumpStatus() { return dump.failed ? 2 : 0; }
+
+void resetWaveformDump() {
+  if (dump.file) fclose(dump.file);
+  dump = WaveformDump();
+}
