@@ -50,6 +50,7 @@ struct WaveformDump {
   std::vector<int> variableOfBit;  // by serial number; -1 for bits of no declared bundle
   std::vector<int> pendingVariables;
   std::string scratch;
+  std::string text;  // value changes of the current batch, not yet handed to stdio
   uint64_t offset = 0;    // file time of tick 0 of the current time base
   uint64_t lastTime = 0;  // last timestamp written
   int initializations = 0;
@@ -83,20 +84,24 @@ void currentValue(const DumpVariable& v, std::string& into) {
   for (size_t i = 0; i < v.bits.size(); i++) into[v.bits.size() - 1 - i] = letterOf(now[size_t(v.bits[i])]);
 }
 
+// Value changes are collected in dump.text and handed to stdio once per batch.
 void writeValue(const DumpVariable& v) {
+  std::string& out = dump.text;
   if (v.bits.size() == 1) {
-    fputc(v.shown[0], dump.file);
+    out += v.shown[0];
   } else {
-    fputc('b', dump.file);
-    fputs(v.shown.c_str(), dump.file);
-    fputc(' ', dump.file);
+    out += 'b';
+    out += v.shown;
+    out += ' ';
   }
-  fputs(v.code.c_str(), dump.file);
-  fputc('\n', dump.file);
+  out += v.code;
+  out += '\n';
 }
 
 void writeTime(uint64_t t) {
-  fprintf(dump.file, "#%llu\n", static_cast<unsigned long long>(t));
+  dump.text += '#';
+  dump.text += std::to_string(t);
+  dump.text += '\n';
   dump.lastTime = t;
 }
 
@@ -110,8 +115,12 @@ void fail(int error) {
   done = 1;
 }
 
-void checkWrites() {
-  if (dump.file && ferror(dump.file)) fail(errno ? errno : EIO);
+// Hands the collected text to stdio and reports a failed write.
+void writeOut() {
+  if (!dump.file) return;
+  fwrite(dump.text.data(), 1, dump.text.size(), dump.file);
+  dump.text.clear();
+  if (ferror(dump.file)) fail(errno ? errno : EIO);
 }
 
 void writeScope(const BundlePaths& names, const std::vector<std::vector<int>>& children,
@@ -156,11 +165,10 @@ void initialized() {
   bool first = dump.initializations++ == 0;
   if (first) {
     writeTime(0);
-    fputs("$dumpvars\n", dump.file);
+    dump.text += "$dumpvars\n";
   } else {
     dump.offset = dump.lastTime + 1;
-    fprintf(dump.file, "$comment restart: tick 0 of the restarted run is time %llu $end\n",
-            static_cast<unsigned long long>(dump.offset));
+    dump.text += "$comment restart: tick 0 of the restarted run is time " + std::to_string(dump.offset) + " $end\n";
     writeTime(dump.offset);
   }
   for (DumpVariable& v : dump.variables) {
@@ -169,8 +177,8 @@ void initialized() {
     v.shown = dump.scratch;
     writeValue(v);
   }
-  if (first) fputs("$end\n", dump.file);
-  checkWrites();
+  if (first) dump.text += "$end\n";
+  writeOut();
 }
 
 void batchApplied(uint64_t time, const std::vector<int>& changedBits) {
@@ -181,7 +189,6 @@ void batchApplied(uint64_t time, const std::vector<int>& changedBits) {
     dump.variables[size_t(v)].pending = true;
     dump.pendingVariables.push_back(v);
   }
-  std::sort(dump.pendingVariables.begin(), dump.pendingVariables.end());
   uint64_t t = dump.offset + time;
   bool stamped = t == dump.lastTime;
   for (int i : dump.pendingVariables) {
@@ -195,7 +202,7 @@ void batchApplied(uint64_t time, const std::vector<int>& changedBits) {
     writeValue(v);
   }
   dump.pendingVariables.clear();
-  checkWrites();
+  writeOut();
 }
 
 void ended() {
