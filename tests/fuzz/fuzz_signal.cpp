@@ -1,14 +1,30 @@
-// Fuzz target: bundle operations with random lengths and indices.  Every operation the bytes ask for
-// is checked for range first (out-of-range operations end the program by design, and are covered by
-// the unit tests); the results must refer only to declared bits and keep their lengths.
+// Fuzz target: bundle operations with random lengths and indices, then the run-time bit support on
+// the bundles made.
+//
+// Every operation the bytes ask for is checked for range first (out-of-range operations end the
+// program by design, and are covered by the unit tests); the results must refer only to declared bits
+// and keep their lengths.  Then random values are given to the declared bits, and for bundles of the
+// pool the packed store must round-trip them (HIZ reads back as UNINITIALIZED), write exactly the words
+// it covers, and integerFromSignals must agree with a plain reading of the bits.
+//
+// The construction lists would grow without end over millions of inputs, so they are started afresh
+// (Zero and One declared again as bits 0 and 1) once they hold a few thousand signals.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
+#include "Bundles.h"
 #include "Globals.h"
 #include "Ph1.h"
+#include "Ph2.h"
+#include "Ph3.h"
+#include "RunTime.h"
 #include "Signal.h"
 
 namespace {
@@ -26,14 +42,72 @@ void check(const Signal& s) {
     if (s.serialNumber[i] < 0 || s.serialNumber[i] >= declared) abort();
 }
 
+// Replaces the construction lists by fresh ones holding only Zero and One; their count reports are
+// not wanted on standard error, which stays the fuzzer's.
+void freshConstructionLists() {
+  fflush(stderr);
+  int saved = dup(2), quiet = open("/dev/null", O_WRONLY);
+  dup2(quiet, 2);
+  delete phaseOne;
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  close(quiet);
+  phaseOne = nullptr;
+  resetBundles();
+  Signal zero(1, 0u, "Zero"), one(1, 1u, "One");
+  if (zero.serialNumber[0] != 0 || one.serialNumber[0] != 1) abort();
+}
+
+int plainInteger(const Signal& s, const std::vector<SignalValue>& values) {
+  uint32_t v = 0;
+  for (int i = 0; i < s.length; i++) {
+    SignalValue b = values[size_t(s.serialNumber[i])];
+    if (b == ONE && i < 32) v |= uint32_t(1) << i;
+    if (b != ONE && b != ZERO) return -1;
+  }
+  return int32_t(v);
+}
+
+void checkBitSupport(Bytes& in, const std::vector<std::unique_ptr<Signal>>& pool) {
+  PhaseTwo p2;
+  p2.numberOfSignals = phaseOne->signalList.numberOfSignals;
+  phaseTwo = &p2;
+  PhaseThree p3;
+  phaseThree = &p3;
+  for (SignalValue& v : p3.currentSignals) v = SignalValue(in.next() % 5);
+  const unsigned guard = 0xdeadbeefu;
+  for (const auto& s : pool) {
+    int n = s->length;
+    std::vector<unsigned> packed(size_t(n / 16 + 2), guard);
+    packSignals(n, s->serialNumber, packed.data());
+    size_t words = n > 0 ? size_t((n - 1) / 16 + 1) : 0;
+    for (size_t w = words; w < packed.size(); w++)
+      if (packed[w] != guard) abort();
+    std::vector<SignalValue> back(static_cast<size_t>(n));
+    unpackSignals(n, packed.data(), back.data());
+    for (int i = 0; i < n; i++) {
+      SignalValue v = p3.currentSignals[size_t(s->serialNumber[i])];
+      if (back[size_t(i)] != (v == HIZ ? UNINITIALIZED : v)) abort();
+      if (complement(complement(v)) != v) abort();
+    }
+    if (integerFromSignals(n, s->serialNumber) != plainInteger(*s, p3.currentSignals)) abort();
+  }
+  phaseThree = nullptr;
+  phaseTwo = nullptr;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ensurePhaseOne();
+  if (phaseOne->signalList.numberOfSignals > 4096) freshConstructionLists();
   Bytes in{data, size};
   std::vector<std::unique_ptr<Signal>> pool;
   pool.emplace_back(new Signal(Zero));
   while (in.at < in.size && pool.size() < 64) {
-    int op = in.next() % 7;
+    int op = in.next() % 8;
+    if (op == 7) break;  // the rest of the bytes are values for the bit support
     const Signal& a = *pool[size_t(in.next()) % pool.size()];
     const Signal& b = *pool[size_t(in.next()) % pool.size()];
     int i = in.next(), j = in.next();
@@ -56,5 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(*r);
     pool.emplace_back(r);
   }
+  checkBitSupport(in, pool);
   return 0;
 }
