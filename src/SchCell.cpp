@@ -6,10 +6,12 @@
 // parent rectangle into the grid's equal rows and columns, in single precision, level by level.
 // Malformed fields are read leniently: a reversed range ("ea-aa") counts as the same block written
 // forwards, and missing characters repeat the start of the field, so every grid has at least one row
-// and one column and no division can be by zero.
+// and one column and no division can be by zero.  Single-precision rounding can carry a rectangle a
+// unit past the far edge of its parent; it is cut back to the parent's edge.
 #include "SchCell.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -32,6 +34,13 @@ std::vector<std::string> splitFields(const std::string& s, int* emptyFields) {
 }
 
 int countOf(char lo, char hi) { return int(hi) - int(lo) + 1; }
+
+// Cuts a span (*pos, *size) that rounding carried past the end of the parent span (start, extent).
+void keepWithin(int start, int extent, int* pos, int* size) {
+  int64_t end = int64_t(start) + extent;
+  if (*pos > end) *pos = int(end);
+  if (int64_t(*pos) + *size > end) *size = int(end - *pos);
+}
 
 SchematicCell* nestedCell(const SchematicCell& cell, const std::string& name) {
   for (const SchematicCell& sub : cell.ptr)
@@ -113,12 +122,15 @@ void schematicSubSpace(const SchematicCell& cell, const std::string& s, int* x, 
     if (cur->nr_h_cells <= 0 || cur->nr_v_cells <= 0) return;  // a grid nothing was entered into
     char r[2], c[2];
     breakCell(fields[i], r, c);
+    int x0 = *x, y0 = *y, w0 = *w, h0 = *h;
     float fw = float(*w), fh = float(*h);
     float nh = float(cur->nr_h_cells), nv = float(cur->nr_v_cells);
     *x = int(float(*x) + float(c[0] - cur->min_h_label) * fw / nh);
     *y = int(float(*y) + float(r[0] - cur->min_v_label) * fh / nv);
     *w = int(float(c[1] - c[0] + 1) * fw / nh);
     *h = int(float(r[1] - r[0] + 1) * fh / nv);
+    keepWithin(x0, w0, x, w);
+    keepWithin(y0, h0, y, h);
     if (i + 1 < fields.size()) cur = nestedCell(*cur, fields[i]);
   }
 }
