@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "Event.h"
+#include "Globals.h"
+#include "Ph3.h"
 #include "SkewHeap.h"
 
 // Delays of altSignalTransition beyond its deltaTime.
@@ -25,7 +27,11 @@ public:
   void msWait();
 
   // Requests that a bit take a value: zero, one or two events, with XXX between the levels.
-  void signalTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime);
+  // A request for the value already scheduled (the most common request) returns at once.
+  void signalTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime) {
+    if (newSignalValue == phaseThree->scheduledSignals[signalSerialNumber]) return;
+    requestTransition(signalSerialNumber, newSignalValue, quickTime, lazyTime);
+  }
   void altSignalTransition(int signalSerialNumber, SignalValue newSignalValue, int deltaTime);
   // A tri-state buffer's request for a bus bit: arbitrates, then passes it on or refuses.
   void tsbSignalTransition(int cind, int signalSerialNumber, SignalValue newSignalValue, int quickTime,
@@ -36,6 +42,7 @@ public:
   int settled() const;
 
 private:
+  void requestTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime);
   void queueChange(uint64_t at, int signalSerialNumber, SignalValue value);
   void reportTimeWarp(int signalSerialNumber, SignalValue value, uint64_t requested);
   void startRun();
@@ -46,10 +53,15 @@ private:
   void serveInput();
   void pace();
 
-  std::vector<int> activated;  // components marked for the next pass, unordered
+  // The worklist: its first activatedCount entries are the components marked for the next pass,
+  // unordered.  It has room for every component and one more, so that appending needs no test.
+  std::vector<int> activated;
+  size_t activatedCount = 0;
+  std::vector<uint64_t> worklistBits;  // scratch for putting long worklists in index order
   std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
   bool observeBatches = false;   // some observer wants batchApplied; fixed when the run starts
   int inputCountdown = 1;
+  int pollsUntilFlush = 0;  // input polls left before buffered standard error is written out
 };
 
 // Observers of the run (a waveform dump, an end-of-run check).  Any routine may be null.

@@ -21,10 +21,11 @@ void PhaseFour::runInitialize() {
     p3.scheduledTimes[s] = 0;
     p3.whenScheduled[s] = 0;
   }
-  activated.clear();
+  activated.assign(size_t(p2.numberOfComponents) + 1, 0);
+  activatedCount = 0;
   for (int c = 0; c < p2.numberOfComponents; c++) {
     p3.componentsActivated[c] = 1;
-    activated.push_back(c);
+    activated[activatedCount++] = c;
     phaseTwo->state[c] = 0;
   }
   for (const RunObserver& o : runObservers)
@@ -39,7 +40,7 @@ void notifyRunEnded() {
 }
 
 // A pending restart will wake everything again, so the circuit does not count as settled.
-int PhaseFour::settled() const { return !reStart && skewHeap.isEmpty() && activated.empty(); }
+int PhaseFour::settled() const { return !reStart && skewHeap.isEmpty() && activatedCount == 0; }
 
 void PhaseFour::msWait() {
   struct timespec wait = {0, 1000000};

@@ -20,7 +20,11 @@ Event* SkewHeap::merge(Event* h1, Event* h2) {
   Event* result = nullptr;
   Event** slot = &result;
   for (;;) {
-    if (h2->time < h1->time) std::swap(h1, h2);
+    // Branch-free choice of the top: which heap wins is unpredictable.
+    bool second = h2->time < h1->time;
+    Event* top = second ? h2 : h1;
+    h2 = second ? h1 : h2;
+    h1 = top;
     *slot = h1;
     Event* left = h1->lptr;
     if (!left) {

@@ -69,9 +69,10 @@ inline void PhaseFour::queueChange(uint64_t at, int n, SignalValue value) {
   skewHeap.add(at, n, value);
 }
 
-void PhaseFour::signalTransition(int n, SignalValue newSignalValue, int quickTime, int lazyTime) {
+// signalTransition past its first test: the request differs from the scheduled value.
+void PhaseFour::requestTransition(int n, SignalValue newSignalValue, int quickTime, int lazyTime) {
   SignalValue old = phaseThree->scheduledSignals[n];
-  if (newSignalValue == old || !isSignalValue(old) || !isSignalValue(newSignalValue)) return;
+  if (!isSignalValue(old) || !isSignalValue(newSignalValue)) return;
   const Transition& t = transitionTable[old][newSignalValue];
   if (t.first.delay == none) return;
   queueChange(time + uint64_t(int64_t(t.first.delay == Q ? quickTime : lazyTime)), n, t.first.value);
