@@ -3,8 +3,21 @@
 #define TARVIK_CMDLINE_H
 
 #include <cstdio>
+#include <string>
 
 int getopt(int nargc, char** nargv, const char* ostr);
+
+// How a command line ends once its options are applied.
+enum CommandLineOutcome {
+  commandLineRun,        // go on with the run
+  commandLineShortHelp,  // -h: the help text on standard error, exit status 0
+  commandLineLongHelp,   // --help: the help text and the long options on standard output, status 0
+  commandLineRefused,    // a long option refused: "ERROR -- " and the problem, exit status 2
+};
+// Applies the options to the option globals; prints scanner messages and warnings but never the
+// ending, and never exits.  With commandLineRefused, *problem (when given) says why.
+CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem);
+// parseCommandLine, then the ending it asks for: help texts and refusals end the process.
 void commandLine(int gargc, char** gargv);
 // The help text of -h, one line each.
 void printHelp(FILE* to);

@@ -3,6 +3,9 @@
 // Long options (--keys, --vcd, --expect, --help) are taken out of the word list first, so that the
 // single-character options, their messages and exit statuses stay exactly those of the scanner.  A
 // word that is the argument of a single-character option (-W --keys) is left alone.
+//
+// parseCommandLine applies the options and says how the command line ends (run, either help text, or
+// a refused long option) without printing that ending or exiting; commandLine does both.
 #include "cmdLine.h"
 
 #include <cstdlib>
@@ -114,15 +117,21 @@ int wordsTakenAfter(const char* word) {
   return 0;
 }
 
-[[noreturn]] void refuse(const std::string& problem) {
-  fprintf(stderr, "ERROR -- %s\n", problem.c_str());
-  exit(2);
-}
+// A refused long option ends the parse; the problem is reported by commandLine.
+struct Refusal {
+  bool refused = false;
+  std::string problem;
+  void set(const std::string& why) {
+    refused = true;
+    problem = why;
+  }
+};
 
 // The argument of a long option given as --name=value or --name value; null when word i is not that
 // option.  Advances i past a separate argument word; a missing argument is refused, and so is an
 // empty one unless mayBeEmpty.
-const char* longArgument(const char* name, const char* what, bool mayBeEmpty, int gargc, char** gargv, int& i) {
+const char* longArgument(const char* name, const char* what, bool mayBeEmpty, int gargc, char** gargv, int& i,
+                         Refusal& refusal) {
   const char* w = gargv[i];
   size_t n = strlen(name);
   if (strncmp(w, name, n) != 0) return nullptr;
@@ -133,30 +142,28 @@ const char* longArgument(const char* name, const char* what, bool mayBeEmpty, in
     value = gargv[++i];
   else if (w[n] != '\0')
     return nullptr;
-  if (!value || (*value == '\0' && !mayBeEmpty))
-    refuse(std::string("option ") + name + " requires " + what);
+  if (!value || (*value == '\0' && !mayBeEmpty)) {
+    refusal.set(std::string("option ") + name + " requires " + what);
+    return nullptr;
+  }
   return value;
 }
 
-void takeKeyScript(const char* text) {
+void takeKeyScript(const char* text, Refusal& refusal) {
   std::string error;
-  if (!parseKeyScript(text, keyScript, error)) refuse(error);
+  if (!parseKeyScript(text, keyScript, error)) {
+    refusal.set(error);
+    return;
+  }
   keyScriptNext = 0;
   keyScriptGiven = 1;
 }
 
-void printLongHelp() {
-  printHelp(stdout);
-  for (const char* line : longOptionLines) printf("%s\n", line);
-  exit(0);
-}
-
-// Takes the long options out of the words; returns the words left for the scanner.
-std::vector<char*> takeLongOptions(int gargc, char** gargv) {
-  std::vector<char*> rest;
+// Takes the long options out of the words into rest, the words left for the scanner; stops at a
+// refused one.
+void takeLongOptions(int gargc, char** gargv, std::vector<char*>& rest, bool& wantHelp, Refusal& refusal) {
   if (gargc > 0) rest.push_back(gargv[0]);
-  bool wantHelp = false;
-  for (int i = 1; i < gargc; i++) {
+  for (int i = 1; i < gargc && !refusal.refused; i++) {
     const char* w = gargv[i];
     if (strcmp(w, "--") == 0) {
       for (; i < gargc; i++) rest.push_back(gargv[i]);
@@ -164,12 +171,14 @@ std::vector<char*> takeLongOptions(int gargc, char** gargv) {
     }
     if (strcmp(w, "--help") == 0) {
       wantHelp = true;
-    } else if (const char* script = longArgument("--keys", "a key script", true, gargc, gargv, i)) {
-      takeKeyScript(script);
-    } else if (const char* vcd = longArgument("--vcd", "a file name", false, gargc, gargv, i)) {
+    } else if (const char* script = longArgument("--keys", "a key script", true, gargc, gargv, i, refusal)) {
+      takeKeyScript(script, refusal);
+    } else if (const char* vcd = longArgument("--vcd", "a file name", false, gargc, gargv, i, refusal)) {
       vcdFileName = vcd;
-    } else if (const char* expect = longArgument("--expect", "a file name", false, gargc, gargv, i)) {
+    } else if (const char* expect = longArgument("--expect", "a file name", false, gargc, gargv, i, refusal)) {
       expectFileName = expect;
+    } else if (refusal.refused) {
+      break;
     } else {
       rest.push_back(gargv[i]);
       if (w[0] == '-' && w[1] != '-') {
@@ -177,9 +186,7 @@ std::vector<char*> takeLongOptions(int gargc, char** gargv) {
       }
     }
   }
-  if (wantHelp) printLongHelp();
   rest.push_back(nullptr);
-  return rest;
 }
 
 void copyText(char* field, size_t size, const char* text, char option) {
@@ -239,11 +246,19 @@ void resetCommandLineGlobals() {
   vcdFileName = expectFileName = nullptr;
 }
 
-void commandLine(int gargc, char** gargv) {
-  std::vector<char*> words = takeLongOptions(gargc, gargv);
+CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem) {
+  resetOptionScanner();  // whatever the outcome, the scanner reads as freshly started
+  std::vector<char*> words;
+  bool wantHelp = false;
+  Refusal refusal;
+  takeLongOptions(gargc, gargv, words, wantHelp, refusal);
+  if (refusal.refused) {
+    if (problem) *problem = refusal.problem;
+    return commandLineRefused;
+  }
+  if (wantHelp) return commandLineLongHelp;
   int nargc = int(words.size()) - 1;
   char** nargv = words.data();
-  resetOptionScanner();
   int c;
   while ((c = getopt(nargc, nargv, optionString)) != -1) {
     switch (c) {
@@ -261,7 +276,7 @@ void commandLine(int gargc, char** gargv) {
       case 'g': copyText(XW_geometry, sizeof XW_geometry, optarg, 'g'); break;
       case 'K': copyText(CursorKeyString, sizeof CursorKeyString, optarg, 'K'); break;
       case 'W': copyText(WindowLabelString, sizeof WindowLabelString, optarg, 'W'); break;
-      case 'h': printHelp(stderr); exit(0);
+      case 'h': return commandLineShortHelp;
       case 'm': connectMuxOnlyFlag = 1; break;
       case 'p': runTimeFlag(nargc, nargv, profRunTimeFlag, numberOfProfRunTimeFlags, 'p'); break;
       case 'u': runTimeFlag(nargc, nargv, userRunTimeFlag, numberOfUserRunTimeFlags, 'u'); break;
@@ -270,5 +285,24 @@ void commandLine(int gargc, char** gargv) {
       case 'X': useXDisplay = 0; break;
       default: break;
     }
+  }
+  return commandLineRun;
+}
+
+void commandLine(int gargc, char** gargv) {
+  std::string problem;
+  switch (parseCommandLine(gargc, gargv, &problem)) {
+    case commandLineRun:
+      return;
+    case commandLineShortHelp:
+      printHelp(stderr);
+      exit(0);
+    case commandLineLongHelp:
+      printHelp(stdout);
+      for (const char* line : longOptionLines) printf("%s\n", line);
+      exit(0);
+    case commandLineRefused:
+      fprintf(stderr, "ERROR -- %s\n", problem.c_str());
+      exit(2);
   }
 }

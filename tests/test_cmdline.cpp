@@ -266,3 +266,45 @@ TEST(LongOptions, KeyNames) {
   EXPECT_FALSE(parseKeyScript("{Ctrl-1}", keys, error));
   EXPECT_FALSE(parseKeyScript("tab\there", keys, error));
 }
+
+// parseCommandLine: the same parse, with the ending returned instead of printed and exited on.
+namespace {
+
+CommandLineOutcome outcomeOf(std::vector<std::string> words, std::string* problem = nullptr) {
+  static std::vector<std::string> storage;
+  static std::vector<char*> argv;
+  storage = words;
+  storage.insert(storage.begin(), "prog");
+  argv.clear();
+  for (std::string& s : storage) argv.push_back(&s[0]);
+  argv.push_back(nullptr);
+  return parseCommandLine(int(argv.size()) - 1, argv.data(), problem);
+}
+
+}  // namespace
+
+TEST(ParseOutcome, EndingsAreReturnedWithoutPrintingOrExiting) {
+  RunResult r = runInChild([] {
+    std::string problem;
+    if (outcomeOf({"-X", "-T", "50"}) != commandLineRun || useXDisplay != 0 || stopTime != 50) exit(10);
+    if (outcomeOf({"-t", "-h", "-E"}) != commandLineShortHelp) exit(11);
+    if (displayTimeFlag != 1 || earlyExitFlag != 0) exit(12);  // applied before -h, none after
+    if (outcomeOf({"-q", "--help", "-C"}) != commandLineLongHelp) exit(13);
+    if (outcomeOf({"--help", "--keys", "{Nope}"}, &problem) != commandLineRefused) exit(14);
+    if (problem != "unknown key name {Nope} in key script") exit(15);
+    if (outcomeOf({"--vcd"}, &problem) != commandLineRefused || problem != "option --vcd requires a file name")
+      exit(16);
+    if (outcomeOf({"--expect="}, nullptr) != commandLineRefused) exit(17);
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");  // no scanner message either: --help comes before the scanner runs
+}
+
+TEST(ParseOutcome, ARefusalStopsTheParseWhereItIs) {
+  std::string problem;
+  EXPECT_EQ(outcomeOf({"--keys", "a", "--keys", "{F1", "--vcd", "out.vcd"}, &problem), commandLineRefused);
+  EXPECT_EQ(problem, "unclosed brace in key script at character 1");
+  EXPECT_EQ(vcdFileName, nullptr);  // after the refusal: not taken
+  EXPECT_EQ(keyScript.size(), 0u);  // the refused script left nothing to replay
+}
