@@ -1,7 +1,9 @@
-// The program entry: the control summary and colour legend, then the simulator on the circuit.
+// The program entry: the control summary and colour legend, then the simulator on the circuit.  The
+// exit status is 1 when output was lost on the way (StdStreams.h).
 #include <cstdio>
 
 #include "Sim.h"
+#include "StdStreams.h"
 
 namespace {
 
@@ -28,10 +30,11 @@ const char* const controlSummary[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  guardStandardStreams();
   for (const char* line : controlSummary) printf("%s\n", line);
   fputs("\033[30;48;5;151m   \033[0m <-- ZERO signal\t\t\033[30;48;5;208m   \033[0m <-- XXX signal    \n", stdout);
   fputs("\033[30;48;5;28m   \033[0m <-- ONE signal\t\t\033[30;48;5;222m   \033[0m <-- HIZ signal    \n", stdout);
   fputs("\t\t\t\t\033[30;48;5;231m   \033[0m <-- UNINITIALIZED signal    \n\n", stdout);
   Sim(argc, argv, simnet);
-  return 0;
+  return standardStreamsStatus();
 }
