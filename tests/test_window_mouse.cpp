@@ -115,19 +115,23 @@ TEST(ClassicMode, LeftThenRightButtonZoomsToTheRectangleBetweenThem) {
 TEST(StartupZoom, ZFlagZoomsAndEqualCornersLeaveTheWholePlane) {
   XvfbServer server;
   ASSERT_TRUE(server.ready());
-  auto look = [](WindowDriver& d) {
-    d.settledPixel(400, 380);
-    d.note("zero", d.pixel(400, 380));
+  // Each look waits for the colour it expects (a loaded machine may take a while to redraw), then
+  // records what is there.
+  DriveResult zoomed = runWindowed(server, {"-z", "0", "206", "512", "618"}, [](WindowDriver& d) {
+    d.note("zero", d.settledPixel(400, 380));
     d.key("a");
-    d.note("one", d.settledPixel(400, 380));
-    d.note("centre", d.pixel(256, 412));
-  };
-  DriveResult zoomed = runWindowed(server, {"-z", "0", "206", "512", "618"}, look);
+    d.note("one", d.waitForPixel(400, 380, black));  // the switch pane, twice as large, covers (400, 380)
+  });
   EXPECT_EQ(zoomed.notes["zero"], hex(white));
-  EXPECT_EQ(zoomed.notes["one"], hex(black));  // the switch pane, twice as large, covers (400, 380)
-  DriveResult equal = runWindowed(server, {"-z", "300", "300", "300", "300"}, look);
+  EXPECT_EQ(zoomed.notes["one"], hex(black));
+  DriveResult equal = runWindowed(server, {"-z", "300", "300", "300", "300"}, [](WindowDriver& d) {
+    d.settledPixel(400, 380);
+    d.key("a");
+    d.note("centre", d.waitForPixel(256, 412, black));  // the unzoomed switch pane
+    d.note("one", d.settledPixel(400, 380));
+  });
   EXPECT_EQ(equal.notes["one"], hex(white));
-  EXPECT_EQ(equal.notes["centre"], hex(black));  // the unzoomed switch pane
+  EXPECT_EQ(equal.notes["centre"], hex(black));
   EXPECT_EQ(equal.program.status, 0);
 }
 
