@@ -110,8 +110,8 @@ int extraWords(char c) {
 // How many of the following words a single-character option word consumes.
 int wordsTakenAfter(const char* word) {
   for (const char* p = word + 1; *p; p++) {
-    const char* spec = *p == ':' ? nullptr : strchr(optionString, *p);
-    if (!spec || spec[1] != ':') continue;
+    const char* entry = *p == ':' ? nullptr : strchr(optionString, *p);
+    if (!entry || entry[1] != ':') continue;
     return (p[1] ? 0 : 1) + extraWords(*p);
   }
   return 0;

@@ -37,13 +37,13 @@ int getopt(int nargc, char** nargv, const char* ostr) {
     place = nargv[optind] + 1;
   }
   optopt = static_cast<unsigned char>(*place++);
-  const char* spec = optopt == ':' ? nullptr : strchr(ostr, optopt);
-  if (!spec) {
+  const char* entry = optopt == ':' ? nullptr : strchr(ostr, optopt);
+  if (!entry) {
     if (!*place) optind++;
     complain(nargv, "illegal option", optopt);
     return '?';
   }
-  if (spec[1] != ':') {
+  if (entry[1] != ':') {
     optarg = nullptr;
     if (!*place) optind++;
     return optopt;
