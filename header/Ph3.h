@@ -14,8 +14,6 @@ public:
   std::vector<int> signalChangeMarks;  // allocated, not used
   std::vector<int> lengthOfActivationList;
   std::vector<int*> activationList;  // components to evaluate when the signal changes, index order
-  // Per component.
-  std::vector<int> componentsActivated;
   // The scheduling record of the transition rules, per signal.
   std::vector<SignalValue> scheduledSignals;  // value of the last change queued
   std::vector<uint64_t> scheduledTimes;       // when that change takes effect

@@ -9,6 +9,7 @@
 #include "Event.h"
 #include "Globals.h"
 #include "Ph3.h"
+#include "SimpleGate.h"
 #include "SkewHeap.h"
 
 // Delays of altSignalTransition beyond its deltaTime.
@@ -48,16 +49,38 @@ private:
   void startRun();
   void evaluationPass();
   void applyNextBatch();
-  void activate(int cind);
   void callInputRoutines();
   void serveInput();
   void pace();
 
-  // The worklist: its first activatedCount entries are the components marked for the next pass,
-  // unordered.  It has room for every component and one more, so that appending needs no test.
-  std::vector<int> activated;
-  size_t activatedCount = 0;
-  std::vector<uint64_t> worklistBits;  // scratch for putting long worklists in index order
+  // The components' activation flags (due for evaluation in the next pass), as a bitmap in index
+  // order: bit c%64 of activeWords[c/64],
+  // and bit w%64 of activeSummary[w/64] for every word w that has a bit set.  The pass reads them
+  // off with count-trailing-zeros, so it costs what was activated, not the size of the netlist.
+  std::vector<uint64_t> activeWords;
+  std::vector<uint64_t> activeSummary;
+  void markAllActivated();
+  bool anyActivated() const;
+  // Each signal's activation list as words of that bitmap: the components of one list that share a
+  // word are marked by one OR.  groupBegin[s] .. groupBegin[s + 1] are signal s's groups.
+  struct ActivationGroup {
+    uint64_t mask;
+    uint32_t word;
+  };
+  std::vector<ActivationGroup> activationGroups;
+  std::vector<uint32_t> groupBegin;
+  void groupActivationLists();
+  // The simple gates (SimpleGate.h), which the pass evaluates itself; built when the run starts.
+  struct GateRecord {
+    const int* inputs;
+    int32_t inputCount;
+    int32_t output;
+    bool simple;  // false: the component's routine runs
+    GateReduction reduction;
+    bool invert;
+  };
+  std::vector<GateRecord> gateRecords;
+  void classifyGates();
   std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
   bool observeBatches = false;   // some observer wants batchApplied; fixed when the run starts
   int inputCountdown = 1;

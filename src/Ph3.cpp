@@ -9,13 +9,12 @@
 
 
 PhaseThree::PhaseThree() {
-  size_t ns = size_t(phaseTwo->numberOfSignals), nc = size_t(phaseTwo->numberOfComponents);
+  size_t ns = size_t(phaseTwo->numberOfSignals);
   // Given defined contents although the run initialisation sets them: nothing may read garbage.
   currentSignals.assign(ns, UNINITIALIZED);
   signalChangeMarks.assign(ns, 0);
   lengthOfActivationList.assign(ns, 0);
   activationList.assign(ns, nullptr);
-  componentsActivated.assign(nc, 0);
   scheduledSignals.assign(ns, UNINITIALIZED);
   scheduledTimes.assign(ns, 0);
   whenScheduled.assign(ns, 0);

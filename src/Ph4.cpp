@@ -21,13 +21,8 @@ void PhaseFour::runInitialize() {
     p3.scheduledTimes[s] = 0;
     p3.whenScheduled[s] = 0;
   }
-  activated.assign(size_t(p2.numberOfComponents) + 1, 0);
-  activatedCount = 0;
-  for (int c = 0; c < p2.numberOfComponents; c++) {
-    p3.componentsActivated[c] = 1;
-    activated[activatedCount++] = c;
-    phaseTwo->state[c] = 0;
-  }
+  for (int c = 0; c < p2.numberOfComponents; c++) phaseTwo->state[c] = 0;
+  markAllActivated();
   for (const RunObserver& o : runObservers)
     if (o.initialized) o.initialized();
 }
@@ -40,7 +35,7 @@ void notifyRunEnded() {
 }
 
 // A pending restart will wake everything again, so the circuit does not count as settled.
-int PhaseFour::settled() const { return !reStart && skewHeap.isEmpty() && activatedCount == 0; }
+int PhaseFour::settled() const { return !reStart && skewHeap.isEmpty() && !anyActivated(); }
 
 void PhaseFour::msWait() {
   struct timespec wait = {0, 1000000};

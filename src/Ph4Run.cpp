@@ -2,11 +2,14 @@
 //
 // Each step evaluates the activated components in index order, applies every event due at the next
 // event time (waking the components that listen to a changed bit), serves input every second step and
-// waits when slowed.  Activated components are kept in a worklist so that a step costs what changed,
-// not the size of the netlist; the pass still runs them in index order.
+// waits when slowed.  Activated components are marked in a two-level bitmap, a word per 64
+// components and a summary bit per word, so that a step costs what changed, not the size of the
+// netlist, and the pass reads them off in index order without sorting.  Simple gates are evaluated
+// by the pass itself.
 #include <algorithm>
 #include <cstdio>
 
+#include "CompSupport.h"
 #include "Globals.h"
 #include "KeyScript.h"
 #include "Ph2.h"
@@ -72,49 +75,40 @@ void idleWait() {
 
 }  // namespace
 
-void PhaseFour::activate(int cind) {
-  int& mark = phaseThree->componentsActivated[cind];
-  if (mark) return;
-  mark = 1;
-  activated[activatedCount++] = cind;
+void PhaseFour::markAllActivated() {
+  size_t n = size_t(phaseTwo->numberOfComponents);
+  size_t words = (n + 63) / 64;
+  activeWords.assign(words, ~uint64_t(0));
+  if (n % 64) activeWords[words - 1] = (uint64_t(1) << (n % 64)) - 1;
+  activeSummary.assign((words + 63) / 64, ~uint64_t(0));
+  if (words % 64) activeSummary.back() = (uint64_t(1) << (words % 64)) - 1;
 }
 
-namespace {
-
-// The worklist in index order.  Short lists are insertion-sorted; long ones are often already in
-// order (one activation list), and otherwise go through a bitmap over the range they span, which
-// costs a word per 64 components of that range instead of a comparison sort's unpredictable branches.
-void sortWorklist(int* a, size_t n, std::vector<uint64_t>& bits) {
-  if (n <= 32) {
-    for (size_t i = 1; i < n; i++) {
-      int v = a[i];
-      size_t j = i;
-      for (; j > 0 && a[j - 1] > v; j--) a[j] = a[j - 1];
-      a[j] = v;
-    }
-    return;
-  }
-  if (std::is_sorted(a, a + n)) return;
-  int low = *std::min_element(a, a + n), high = *std::max_element(a, a + n);
-  size_t first = size_t(low) / 64, words = size_t(high) / 64 - first + 1;
-  if (words > 4 * n) {
-    std::sort(a, a + n);
-    return;
-  }
-  if (bits.size() < words) bits.resize(words);
-  for (size_t i = 0; i < n; i++) bits[size_t(a[i]) / 64 - first] |= uint64_t(1) << (a[i] % 64);
-  size_t k = 0;
-  for (size_t w = 0; w < words; w++) {
-    uint64_t word = bits[w];
-    bits[w] = 0;
-    while (word) {
-      a[k++] = int((first + w) * 64 + size_t(__builtin_ctzll(word)));
-      word &= word - 1;
+void PhaseFour::groupActivationLists() {
+  const PhaseThree& p3 = *phaseThree;
+  size_t ns = size_t(phaseTwo->numberOfSignals);
+  activationGroups.clear();
+  groupBegin.assign(ns + 1, 0);
+  for (size_t s = 0; s < ns; s++) {
+    groupBegin[s] = uint32_t(activationGroups.size());
+    const int* list = p3.activationList[s];
+    for (int k = 0; k < p3.lengthOfActivationList[s]; k++) {
+      uint32_t word = uint32_t(list[k]) / 64;
+      uint64_t bit = uint64_t(1) << (unsigned(list[k]) % 64);
+      if (activationGroups.empty() || groupBegin[s] == activationGroups.size() || activationGroups.back().word != word)
+        activationGroups.push_back({bit, word});
+      else
+        activationGroups.back().mask |= bit;
     }
   }
+  groupBegin[ns] = uint32_t(activationGroups.size());
 }
 
-}  // namespace
+bool PhaseFour::anyActivated() const {
+  for (uint64_t w : activeSummary)
+    if (w) return true;
+  return false;
+}
 
 void PhaseFour::callInputRoutines() {
   for (int c = 0; c < phaseTwo->numberOfComponents; c++)
@@ -125,6 +119,8 @@ void PhaseFour::startRun() {
   replayOptionStrings();
   firstDrawing();
   runInitialize();
+  classifyGates();
+  groupActivationLists();
   callInputRoutines();
   done = phaseTwo->numberOfComponents == 0 ? 1 : 0;
   inputCountdown = 1;
@@ -133,25 +129,48 @@ void PhaseFour::startRun() {
     if (o.batchApplied) observeBatches = true;
 }
 
+void PhaseFour::classifyGates() {
+  const PhaseTwo& p2 = *phaseTwo;
+  gateRecords.assign(size_t(p2.numberOfComponents), GateRecord{nullptr, 0, 0, false, reduceMinimum, false});
+  for (int c = 0; c < p2.numberOfComponents; c++) {
+    GateRecord& g = gateRecords[size_t(c)];
+    // A gate without an output drives nothing: its routine (which does nothing) keeps that case.
+    if (p2.numberOfOutputs[c] <= 0 || !simpleGateRoutine(p2.logicEvaluate[c], g.reduction, g.invert)) continue;
+    g = {p2.dataInputs[c], p2.numberOfDataInputs[c], p2.outputs[c][0], true, g.reduction, g.invert};
+  }
+}
+
 void PhaseFour::evaluationPass() {
   const PhaseTwo& p2 = *phaseTwo;
-  PhaseThree& p3 = *phaseThree;
-  int* list = activated.data();
-  size_t count = activatedCount;
-  sortWorklist(list, count, worklistBits);
   const ComponentRoutine* evaluate = p2.logicEvaluate.data();
   const ComponentRoutine* draw = p2.drawDynamic.data();
-  int* marks = p3.componentsActivated.data();
-  // No event is applied during the pass, so nothing can be activated while it runs: each mark is
-  // cleared as its component comes up.
-  for (size_t i = 0; i < count; i++) {
-    int c = list[i];
-    marks[c] = 0;
-    if (evaluate[c]) evaluate[c](c);
-    if (draw[c] && phaseFive->isVisible(c)) draw[c](c);
+  const GateRecord* gates = gateRecords.data();
+  const SignalValue* current = phaseThree->currentSignals.data();
+  uint64_t* words = activeWords.data();
+  // No event is applied during the pass, so nothing can be activated while it runs: each word is
+  // cleared as the pass reaches it, in index order.
+  for (size_t s = 0; s < activeSummary.size(); s++) {
+    uint64_t summary = activeSummary[s];
+    activeSummary[s] = 0;
+    while (summary) {
+      size_t w = s * 64 + size_t(__builtin_ctzll(summary));
+      summary &= summary - 1;
+      uint64_t word = words[w];
+      words[w] = 0;
+      while (word) {
+        int c = int(w * 64 + size_t(__builtin_ctzll(word)));
+        word &= word - 1;
+        const GateRecord& g = gates[c];
+        if (g.simple)
+          signalTransition(g.output, simpleGateOutput(g.inputs, g.inputCount, current, g.reduction, g.invert),
+                           ssiQuickTime, ssiLazyTime);
+        else if (evaluate[c])
+          evaluate[c](c);
+        if (draw[c] && phaseFive->isVisible(c)) draw[c](c);
+      }
+    }
   }
   if (phaseFive->superProbeSelect) phaseFive->displaySuperProbes();
-  activatedCount = 0;
 }
 
 void PhaseFour::applyNextBatch() {
@@ -160,11 +179,10 @@ void PhaseFour::applyNextBatch() {
   bool observed = observeBatches;
   if (observed) changedBits.clear();
   SignalValue* current = p3.currentSignals.data();
-  int* const* lists = p3.activationList.data();
-  const int* lengths = p3.lengthOfActivationList.data();
-  int* marks = p3.componentsActivated.data();
-  int* list = activated.data();
-  size_t count = activatedCount;
+  const ActivationGroup* groups = activationGroups.data();
+  const uint32_t* begin = groupBegin.data();
+  uint64_t* words = activeWords.data();
+  uint64_t* summary = activeSummary.data();
   uint64_t now = skewHeap.root->time;
   time = now;
   uint64_t applied = 0;
@@ -179,17 +197,13 @@ void PhaseFour::applyNextBatch() {
     bool changed = v != current[s];
     current[s] = v;
     if (observed && changed) changedBits.push_back(s);
-    // Every listener is written at the end of the list; the count only moves past the unmarked
-    // ones.  Each component stands at most once, so the list never outgrows its room.
-    const int* listeners = lists[s];
-    for (int k = 0, n = changed ? lengths[s] : 0; k < n; k++) {
-      int c = listeners[k];
-      list[count] = c;
-      count += size_t(1 - marks[c]);
-      marks[c] = 1;
+    // Marking is idempotent, so a listener already marked needs no test.
+    const ActivationGroup* group = groups + begin[s];
+    for (size_t k = 0, n = changed ? begin[s + 1] - begin[s] : 0; k < n; k++) {
+      words[group[k].word] |= group[k].mask;
+      summary[group[k].word / 64] |= uint64_t(1) << (group[k].word % 64);
     }
   } while (skewHeap.root && skewHeap.root->time == now);
-  activatedCount = count;
   eventsApplied += applied;
   if (observed && !changedBits.empty())
     for (const RunObserver& o : runObservers)

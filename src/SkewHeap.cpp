@@ -6,6 +6,7 @@
 // recursive result would be stored.
 #include "SkewHeap.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -20,11 +21,12 @@ Event* SkewHeap::merge(Event* h1, Event* h2) {
   Event* result = nullptr;
   Event** slot = &result;
   for (;;) {
-    // Branch-free choice of the top: which heap wins is unpredictable.
-    bool second = h2->time < h1->time;
-    Event* top = second ? h2 : h1;
-    h2 = second ? h1 : h2;
-    h1 = top;
+    // Which heap wins is unpredictable, so the two are exchanged by a mask rather than a branch
+    // (written as a conditional, the compiler turns it back into a jump).
+    uintptr_t a = reinterpret_cast<uintptr_t>(h1), b = reinterpret_cast<uintptr_t>(h2);
+    uintptr_t swap = (a ^ b) & (uintptr_t(0) - uintptr_t(h2->time < h1->time));
+    h1 = reinterpret_cast<Event*>(a ^ swap);
+    h2 = reinterpret_cast<Event*>(b ^ swap);
     *slot = h1;
     Event* left = h1->lptr;
     if (!left) {

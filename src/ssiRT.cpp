@@ -10,51 +10,23 @@
 #include "CompSupport.h"
 #include "Pane.h"
 #include "RunTime.h"
+#include "SimpleGate.h"
 #include "Window.h"
 #include "ssiPh1.h"
 #include "Ph5.h"
 
 namespace {
 
-SignalValue invertResult(SignalValue v) { return v == ONE ? ZERO : v == ZERO ? ONE : XXX; }
-
 void driveFirst(int cind, SignalValue v) {
   const PhaseTwo& p2 = *phaseTwo;
   if (p2.numberOfOutputs[cind] > 0) phaseFour->signalTransition(p2.outputs[cind][0], v, ssiQuickTime, ssiLazyTime);
 }
 
-// The gates below read their inputs through local pointers: they run for most events.
-SignalValue minimumOfData(int cind) {
+// The simple gates, the same evaluation as the run loop's own for them.
+SignalValue simpleGate(int cind, GateReduction reduction, bool invert) {
   const PhaseTwo& p2 = *phaseTwo;
-  const SignalValue* current = phaseThree->currentSignals.data();
-  const int* in = p2.dataInputs[cind];
-  SignalValue m = ONE;
-  for (int i = 0, n = p2.numberOfDataInputs[cind]; i < n; i++) m = std::min(m, current[in[i]]);
-  return m;
-}
-
-SignalValue maximumOfData(int cind) {
-  const PhaseTwo& p2 = *phaseTwo;
-  const SignalValue* current = phaseThree->currentSignals.data();
-  const int* in = p2.dataInputs[cind];
-  SignalValue m = ZERO;
-  for (int i = 0, n = p2.numberOfDataInputs[cind]; i < n; i++) m = std::max(m, current[in[i]]);
-  return m;
-}
-
-SignalValue parityOfData(int cind) {
-  const PhaseTwo& p2 = *phaseTwo;
-  const SignalValue* current = phaseThree->currentSignals.data();
-  const int* in = p2.dataInputs[cind];
-  SignalValue p = ZERO;
-  for (int i = 0, n = p2.numberOfDataInputs[cind]; i < n; i++) {
-    SignalValue v = current[in[i]];
-    if (v == ONE)
-      p = p == ONE ? ZERO : ONE;
-    else if (v != ZERO)
-      return XXX;
-  }
-  return p;
+  return simpleGateOutput(p2.dataInputs[cind], p2.numberOfDataInputs[cind], phaseThree->currentSignals.data(),
+                          reduction, invert);
 }
 
 // Inverted-input gates: control inputs are taken as they are, data inputs complemented.
@@ -86,13 +58,32 @@ const ScreenTile& tileOf(int cind) { return phaseTwo->tile[cind]; }
 
 }  // namespace
 
-void and_(int cind) { driveFirst(cind, minimumOfData(cind)); }
-void or_(int cind) { driveFirst(cind, maximumOfData(cind)); }
-void nand(int cind) { driveFirst(cind, invertResult(minimumOfData(cind))); }
-void nor(int cind) { driveFirst(cind, invertResult(maximumOfData(cind))); }
-void xor_(int cind) { driveFirst(cind, parityOfData(cind)); }
-void xnor(int cind) { driveFirst(cind, invertResult(parityOfData(cind))); }
-void not_(int cind) { driveFirst(cind, invertResult(minimumOfData(cind))); }
+void and_(int cind) { driveFirst(cind, simpleGate(cind, reduceMinimum, false)); }
+void or_(int cind) { driveFirst(cind, simpleGate(cind, reduceMaximum, false)); }
+void nand(int cind) { driveFirst(cind, simpleGate(cind, reduceMinimum, true)); }
+void nor(int cind) { driveFirst(cind, simpleGate(cind, reduceMaximum, true)); }
+void xor_(int cind) { driveFirst(cind, simpleGate(cind, reduceParity, false)); }
+void xnor(int cind) { driveFirst(cind, simpleGate(cind, reduceParity, true)); }
+void not_(int cind) { driveFirst(cind, simpleGate(cind, reduceMinimum, true)); }
+bool simpleGateRoutine(ComponentRoutine routine, GateReduction& reduction, bool& invert) {
+  struct Entry {
+    ComponentRoutine routine;
+    GateReduction reduction;
+    bool invert;
+  };
+  static const Entry gates[] = {{and_, reduceMinimum, false}, {or_, reduceMaximum, false},
+                                {nand, reduceMinimum, true},  {nor, reduceMaximum, true},
+                                {xor_, reduceParity, false},  {xnor, reduceParity, true},
+                                {not_, reduceMinimum, true}};
+  for (const Entry& g : gates)
+    if (g.routine == routine) {
+      reduction = g.reduction;
+      invert = g.invert;
+      return true;
+    }
+  return false;
+}
+
 void iand(int cind) { driveFirst(cind, minimumWithComplements(cind)); }
 void inand(int cind) { driveFirst(cind, complement(minimumWithComplements(cind))); }
 void ciOr(int cind) { driveFirst(cind, maximumWithComplements(cind)); }

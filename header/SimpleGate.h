@@ -1,0 +1,50 @@
+// The simple gates: an output that is the minimum (AND), the maximum (OR) or the parity (XOR) of the
+// data inputs, inverted or not.
+//
+// One evaluation serves the gates' routines and the run loop.  The loop evaluates these gates itself
+// instead of calling their routine pointers: they are most of a gate-level netlist, and an indirect
+// call whose target changes from one component to the next is one of the costliest steps of a pass.
+// The reductions run without branches on the values, which are as unpredictable as the circuit.
+#ifndef TARVIK_SIMPLEGATE_H
+#define TARVIK_SIMPLEGATE_H
+
+#include <cstdint>
+
+#include "SecEvTyp.h"
+#include "Signal.h"
+
+enum GateReduction : uint8_t { reduceMinimum, reduceMaximum, reduceParity };
+
+// Inverting a result maps ONE and ZERO to each other and everything else to XXX.
+inline SignalValue invertResult(SignalValue v) { return v == ONE ? ZERO : v == ZERO ? ONE : XXX; }
+
+// Parity so far, given the next input: any input other than ZERO or ONE makes it XXX for good.
+inline int parityStep(int parity, int v) {
+  bool unknown = parity == XXX || (v != ZERO && v != ONE);
+  int toggled = v == ONE ? parity ^ (ZERO ^ ONE) : parity;
+  return unknown ? int(XXX) : toggled;
+}
+
+// The reduction of the values of the bits in[0..n-1]: AND starts from ONE, OR and XOR from ZERO.
+inline SignalValue reduceInputs(const int* in, int n, const SignalValue* current, GateReduction reduction) {
+  int low = ONE, high = ZERO, parity = ZERO;
+  for (int i = 0; i < n; i++) {
+    int v = current[in[i]];
+    low = v < low ? v : low;
+    high = v > high ? v : high;
+    parity = parityStep(parity, v);
+  }
+  const int picked[3] = {low, high, parity};
+  return SignalValue(picked[reduction]);
+}
+
+inline SignalValue simpleGateOutput(const int* in, int n, const SignalValue* current, GateReduction reduction,
+                                    bool invert) {
+  SignalValue v = reduceInputs(in, n, current, reduction);
+  return invert ? invertResult(v) : v;
+}
+
+// Which simple gate a component routine is: false for any other routine.
+bool simpleGateRoutine(ComponentRoutine routine, GateReduction& reduction, bool& invert);
+
+#endif
