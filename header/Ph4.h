@@ -29,10 +29,7 @@ public:
 
   // Requests that a bit take a value: zero, one or two events, with XXX between the levels.
   // A request for the value already scheduled (the most common request) returns at once.
-  void signalTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime) {
-    if (newSignalValue == phaseThree->scheduledSignals[signalSerialNumber]) return;
-    requestTransition(signalSerialNumber, newSignalValue, quickTime, lazyTime);
-  }
+  inline void signalTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime);
   void altSignalTransition(int signalSerialNumber, SignalValue newSignalValue, int deltaTime);
   // A tri-state buffer's request for a bus bit: arbitrates, then passes it on or refuses.
   void tsbSignalTransition(int cind, int signalSerialNumber, SignalValue newSignalValue, int quickTime,
@@ -43,9 +40,8 @@ public:
   int settled() const;
 
 private:
-  void requestTransition(int signalSerialNumber, SignalValue newSignalValue, int quickTime, int lazyTime);
-  void queueChange(uint64_t at, int signalSerialNumber, SignalValue value);
-  void reportTimeWarp(int signalSerialNumber, SignalValue value, uint64_t requested);
+  inline void queueChange(uint64_t at, int signalSerialNumber, SignalValue value);
+  uint64_t timeWarp(int signalSerialNumber, SignalValue value, uint64_t requested);
   void startRun();
   void evaluationPass();
   void applyNextBatch();
@@ -62,30 +58,69 @@ private:
   void markAllActivated();
   bool anyActivated() const;
   // Each signal's activation list as words of that bitmap: the components of one list that share a
-  // word are marked by one OR.  groupBegin[s] .. groupBegin[s + 1] are signal s's groups.
+  // word are marked by one OR.  groupBegin[s] .. groupBegin[s + 1] are signal s's groups; a signal
+  // without listeners has one group that marks nothing, so that the first group needs no test.
   struct ActivationGroup {
     uint64_t mask;
+    uint64_t summaryBit;
     uint32_t word;
   };
   std::vector<ActivationGroup> activationGroups;
   std::vector<uint32_t> groupBegin;
   void groupActivationLists();
   // The simple gates (SimpleGate.h), which the pass evaluates itself; built when the run starts.
+  // Two-input gates whose input values are below 8 (every proper value is) read their output from
+  // a table made from the same evaluation.
+  enum GateShape : uint8_t { notAGate, gateOfTwo, gateOfAny };
   struct GateRecord {
     const int* inputs;
     int32_t inputCount;
     int32_t output;
-    bool simple;  // false: the component's routine runs
+    GateShape shape;
     GateReduction reduction;
     bool invert;
   };
   std::vector<GateRecord> gateRecords;
+  uint8_t gatePairs[3][2][64];  // [reduction][invert][8 * first + second]
+  inline SignalValue evaluateGate(const GateRecord& g, const SignalValue* current) const;
   void classifyGates();
   std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
   bool observeBatches = false;   // some observer wants batchApplied; fixed when the run starts
   int inputCountdown = 1;
   int pollsUntilFlush = 0;  // input polls left before buffered standard error is written out
 };
+
+// What a request queues, by [scheduled][requested] value, packed from the transition table (Transit.cpp):
+// the first event's value in the low bits, whether it comes at the lazy delay, and whether the requested
+// level follows at the lazy delay.
+enum TransitionPlanBits : uint8_t { planValueMask = 7, planFirstLazy = 8, planLevelFollows = 16, planNothing = 32 };
+struct TransitionPlans {
+  uint8_t plan[5][5];
+};
+extern const TransitionPlans transitionPlans;
+
+// The transition rules run for almost every evaluation, so they are inline.  A request for the value
+// already scheduled (the most common request) returns at once.
+void PhaseFour::signalTransition(int n, SignalValue newSignalValue, int quickTime, int lazyTime) {
+  SignalValue old = phaseThree->scheduledSignals[n];
+  if (newSignalValue == old) return;
+  if (unsigned(old) > unsigned(ONE) || unsigned(newSignalValue) > unsigned(ONE)) return;
+  unsigned plan = transitionPlans.plan[old][newSignalValue];
+  if (plan & planNothing) return;
+  uint64_t quick = time + uint64_t(int64_t(quickTime)), lazy = time + uint64_t(int64_t(lazyTime));
+  queueChange(plan & planFirstLazy ? lazy : quick, n, SignalValue(plan & planValueMask));
+  if (plan & planLevelFollows) queueChange(lazy, n, newSignalValue);
+}
+
+// recordEventQueueInput without building the event first.
+void PhaseFour::queueChange(uint64_t at, int n, SignalValue value) {
+  PhaseThree& p3 = *phaseThree;
+  if (at < p3.scheduledTimes[n]) at = timeWarp(n, value, at);
+  p3.scheduledSignals[n] = value;
+  p3.scheduledTimes[n] = at;
+  p3.whenScheduled[n] = time;
+  skewHeap.add(at, n, value);
+}
 
 // Observers of the run (a waveform dump, an end-of-run check).  Any routine may be null.
 struct RunObserver {

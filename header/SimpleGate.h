@@ -13,16 +13,19 @@
 #include "SecEvTyp.h"
 #include "Signal.h"
 
+static_assert(ZERO == 0 && ONE == 4, "the parity below relies on the values of ZERO and ONE");
+
 enum GateReduction : uint8_t { reduceMinimum, reduceMaximum, reduceParity };
 
 // Inverting a result maps ONE and ZERO to each other and everything else to XXX.
 inline SignalValue invertResult(SignalValue v) { return v == ONE ? ZERO : v == ZERO ? ONE : XXX; }
 
 // Parity so far, given the next input: any input other than ZERO or ONE makes it XXX for good.
+// ZERO and ONE are 0 and 4, so the parity of two known values is their exclusive or, and a value is
+// unknown when it has any other bit set.
 inline int parityStep(int parity, int v) {
-  bool unknown = parity == XXX || (v != ZERO && v != ONE);
-  int toggled = v == ONE ? parity ^ (ZERO ^ ONE) : parity;
-  return unknown ? int(XXX) : toggled;
+  unsigned p = unsigned(parity), u = unsigned(v);
+  return ((p | u) & ~unsigned(ONE)) ? int(XXX) : int(p ^ u);
 }
 
 // The reduction of the values of the bits in[0..n-1]: AND starts from ONE, OR and XOR from ZERO.

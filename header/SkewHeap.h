@@ -7,6 +7,7 @@
 #ifndef TARVIK_SKEWHEAP_H
 #define TARVIK_SKEWHEAP_H
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -94,5 +95,40 @@ private:
   Event* freeList = nullptr;                     // reusable nodes, linked through lptr
   std::vector<std::unique_ptr<Event[]>> chunks;  // the pool's storage
 };
+
+// merge(h1, h2), written recursively, is: the smaller root (h1 on ties) stays on top; if it has a
+// left child L, its new left is merge(its right, other) and its new right is L; otherwise its new left
+// is the other heap.  The loop below performs exactly these steps, following the slot into which each
+// recursive result would be stored.
+// After the first step only h1 can run out: h2 is always the other, non-empty heap.
+inline Event* SkewHeap::merge(Event* h1, Event* h2) {
+  if (!h1) return h2;
+  if (!h2) return h1;
+  Event* result = nullptr;
+  Event** slot = &result;
+  for (;;) {
+    // Which heap wins is unpredictable, so the two are exchanged by a mask rather than a branch
+    // (written as a conditional, the compiler turns it back into a jump).
+    uintptr_t a = reinterpret_cast<uintptr_t>(h1), b = reinterpret_cast<uintptr_t>(h2);
+    uintptr_t swap = (a ^ b) & (uintptr_t(0) - uintptr_t(h2->time < h1->time));
+    h1 = reinterpret_cast<Event*>(a ^ swap);
+    h2 = reinterpret_cast<Event*>(b ^ swap);
+    *slot = h1;
+    Event* left = h1->lptr;
+    if (!left) {
+      h1->lptr = h2;
+      break;
+    }
+    Event* right = h1->rptr;
+    h1->rptr = left;
+    slot = &h1->lptr;
+    if (!right) {
+      *slot = h2;
+      break;
+    }
+    h1 = right;
+  }
+  return result;
+}
 
 #endif

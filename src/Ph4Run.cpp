@@ -95,11 +95,12 @@ void PhaseFour::groupActivationLists() {
     for (int k = 0; k < p3.lengthOfActivationList[s]; k++) {
       uint32_t word = uint32_t(list[k]) / 64;
       uint64_t bit = uint64_t(1) << (unsigned(list[k]) % 64);
-      if (activationGroups.empty() || groupBegin[s] == activationGroups.size() || activationGroups.back().word != word)
-        activationGroups.push_back({bit, word});
-      else
+      if (groupBegin[s] < activationGroups.size() && activationGroups.back().word == word)
         activationGroups.back().mask |= bit;
+      else
+        activationGroups.push_back({bit, uint64_t(1) << (word % 64), word});
     }
+    if (groupBegin[s] == activationGroups.size()) activationGroups.push_back({0, 0, 0});
   }
   groupBegin[ns] = uint32_t(activationGroups.size());
 }
@@ -131,13 +132,39 @@ void PhaseFour::startRun() {
 
 void PhaseFour::classifyGates() {
   const PhaseTwo& p2 = *phaseTwo;
-  gateRecords.assign(size_t(p2.numberOfComponents), GateRecord{nullptr, 0, 0, false, reduceMinimum, false});
+  gateRecords.assign(size_t(p2.numberOfComponents), GateRecord{nullptr, 0, 0, notAGate, reduceMinimum, false});
   for (int c = 0; c < p2.numberOfComponents; c++) {
     GateRecord& g = gateRecords[size_t(c)];
     // A gate without an output drives nothing: its routine (which does nothing) keeps that case.
     if (p2.numberOfOutputs[c] <= 0 || !simpleGateRoutine(p2.logicEvaluate[c], g.reduction, g.invert)) continue;
-    g = {p2.dataInputs[c], p2.numberOfDataInputs[c], p2.outputs[c][0], true, g.reduction, g.invert};
+    GateShape shape = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;
+    g = {p2.dataInputs[c], p2.numberOfDataInputs[c], p2.outputs[c][0], shape, g.reduction, g.invert};
   }
+  const int pins[2] = {0, 1};
+  for (int r = 0; r < 3; r++)
+    for (int inv = 0; inv < 2; inv++)
+      for (int a = 0; a < 8; a++)
+        for (int b = 0; b < 8; b++) {
+          const SignalValue pair[2] = {SignalValue(a), SignalValue(b)};
+          gatePairs[r][inv][8 * a + b] = uint8_t(simpleGateOutput(pins, 2, pair, GateReduction(r), inv != 0));
+        }
+}
+
+namespace {
+
+__attribute__((noinline)) SignalValue anyGateOutput(const int* in, int n, const SignalValue* current,
+                                                    GateReduction reduction, bool invert) {
+  return simpleGateOutput(in, n, current, reduction, invert);
+}
+
+}  // namespace
+
+SignalValue PhaseFour::evaluateGate(const GateRecord& g, const SignalValue* current) const {
+  if (g.shape == gateOfTwo) {
+    unsigned a = unsigned(current[g.inputs[0]]), b = unsigned(current[g.inputs[1]]);
+    if ((a | b) < 8) return SignalValue(gatePairs[g.reduction][g.invert][8 * a + b]);
+  }
+  return anyGateOutput(g.inputs, g.inputCount, current, g.reduction, g.invert);
 }
 
 void PhaseFour::evaluationPass() {
@@ -161,9 +188,8 @@ void PhaseFour::evaluationPass() {
         int c = int(w * 64 + size_t(__builtin_ctzll(word)));
         word &= word - 1;
         const GateRecord& g = gates[c];
-        if (g.simple)
-          signalTransition(g.output, simpleGateOutput(g.inputs, g.inputCount, current, g.reduction, g.invert),
-                           ssiQuickTime, ssiLazyTime);
+        if (g.shape != notAGate)
+          signalTransition(g.output, evaluateGate(g, current), ssiQuickTime, ssiLazyTime);
         else if (evaluate[c])
           evaluate[c](c);
         if (draw[c] && phaseFive->isVisible(c)) draw[c](c);
@@ -197,11 +223,15 @@ void PhaseFour::applyNextBatch() {
     bool changed = v != current[s];
     current[s] = v;
     if (observed && changed) changedBits.push_back(s);
-    // Marking is idempotent, so a listener already marked needs no test.
+    // Marking is idempotent, so a listener already marked needs no test, and an unchanged bit's
+    // first group is applied with empty masks rather than skipped.
+    uint64_t keep = uint64_t(0) - uint64_t(changed);
     const ActivationGroup* group = groups + begin[s];
-    for (size_t k = 0, n = changed ? begin[s + 1] - begin[s] : 0; k < n; k++) {
+    words[group->word] |= group->mask & keep;
+    summary[group->word / 64] |= group->summaryBit & keep;
+    for (uint32_t k = 1, n = changed ? begin[s + 1] - begin[s] : 1; k < n; k++) {
       words[group[k].word] |= group[k].mask;
-      summary[group[k].word / 64] |= uint64_t(1) << (group[k].word % 64);
+      summary[group[k].word / 64] |= group[k].summaryBit;
     }
   } while (skewHeap.root && skewHeap.root->time == now);
   eventsApplied += applied;
@@ -232,7 +262,7 @@ void PhaseFour::pace() {
     waits++;
     if (reStart) break;
   }
-  if (settled()) idleWait();
+  if (phaseFive->windexPointer->usable() && settled()) idleWait();
 }
 
 void PhaseFour::run() {

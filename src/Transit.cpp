@@ -24,10 +24,10 @@ struct Transition {
   Step first, second;
 };
 
-const Step no = {ZERO, none};
+constexpr Step no = {ZERO, none};
 
 // transitionTable[scheduled][requested], values in SignalValue order ZERO, UNINITIALIZED, XXX, HIZ, ONE.
-const Transition transitionTable[5][5] = {
+constexpr Transition transitionTable[5][5] = {
     // scheduled ZERO
     {{no, no}, {{HIZ, L}, no}, {{XXX, Q}, no}, {{HIZ, L}, no}, {{XXX, Q}, {ONE, L}}},
     // scheduled UNINITIALIZED
@@ -40,44 +40,49 @@ const Transition transitionTable[5][5] = {
     {{{XXX, Q}, {ZERO, L}}, {{UNINITIALIZED, L}, no}, {{XXX, L}, no}, {{HIZ, L}, no}, {no, no}},
 };
 
-bool isSignalValue(int v) { return unsigned(v) <= unsigned(ONE); }
+// The packed form keeps a second step only as "the requested value at L".
+constexpr bool packable(const Transition& t, int requested) {
+  return t.second.delay == none || (t.second.value == requested && t.second.delay == L && t.first.delay != none);
+}
+
+constexpr bool allPackable() {
+  for (int s = 0; s < 5; s++)
+    for (int r = 0; r < 5; r++)
+      if (!packable(transitionTable[s][r], r)) return false;
+  return true;
+}
+static_assert(allPackable(), "every second step is the requested value at the lazy delay");
+
+constexpr uint8_t planOf(const Transition& t) {
+  if (t.first.delay == none) return planNothing;
+  return uint8_t(t.first.value | (t.first.delay == L ? planFirstLazy : 0) |
+                 (t.second.delay == none ? 0 : planLevelFollows));
+}
 
 }  // namespace
 
-// The TIME WARP diagnostic: a change requested earlier than the bit's last queued change.
-void PhaseFour::reportTimeWarp(int n, SignalValue value, uint64_t requested) {
+constexpr TransitionPlans packTransitionTable() {
+  TransitionPlans plans{};
+  for (int scheduled = 0; scheduled < 5; scheduled++)
+    for (int requested = 0; requested < 5; requested++)
+      plans.plan[scheduled][requested] = planOf(transitionTable[scheduled][requested]);
+  return plans;
+}
+
+const TransitionPlans transitionPlans = packTransitionTable();
+
+// A change requested earlier than the bit's last queued change: the TIME WARP diagnostic for a level
+// or HIZ, and the time one tick after that change, where it is queued instead.
+uint64_t PhaseFour::timeWarp(int n, SignalValue value, uint64_t requested) {
   const PhaseThree& p3 = *phaseThree;
-  fprintf(stderr, "TIME WARP  sigNr = %d sigName = %s\n already sked to become %s at time = %llu, which was queued at time = %llu\n",
-          n, phaseTwo->signalNames[n].c_str(), signalValueName(p3.scheduledSignals[n]),
-          static_cast<unsigned long long>(p3.scheduledTimes[n]), static_cast<unsigned long long>(p3.whenScheduled[n]));
-  fprintf(stderr, "  Now scheduling to become %s at time = %llu.  Now Queueing-time = %llu\n", signalValueName(value),
-          static_cast<unsigned long long>(requested), static_cast<unsigned long long>(time));
-}
-
-// recordEventQueueInput without building the event first: the transition rules call it for every
-// event they make.
-inline void PhaseFour::queueChange(uint64_t at, int n, SignalValue value) {
-  PhaseThree& p3 = *phaseThree;
-  uint64_t last = p3.scheduledTimes[n];
-  if (at < last) {
-    if (value != UNINITIALIZED && value != XXX) reportTimeWarp(n, value, at);
-    at = last + 1;
+  if (value != UNINITIALIZED && value != XXX) {
+    fprintf(stderr, "TIME WARP  sigNr = %d sigName = %s\n already sked to become %s at time = %llu, which was queued at time = %llu\n",
+            n, phaseTwo->signalNames[n].c_str(), signalValueName(p3.scheduledSignals[n]),
+            static_cast<unsigned long long>(p3.scheduledTimes[n]), static_cast<unsigned long long>(p3.whenScheduled[n]));
+    fprintf(stderr, "  Now scheduling to become %s at time = %llu.  Now Queueing-time = %llu\n", signalValueName(value),
+            static_cast<unsigned long long>(requested), static_cast<unsigned long long>(time));
   }
-  p3.scheduledSignals[n] = value;
-  p3.scheduledTimes[n] = at;
-  p3.whenScheduled[n] = time;
-  skewHeap.add(at, n, value);
-}
-
-// signalTransition past its first test: the request differs from the scheduled value.
-void PhaseFour::requestTransition(int n, SignalValue newSignalValue, int quickTime, int lazyTime) {
-  SignalValue old = phaseThree->scheduledSignals[n];
-  if (!isSignalValue(old) || !isSignalValue(newSignalValue)) return;
-  const Transition& t = transitionTable[old][newSignalValue];
-  if (t.first.delay == none) return;
-  queueChange(time + uint64_t(int64_t(t.first.delay == Q ? quickTime : lazyTime)), n, t.first.value);
-  if (t.second.delay == none) return;
-  queueChange(time + uint64_t(int64_t(t.second.delay == Q ? quickTime : lazyTime)), n, t.second.value);
+  return p3.scheduledTimes[n] + 1;
 }
 
 void PhaseFour::altSignalTransition(int n, SignalValue newSignalValue, int deltaTime) {
