@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Event.h"
+#include "FlipFlop.h"
 #include "Globals.h"
 #include "Ph3.h"
 #include "SimpleGate.h"
@@ -68,22 +69,24 @@ private:
   std::vector<ActivationGroup> activationGroups;
   std::vector<uint32_t> groupBegin;
   void groupActivationLists();
-  // The simple gates (SimpleGate.h), which the pass evaluates itself; built when the run starts.
-  // Two-input gates whose input values are below 8 (every proper value is) read their output from
-  // a table made from the same evaluation.
-  enum GateShape : uint8_t { notAGate, gateOfTwo, gateOfAny };
-  struct GateRecord {
+  // Components that the pass evaluates itself instead of calling their routine: the simple gates
+  // (SimpleGate.h) and D flip-flops (FlipFlop.h), the bulk of a gate-level netlist.  Built when the
+  // run starts.  Two-input gates whose input values are below 8 (every proper value is) read their
+  // output from a table made from the same evaluation.
+  enum DirectKind : uint8_t { byRoutine, gateOfTwo, gateOfAny, dFlipFlop };
+  struct DirectEvaluation {
     const int* inputs;
     int32_t inputCount;
     int32_t output;
-    GateShape shape;
+    DirectKind kind;
     GateReduction reduction;
     bool invert;
   };
-  std::vector<GateRecord> gateRecords;
+  std::vector<DirectEvaluation> directEvaluations;
   uint8_t gatePairs[3][2][64];  // [reduction][invert][8 * first + second]
-  inline SignalValue evaluateGate(const GateRecord& g, const SignalValue* current) const;
-  void classifyGates();
+  void classifyDirectEvaluations();
+  inline void evaluateDirectly(int c, const DirectEvaluation& d, const SignalValue* current);
+  inline SignalValue evaluateGate(const DirectEvaluation& g, const SignalValue* current) const;
   std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
   bool observeBatches = false;   // some observer wants batchApplied; fixed when the run starts
   int inputCountdown = 1;

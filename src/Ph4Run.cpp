@@ -18,6 +18,7 @@
 #include "Ph5.h"
 #include "SchCell.h"
 #include "Window.h"
+#include "msiPh1.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ void PhaseFour::startRun() {
   replayOptionStrings();
   firstDrawing();
   runInitialize();
-  classifyGates();
+  classifyDirectEvaluations();
   groupActivationLists();
   callInputRoutines();
   done = phaseTwo->numberOfComponents == 0 ? 1 : 0;
@@ -130,15 +131,21 @@ void PhaseFour::startRun() {
     if (o.batchApplied) observeBatches = true;
 }
 
-void PhaseFour::classifyGates() {
+void PhaseFour::classifyDirectEvaluations() {
   const PhaseTwo& p2 = *phaseTwo;
-  gateRecords.assign(size_t(p2.numberOfComponents), GateRecord{nullptr, 0, 0, notAGate, reduceMinimum, false});
+  directEvaluations.assign(size_t(p2.numberOfComponents),
+                           DirectEvaluation{nullptr, 0, 0, byRoutine, reduceMinimum, false});
   for (int c = 0; c < p2.numberOfComponents; c++) {
-    GateRecord& g = gateRecords[size_t(c)];
-    // A gate without an output drives nothing: its routine (which does nothing) keeps that case.
-    if (p2.numberOfOutputs[c] <= 0 || !simpleGateRoutine(p2.logicEvaluate[c], g.reduction, g.invert)) continue;
-    GateShape shape = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;
-    g = {p2.dataInputs[c], p2.numberOfDataInputs[c], p2.outputs[c][0], shape, g.reduction, g.invert};
+    DirectEvaluation& d = directEvaluations[size_t(c)];
+    // Components without an output drive nothing, and drawn ones need the pass's drawing step: their
+    // routines keep those cases.
+    if (p2.numberOfOutputs[c] <= 0 || p2.drawDynamic[c]) continue;
+    DirectKind kind = byRoutine;
+    if (simpleGateRoutine(p2.logicEvaluate[c], d.reduction, d.invert))
+      kind = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;
+    else if (p2.logicEvaluate[c] == dff && p2.numberOfDataInputs[c] == 4)
+      kind = dFlipFlop;
+    if (kind != byRoutine) d = {p2.dataInputs[c], p2.numberOfDataInputs[c], p2.outputs[c][0], kind, d.reduction, d.invert};
   }
   const int pins[2] = {0, 1};
   for (int r = 0; r < 3; r++)
@@ -159,19 +166,28 @@ __attribute__((noinline)) SignalValue anyGateOutput(const int* in, int n, const 
 
 }  // namespace
 
-SignalValue PhaseFour::evaluateGate(const GateRecord& g, const SignalValue* current) const {
-  if (g.shape == gateOfTwo) {
+SignalValue PhaseFour::evaluateGate(const DirectEvaluation& g, const SignalValue* current) const {
+  if (g.kind == gateOfTwo) {
     unsigned a = unsigned(current[g.inputs[0]]), b = unsigned(current[g.inputs[1]]);
     if ((a | b) < 8) return SignalValue(gatePairs[g.reduction][g.invert][8 * a + b]);
   }
   return anyGateOutput(g.inputs, g.inputCount, current, g.reduction, g.invert);
 }
 
+void PhaseFour::evaluateDirectly(int c, const DirectEvaluation& d, const SignalValue* current) {
+  if (d.kind == dFlipFlop) {
+    SignalValue out;
+    if (dffStep(phaseTwo->state[c], d.inputs, current, out)) signalTransition(d.output, out, msiQuickTime, msiLazyTime);
+    return;
+  }
+  signalTransition(d.output, evaluateGate(d, current), ssiQuickTime, ssiLazyTime);
+}
+
 void PhaseFour::evaluationPass() {
   const PhaseTwo& p2 = *phaseTwo;
   const ComponentRoutine* evaluate = p2.logicEvaluate.data();
   const ComponentRoutine* draw = p2.drawDynamic.data();
-  const GateRecord* gates = gateRecords.data();
+  const DirectEvaluation* direct = directEvaluations.data();
   const SignalValue* current = phaseThree->currentSignals.data();
   uint64_t* words = activeWords.data();
   // No event is applied during the pass, so nothing can be activated while it runs: each word is
@@ -187,11 +203,12 @@ void PhaseFour::evaluationPass() {
       while (word) {
         int c = int(w * 64 + size_t(__builtin_ctzll(word)));
         word &= word - 1;
-        const GateRecord& g = gates[c];
-        if (g.shape != notAGate)
-          signalTransition(g.output, evaluateGate(g, current), ssiQuickTime, ssiLazyTime);
-        else if (evaluate[c])
-          evaluate[c](c);
+        const DirectEvaluation& d = direct[c];
+        if (d.kind != byRoutine) {
+          evaluateDirectly(c, d, current);
+          continue;
+        }
+        if (evaluate[c]) evaluate[c](c);
         if (draw[c] && phaseFive->isVisible(c)) draw[c](c);
       }
     }

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "CompSupport.h"
+#include "FlipFlop.h"
 #include "RunTime.h"
 #include "msiPh1.h"
 
@@ -241,28 +242,9 @@ void gate(int cind) {
 }
 
 void dff(int cind) {
-  int& phase = phaseOf(cind);
-  if (phase == 0) {
-    phase = 1;
-    driveMsi(cind, 0, XXX);
-    return;
-  }
-  SignalValue reset = dataInput(cind, 0), clock = dataInput(cind, 1), data = dataInput(cind, 2),
-              set = dataInput(cind, 3);
-  if (reset == ZERO && set == ZERO) {
-    if (phase == 1 && clock == ZERO) {
-      phase = 2;
-    } else if (phase == 2 && clock == ONE) {
-      phase = 1;
-      driveMsi(cind, 0, data);
-    }
-  } else if (reset == ZERO && set == ONE) {
-    phase = 1;
-    driveMsi(cind, 0, ONE);
-  } else if (reset == ONE && set == ZERO) {
-    phase = 1;
-    driveMsi(cind, 0, ZERO);
-  }
+  SignalValue out;
+  if (dffStep(phaseOf(cind), phaseTwo->dataInputs[cind], phaseThree->currentSignals.data(), out))
+    driveMsi(cind, 0, out);
 }
 
 void jkff(int cind) {
