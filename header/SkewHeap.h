@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "Event.h"
@@ -107,12 +108,9 @@ inline Event* SkewHeap::merge(Event* h1, Event* h2) {
   Event* result = nullptr;
   Event** slot = &result;
   for (;;) {
-    // Which heap wins is unpredictable, so the two are exchanged by a mask rather than a branch
-    // (written as a conditional, the compiler turns it back into a jump).
-    uintptr_t a = reinterpret_cast<uintptr_t>(h1), b = reinterpret_cast<uintptr_t>(h2);
-    uintptr_t swap = (a ^ b) & (uintptr_t(0) - uintptr_t(h2->time < h1->time));
-    h1 = reinterpret_cast<Event*>(a ^ swap);
-    h2 = reinterpret_cast<Event*>(b ^ swap);
+    // A branch, not a conditional move: mispredicted now and then, but it lets the processor run
+    // ahead down the tree instead of waiting for each comparison (measured faster on the adders).
+    if (h2->time < h1->time) std::swap(h1, h2);
     *slot = h1;
     Event* left = h1->lptr;
     if (!left) {

@@ -246,7 +246,8 @@ void PhaseFour::applyNextBatch() {
     const ActivationGroup* group = groups + begin[s];
     words[group->word] |= group->mask & keep;
     summary[group->word / 64] |= group->summaryBit & keep;
-    for (uint32_t k = 1, n = changed ? begin[s + 1] - begin[s] : 1; k < n; k++) {
+    uint32_t more = (begin[s + 1] - begin[s] - 1) & uint32_t(keep);
+    for (uint32_t k = 1; k <= more; k++) {
       words[group[k].word] |= group[k].mask;
       summary[group[k].word / 64] |= group[k].summaryBit;
     }
