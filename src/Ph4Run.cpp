@@ -267,7 +267,8 @@ void PhaseFour::serveInput() {
     fflush(stderr);
     pollsUntilFlush = pollsBetweenFlushes;
   }
-  drainInput();
+  // Without a window or a key script nothing can arrive: the poll is skipped.
+  if (phaseFive->windexPointer->display || keyScriptGiven) drainInput();
   inputCountdown = 1;
 }
 
@@ -304,7 +305,7 @@ void PhaseFour::run() {
     evaluationPass();
     applyNextBatch();
     serveInput();
-    pace();
+    if (stallLevel || phaseFive->windexPointer->usable()) pace();  // else it has nothing to do
   }
   unbufferStandardError();
 }
