@@ -53,6 +53,7 @@ extern int done;        // non-zero ends the run
 extern int reStart;     // non-zero restarts at time zero at the next step
 extern int stallLevel;  // slowness: 2^stallLevel ms wait after each step
 extern int haltFlag;    // non-zero pauses the simulation; only input is served
+extern int directEvaluationFlag;  // 0: gates and flip-flops through their routines too (for comparison)
 void resetRunControl();
 
 // Registration (addStCmp.cpp).

@@ -139,7 +139,7 @@ void PhaseFour::classifyDirectEvaluations() {
     DirectEvaluation& d = directEvaluations[size_t(c)];
     // Components without an output drive nothing, and drawn ones need the pass's drawing step: their
     // routines keep those cases.
-    if (p2.numberOfOutputs[c] <= 0 || p2.drawDynamic[c]) continue;
+    if (!directEvaluationFlag || p2.numberOfOutputs[c] <= 0 || p2.drawDynamic[c]) continue;
     DirectKind kind = byRoutine;
     if (simpleGateRoutine(p2.logicEvaluate[c], d.reduction, d.invert))
       kind = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;

@@ -6,10 +6,12 @@ int done = 0;
 int reStart = 0;
 int stallLevel = 0;
 int haltFlag = 0;
+int directEvaluationFlag = 1;
 
 void resetRunControl() {
   done = 0;
   reStart = 0;
   stallLevel = 0;
   haltFlag = 0;
+  directEvaluationFlag = 1;
 }

@@ -331,14 +331,29 @@ inline uint64_t randomCircuitSeed = 0;
 
 namespace randomCircuitObserver {
 inline int longestQueue = 0;
-inline void batch(uint64_t, const std::vector<int>&) {
+inline uint64_t trace = 0xcbf29ce484222325ULL;  // every batch's time, changed bits and their values
+
+inline void fold(uint64_t v) {
+  for (int i = 0; i < 8; i++) {
+    trace ^= (v >> (8 * i)) & 0xff;
+    trace *= 0x100000001b3ULL;
+  }
+}
+
+inline void batch(uint64_t time, const std::vector<int>& changedBits) {
   int n = phaseFour->skewHeap.getLength();
   if (n > longestQueue) longestQueue = n;
+  fold(time);
+  for (int s : changedBits) {
+    fold(uint64_t(s));
+    fold(uint64_t(phaseThree->currentSignals[size_t(s)]));
+  }
 }
+
 inline void ended() {
-  printf("random circuit: time=%llu queue=%d maxQueue=%d settled=%d signals=%d\n",
+  printf("random circuit: time=%llu queue=%d maxQueue=%d settled=%d signals=%d trace=%016llx\n",
          (unsigned long long)phaseFour->time, phaseFour->skewHeap.getLength(), longestQueue, phaseFour->settled(),
-         phaseTwo->numberOfSignals);
+         phaseTwo->numberOfSignals, (unsigned long long)trace);
 }
 }  // namespace randomCircuitObserver
 
