@@ -14,6 +14,18 @@
 
 #include "Event.h"
 
+// Benchmark builds only (bench/queue-replay): every add and removeMin in order, so that the queue's
+// share of a run can be measured on its own.  Compiled out everywhere else.
+#ifdef TARVIK_QUEUE_LOG
+void logQueueAdd(uint64_t time, int serial);
+void logQueueRemoval(int serial);
+#define TARVIK_LOG_QUEUE_ADD(t, serial) logQueueAdd(t, serial)
+#define TARVIK_LOG_QUEUE_REMOVAL(serial) logQueueRemoval(serial)
+#else
+#define TARVIK_LOG_QUEUE_ADD(t, serial) ((void)0)
+#define TARVIK_LOG_QUEUE_REMOVAL(serial) ((void)0)
+#endif
+
 class SkewHeap {
 public:
   Event* root = nullptr;
@@ -43,6 +55,7 @@ public:
   Event min() const { return *root; }
   void removeMin() {
     Event* old = root;
+    TARVIK_LOG_QUEUE_REMOVAL(old->signalSerialNumber);
     root = merge(old->rptr, old->lptr);
     freeNode(old);
     length--;
@@ -56,6 +69,7 @@ private:
   // root = merge(root, node) for a single new node, the loop specialised for a second heap of one
   // node without children: the steps and therefore the shape are those of merge.
   void insert(Event* node) {
+    TARVIK_LOG_QUEUE_ADD(node->time, node->signalSerialNumber);
     length++;
     Event** slot = &root;
     Event* h = root;
