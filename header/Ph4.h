@@ -78,6 +78,7 @@ private:
     const int* inputs;
     int32_t inputCount;
     int32_t output;
+    int32_t first, second;  // a two-input gate's input bits, read without going through inputs
     DirectKind kind;
     GateReduction reduction;
     bool invert;

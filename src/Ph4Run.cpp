@@ -134,7 +134,7 @@ void PhaseFour::startRun() {
 void PhaseFour::classifyDirectEvaluations() {
   const PhaseTwo& p2 = *phaseTwo;
   directEvaluations.assign(size_t(p2.numberOfComponents),
-                           DirectEvaluation{nullptr, 0, 0, byRoutine, reduceMinimum, false});
+                           DirectEvaluation{nullptr, 0, 0, 0, 0, byRoutine, reduceMinimum, false});
   for (int c = 0; c < p2.numberOfComponents; c++) {
     DirectEvaluation& d = directEvaluations[size_t(c)];
     // Components without an output drive nothing, and drawn ones need the pass's drawing step: their
@@ -145,7 +145,10 @@ void PhaseFour::classifyDirectEvaluations() {
       kind = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;
     else if (p2.logicEvaluate[c] == dff && p2.numberOfDataInputs[c] == 4)
       kind = dFlipFlop;
-    if (kind != byRoutine) d = {p2.dataInputs[c], p2.numberOfDataInputs[c], p2.outputs[c][0], kind, d.reduction, d.invert};
+    if (kind == byRoutine) continue;
+    const int* in = p2.dataInputs[c];
+    int first = kind == gateOfTwo ? in[0] : 0, second = kind == gateOfTwo ? in[1] : 0;
+    d = {in, p2.numberOfDataInputs[c], p2.outputs[c][0], first, second, kind, d.reduction, d.invert};
   }
   const int pins[2] = {0, 1};
   for (int r = 0; r < 3; r++)
@@ -168,7 +171,7 @@ __attribute__((noinline)) SignalValue anyGateOutput(const int* in, int n, const 
 
 SignalValue PhaseFour::evaluateGate(const DirectEvaluation& g, const SignalValue* current) const {
   if (g.kind == gateOfTwo) {
-    unsigned a = unsigned(current[g.inputs[0]]), b = unsigned(current[g.inputs[1]]);
+    unsigned a = unsigned(current[g.first]), b = unsigned(current[g.second]);
     if ((a | b) < 8) return SignalValue(gatePairs[g.reduction][g.invert][8 * a + b]);
   }
   return anyGateOutput(g.inputs, g.inputCount, current, g.reduction, g.invert);
