@@ -363,15 +363,16 @@ TEST(WaveformDump, AReaderThatGoesAwayIsReportedOnce) {
   TempDir dir;
   std::string fifo = dir / "pipe";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  // The dump's open waits for this reader, which leaves before anything is written.  The reader is a
-  // process of its own: a thread alive across the run's fork confuses the leak checker in the child.
+  // The dump's open waits for this reader, which leaves at once; the run lasts long enough for a write
+  // to meet the closed pipe however the two are scheduled.  The reader is a process of its own: a
+  // thread alive across the run's fork confuses the leak checker in the child.
   pid_t reader = fork();
   if (reader == 0) {
     int fd = open(fifo.c_str(), O_RDONLY);
     if (fd >= 0) close(fd);
     _exit(0);
   }
-  RunResult r = runCircuit(clockedWide, {"-X", "-T", "200", "--vcd", fifo});
+  RunResult r = runCircuit(clockedWide, {"-X", "-T", "50000000", "--vcd", fifo});
   waitpid(reader, nullptr, 0);
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(linesOf(r.err).back(), "ERROR -- cannot write waveform dump " + fifo + ": Broken pipe");
