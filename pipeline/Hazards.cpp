@@ -10,17 +10,9 @@
 void Stall_IF(const SD& coord, const Signal& ID_stall, const Signal& IR_ID, const Signal& IR_EX,
               const Signal& IR_MEM, const Signal& stall) {
   Module(coord, "Stall_IF", (ID_stall, IR_ID, IR_EX, IR_MEM), stall);
-  Signal alu(1, "alu");
-  Signal ld(1, "ld");
-  Signal setlo(1, "setlo");
-  Signal st(1, "st");
-  Signal branch(1, "branch");
-  Signal hilo(1, "hilo");
-  Signal psr(1, "psr");
-  Signal immediate(1, "immediate");
-  Signal sethi(1, "sethi");
-  InstructionDecoder(SD(coord, "aa"), IR_MEM, alu, ld, st, branch, sethi, setlo, hilo, psr, immediate);
-  Or(SD(coord, "ba"), (ID_stall, ld, st), stall);
+  InstructionClasses word;
+  word.decode(SD(coord, "aa"), IR_MEM);
+  Or(SD(coord, "ba"), (ID_stall, word.ld, word.st), stall);
 }
 
 void Stall_ID(const SD& coord, const Signal& EX_stall, const Signal& IR_ID, const Signal& IR_EX,

@@ -52,6 +52,16 @@ void InstructionDecoder(const SD& coord, const Signal& IR, const Signal& alu, co
                         const Signal& branch, const Signal& sethi, const Signal& setlo, const Signal& hilo,
                         const Signal& psr, const Signal& immediate);
 
+// The nine class lines of one instruction word, for the stages that decode a whole word and use only
+// some of the lines; declared in the order those stages name them (the order numbers the signals).
+struct InstructionClasses {
+  Signal alu{1, "alu"}, ld{1, "ld"}, setlo{1, "setlo"}, st{1, "st"}, branch{1, "branch"}, hilo{1, "hilo"},
+      psr{1, "psr"}, immediate{1, "immediate"}, sethi{1, "sethi"};
+  void decode(const SD& coord, const Signal& IR) const {
+    InstructionDecoder(coord, IR, alu, ld, st, branch, sethi, setlo, hilo, psr, immediate);
+  }
+};
+
 // The five pipeline stages.
 void IF(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& branch,
         const Signal& branchAddr, const Signal& dataIn, const Signal& memory, const Signal& read, const Signal& PC,

@@ -154,18 +154,10 @@ void MEM(const SD& coord, const Signal& reset, const Signal& clock, const Signal
 void WB(const SD& coord, const Signal& clock, const Signal& IR, const Signal& ALUo1, const Signal& LMDR,
         const Signal& writeRegister, const Signal& regSelect, const Signal& registerInput) {
   Module(coord, "WB", (clock, IR, ALUo1, LMDR), (writeRegister, regSelect, registerInput));
-  Signal alu(1, "alu");
-  Signal ld(1, "ld");
-  Signal setlo(1, "setlo");
-  Signal st(1, "st");
-  Signal branch(1, "branch");
-  Signal hilo(1, "hilo");
-  Signal psr(1, "psr");
-  Signal immediate(1, "immediate");
-  Signal sethi(1, "sethi");
+  InstructionClasses word;
   SD cell(coord, "aa");
-  InstructionDecoder(cell, IR, alu, ld, st, branch, sethi, setlo, hilo, psr, immediate);
-  Or(cell, (alu, ld), writeRegister);
+  word.decode(cell, IR);
+  Or(cell, (word.alu, word.ld), writeRegister);
   Link3(cell, (IR[13], IR[12], IR[11]), regSelect);
-  Mux(SD(coord, "ca-da"), ld, (LMDR, ALUo1), registerInput);
+  Mux(SD(coord, "ca-da"), word.ld, (LMDR, ALUo1), registerInput);
 }
