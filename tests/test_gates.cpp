@@ -1,6 +1,9 @@
 // Gates and the tri-state buffer: five-valued results, vector forms and their width errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +11,7 @@
 #include "Harness.h"
 #include "Netlist.h"
 #include "Sim.h"
+#include "SimpleGate.h"
 #include "ssiPh1.h"
 
 namespace {
@@ -210,4 +214,91 @@ TEST(VectorGates, WidthErrorsEndTheProgramAtOnce) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, c.message);
   }
+}
+
+// Every two-input simple gate on every pair of values, in one circuit, run with the gates evaluated by
+// the run loop and through their routines: both must give the gates' definitions (AND the minimum,
+// OR the maximum, XOR the parity or XXX, the inverted forms ONE and ZERO swapped and all else XXX).
+namespace {
+
+const SignalValue allValues[5] = {ZERO, UNINITIALIZED, XXX, HIZ, ONE};
+const char* const valueNames[5] = {"ZERO", "UNINITIALIZED", "XXX", "HIZ", "ONE"};
+typedef void (*VectorGate)(const SD&, const Signal&, const Signal&);
+struct GateKind {
+  const char* name;
+  VectorGate make;
+};
+const GateKind twoInputGates[6] = {{"And", AndGate}, {"Or", OrGate}, {"Nand", Nand},
+                                   {"Nor", Nor},     {"Xor", Xor},   {"Xnor", Xnor}};
+
+int definedOutput(int gate, int a, int b) {
+  auto invert = [](int v) { return v == ONE ? int(ZERO) : v == ZERO ? int(ONE) : int(XXX); };
+  auto known = [](int v) { return v == ZERO || v == ONE; };
+  int low = a < b ? a : b, high = a > b ? a : b;
+  int parity = known(a) && known(b) ? ((a == ONE) != (b == ONE) ? int(ONE) : int(ZERO)) : int(XXX);
+  const int results[6] = {low, high, invert(low), invert(high), parity, invert(parity)};
+  return results[gate];
+}
+
+void everyPairOfEveryGate() {
+  for (int g = 0; g < 6; g++)
+    for (int a = 0; a < 5; a++)
+      for (int b = 0; b < 5; b++) {
+        std::string name = std::string(twoInputGates[g].name) + "_" + std::to_string(a) + std::to_string(b);
+        static std::deque<std::string> names;  // the probes keep the text
+        static std::vector<std::unique_ptr<Signal>> kept;
+        names.push_back(name);
+        kept.emplace_back(new Signal(1, names.back().c_str()));
+        Signal& y = *kept.back();
+        twoInputGates[g].make(SD("aa"), bitsOf({allValues[a], allValues[b]}, "in"), y);
+        Probe(SD("ab"), y, names.back().c_str());
+      }
+}
+
+// The last reported value of every probe, by probe name.
+std::map<std::string, std::string> settledProbes(const std::string& err) {
+  std::map<std::string, std::string> last;
+  for (const std::string& line : linesStartingWith(err, "Time = ")) {
+    size_t probe = line.find("Probe for ") + 10, value = line.rfind(' ');
+    last[line.substr(probe, line.find(' ', probe) - probe)] = line.substr(value + 1);
+  }
+  return last;
+}
+
+void expectDefinedOutputs(const RunResult& r) {
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::map<std::string, std::string> last = settledProbes(r.err);
+  for (int g = 0; g < 6; g++)
+    for (int a = 0; a < 5; a++)
+      for (int b = 0; b < 5; b++) {
+        std::string name = std::string(twoInputGates[g].name) + "_" + std::to_string(a) + std::to_string(b);
+        EXPECT_EQ(last[name], valueNames[definedOutput(g, a, b)]) << name;
+      }
+}
+
+}  // namespace
+
+TEST(Gates, EveryTwoInputGateOnEveryPairBothWaysOfEvaluating) {
+  expectDefinedOutputs(runCircuit(everyPairOfEveryGate, {"-X", "--keys="}));
+  directEvaluationFlag = 0;
+  RunResult throughRoutines = runCircuit(everyPairOfEveryGate, {"-X", "--keys="});
+  directEvaluationFlag = 1;
+  expectDefinedOutputs(throughRoutines);
+}
+
+// The shared reductions on values outside the five: AND and OR compare the numbers as they are,
+// parity and the inverted forms take anything but ZERO and ONE as unknown.
+TEST(Gates, ReductionsOfValuesOutsideTheFive) {
+  const int pins[2] = {0, 1};
+  for (int a = -3; a < 10; a++)
+    for (int b = -3; b < 10; b++) {
+      const SignalValue pair[2] = {SignalValue(a), SignalValue(b)};
+      SCOPED_TRACE(std::to_string(a) + "," + std::to_string(b));
+      int low = std::min({a, b, int(ONE)}), high = std::max({a, b, int(ZERO)});
+      EXPECT_EQ(simpleGateOutput(pins, 2, pair, reduceMinimum, false), low);
+      EXPECT_EQ(simpleGateOutput(pins, 2, pair, reduceMaximum, false), high);
+      bool known = (a == ZERO || a == ONE) && (b == ZERO || b == ONE);
+      EXPECT_EQ(simpleGateOutput(pins, 2, pair, reduceParity, false), known ? ((a == b) ? ZERO : ONE) : XXX);
+      EXPECT_EQ(simpleGateOutput(pins, 2, pair, reduceMinimum, true), invertResult(SignalValue(low)));
+    }
 }
