@@ -136,7 +136,21 @@ struct RunObserver {
 extern std::vector<RunObserver> runObservers;
 void notifyRunEnded();
 
-// Bus owner of each tri-state bit: the buffer that last took it from HIZ.  Never reset.
-extern std::map<int, int> m;
+// Bus owner of each tri-state bit: the buffer that last took it from HIZ.  Never reset.  A map from
+// serial number to component index in which a bit never recorded reads as 0; serial numbers are dense,
+// so it is kept as an array (grown on demand) and a lookup costs no tree walk.
+class BusOwnerMap {
+public:
+  int& operator[](int serial) {
+    if (serial < 0) return negativeKeys[serial];
+    if (size_t(serial) >= owners.size()) owners.resize(size_t(serial) + 1, 0);
+    return owners[size_t(serial)];
+  }
+
+private:
+  std::vector<int> owners;
+  std::map<int, int> negativeKeys;  // never used by a netlist; kept so that any key behaves as in a map
+};
+extern BusOwnerMap m;
 
 #endif

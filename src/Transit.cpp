@@ -10,7 +10,7 @@
 #include "Ph3.h"
 #include "Ph4.h"
 
-std::map<int, int> m;
+BusOwnerMap m;
 
 namespace {
 
