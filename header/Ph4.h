@@ -69,16 +69,16 @@ private:
   std::vector<ActivationGroup> activationGroups;
   std::vector<uint32_t> groupBegin;
   void groupActivationLists();
-  // Components that the pass evaluates itself instead of calling their routine: the simple gates
-  // (SimpleGate.h) and D flip-flops (FlipFlop.h), the bulk of a gate-level netlist.  Built when the
-  // run starts.  Two-input gates whose input values are below 8 (every proper value is) read their
-  // output from a table made from the same evaluation.
-  enum DirectKind : uint8_t { byRoutine, gateOfTwo, gateOfAny, dFlipFlop };
+  // Components that the pass evaluates itself instead of calling their routine: the simple gates and
+  // tri-state buffers (SimpleGate.h) and D flip-flops (FlipFlop.h), the bulk of a gate-level netlist.
+  // Built when the run starts.  Two-input gates whose input values are below 8 (every proper value
+  // is) read their output from a table made from the same evaluation.
+  enum DirectKind : uint8_t { byRoutine, gateOfTwo, gateOfAny, dFlipFlop, triStateBuffer };
   struct DirectEvaluation {
     const int* inputs;
     int32_t inputCount;
     int32_t output;
-    int32_t first, second;  // a two-input gate's input bits, read without going through inputs
+    int32_t first, second;  // a two-input gate's input bits (a buffer's enable and data), read directly
     DirectKind kind;
     GateReduction reduction;
     bool invert;

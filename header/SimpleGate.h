@@ -47,6 +47,11 @@ inline SignalValue simpleGateOutput(const int* in, int n, const SignalValue* cur
   return invert ? invertResult(v) : v;
 }
 
+// A tri-state buffer's request: its data level while enabled by an exact ONE, else HIZ.
+inline SignalValue triStateOutput(SignalValue enable, SignalValue data) {
+  return enable == ONE && (data == ZERO || data == ONE) ? data : HIZ;
+}
+
 // Which simple gate a component routine is: false for any other routine.
 bool simpleGateRoutine(ComponentRoutine routine, GateReduction& reduction, bool& invert);
 

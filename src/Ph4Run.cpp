@@ -19,6 +19,7 @@
 #include "SchCell.h"
 #include "Window.h"
 #include "msiPh1.h"
+#include "ssiPh1.h"
 
 namespace {
 
@@ -145,9 +146,12 @@ void PhaseFour::classifyDirectEvaluations() {
       kind = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;
     else if (p2.logicEvaluate[c] == dff && p2.numberOfDataInputs[c] == 4)
       kind = dFlipFlop;
+    else if (p2.logicEvaluate[c] == tsb && p2.numberOfDataInputs[c] >= 1 && p2.numberOfControlInputs[c] >= 1)
+      kind = triStateBuffer;
     if (kind == byRoutine) continue;
     const int* in = p2.dataInputs[c];
-    int first = kind == gateOfTwo ? in[0] : 0, second = kind == gateOfTwo ? in[1] : 0;
+    int first = kind == gateOfTwo ? in[0] : kind == triStateBuffer ? p2.controlInputs[c][0] : 0;
+    int second = kind == gateOfTwo || kind == triStateBuffer ? in[kind == gateOfTwo ? 1 : 0] : 0;
     d = {in, p2.numberOfDataInputs[c], p2.outputs[c][0], first, second, kind, d.reduction, d.invert};
   }
   const int pins[2] = {0, 1};
@@ -178,12 +182,14 @@ SignalValue PhaseFour::evaluateGate(const DirectEvaluation& g, const SignalValue
 }
 
 void PhaseFour::evaluateDirectly(int c, const DirectEvaluation& d, const SignalValue* current) {
-  if (d.kind == dFlipFlop) {
+  if (d.kind == gateOfTwo || d.kind == gateOfAny) {
+    signalTransition(d.output, evaluateGate(d, current), ssiQuickTime, ssiLazyTime);
+  } else if (d.kind == dFlipFlop) {
     SignalValue out;
     if (dffStep(phaseTwo->state[c], d.inputs, current, out)) signalTransition(d.output, out, msiQuickTime, msiLazyTime);
-    return;
+  } else {
+    tsbSignalTransition(c, d.output, triStateOutput(current[d.first], current[d.second]), ssiQuickTime, ssiLazyTime);
   }
-  signalTransition(d.output, evaluateGate(d, current), ssiQuickTime, ssiLazyTime);
 }
 
 void PhaseFour::evaluationPass() {

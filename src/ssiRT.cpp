@@ -99,9 +99,8 @@ void multiLevelCompare(int cind) {
 }
 
 void tsb(int cind) {
-  SignalValue e = controlInput(cind, 0), d = dataInput(cind, 0);
-  SignalValue v = e == ONE && (d == ZERO || d == ONE) ? d : HIZ;
-  phaseFour->tsbSignalTransition(cind, outputSerial(cind, 0), v, ssiQuickTime, ssiLazyTime);
+  phaseFour->tsbSignalTransition(cind, outputSerial(cind, 0), triStateOutput(controlInput(cind, 0), dataInput(cind, 0)),
+                                 ssiQuickTime, ssiLazyTime);
 }
 
 void toggleSwitch(int cind) {
