@@ -182,13 +182,13 @@ SignalValue PhaseFour::evaluateGate(const DirectEvaluation& g, const SignalValue
 }
 
 void PhaseFour::evaluateDirectly(int c, const DirectEvaluation& d, const SignalValue* current) {
-  if (d.kind == gateOfTwo || d.kind == gateOfAny) {
-    signalTransition(d.output, evaluateGate(d, current), ssiQuickTime, ssiLazyTime);
-  } else if (d.kind == dFlipFlop) {
+  if (d.kind == dFlipFlop) {
     SignalValue out;
     if (dffStep(phaseTwo->state[c], d.inputs, current, out)) signalTransition(d.output, out, msiQuickTime, msiLazyTime);
-  } else {
+  } else if (d.kind == triStateBuffer) {
     tsbSignalTransition(c, d.output, triStateOutput(current[d.first], current[d.second]), ssiQuickTime, ssiLazyTime);
+  } else {
+    signalTransition(d.output, evaluateGate(d, current), ssiQuickTime, ssiLazyTime);
   }
 }
 
