@@ -51,9 +51,9 @@ private:
   void pace();
 
   // The components' activation flags (due for evaluation in the next pass), as a bitmap in index
-  // order: bit c%64 of activeWords[c/64],
-  // and bit w%64 of activeSummary[w/64] for every word w that has a bit set.  The pass reads them
-  // off with count-trailing-zeros, so it costs what was activated, not the size of the netlist.
+  // order: bit c%64 of activeWords[c/64], and bit w%64 of activeSummary[w/64] for every word w that
+  // has a bit set.  The pass reads them off with count-trailing-zeros, so it costs what was
+  // activated, not the size of the netlist.
   std::vector<uint64_t> activeWords;
   std::vector<uint64_t> activeSummary;
   void markAllActivated();

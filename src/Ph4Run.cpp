@@ -4,8 +4,8 @@
 // event time (waking the components that listen to a changed bit), serves input every second step and
 // waits when slowed.  Activated components are marked in a two-level bitmap, a word per 64
 // components and a summary bit per word, so that a step costs what changed, not the size of the
-// netlist, and the pass reads them off in index order without sorting.  Simple gates are evaluated
-// by the pass itself.
+// netlist, and the pass reads them off in index order without sorting.  Simple gates, tri-state
+// buffers and D flip-flops are evaluated by the pass itself rather than through their routines.
 #include <algorithm>
 #include <cstdio>
 
