@@ -17,6 +17,7 @@
 #include "BenchCircuits.h"
 #include "Globals.h"
 #include "Ph2.h"
+#include "PeakResident.h"
 #include "Ph4.h"
 #include "Sim.h"
 
@@ -41,18 +42,6 @@ double msBetween(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-// Peak resident memory of this process (VmHWM): unlike getrusage's maximum it is not inherited from
-// the parent across exec.
-long peakResidentKb() {
-  FILE* f = fopen("/proc/self/status", "r");
-  if (!f) return -1;
-  char line[256];
-  long kb = -1;
-  while (fgets(line, sizeof line, f))
-    if (strncmp(line, "VmHWM:", 6) == 0) kb = atol(line + 6);
-  fclose(f);
-  return kb;
-}
 
 void build() {
   buildStarted = Clock::now();

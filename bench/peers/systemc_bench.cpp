@@ -16,6 +16,8 @@
 #include <cstring>
 #include <vector>
 
+#include "../PeakResident.h"
+
 namespace {
 
 using Sig = sc_signal<bool>;
@@ -257,17 +259,6 @@ void counter(const std::vector<Sig*>& q, const std::vector<Sig*>& t, Sig* one, I
   }
 }
 
-// Peak resident memory (VmHWM), which unlike getrusage's is not inherited across exec.
-long peakResidentKb() {
-  FILE* f = fopen("/proc/self/status", "r");
-  if (!f) return -1;
-  char line[256];
-  long kb = -1;
-  while (fgets(line, sizeof line, f))
-    if (strncmp(line, "VmHWM:", 6) == 0) kb = atol(line + 6);
-  fclose(f);
-  return kb;
-}
 
 }  // namespace
 
