@@ -1,0 +1,43 @@
+// Memory images: the contents of a Rom, Ram or RegisterFile given from a file (--load NAME=FILE) or by
+// a circuit's own tools, loaded before the run and again at every restart.
+//
+// Two formats, told apart by content: text words in hex ($readmemh style: several words a line, '#'
+// and '//' comments, @ADDR moves the load address, N*WORD repeats a word, an optional first line
+// "v2.0 raw") and Intel HEX (records 00, 01, 02, 04; 16-bit and wider words high byte first).
+#ifndef TARVIK_MEMIMAGE_H
+#define TARVIK_MEMIMAGE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ImageWord {
+  uint32_t address;  // word address in the memory
+  uint64_t value;    // the word, bit 0 least significant
+  int line;          // line of the source it came from, for messages
+};
+
+struct MemoryImage {
+  std::string file;              // where it came from, for messages ("FILE:LINE: ...")
+  std::vector<ImageWord> words;  // in the order given; a later word at the same address wins
+};
+
+// Parses text in either format.  On a fault returns false with error "FILE:LINE: problem".
+bool parseMemoryImage(const std::string& text, const std::string& file, MemoryImage& image, std::string& error);
+// Reads and parses a file; an unreadable file is an error too.
+bool readMemoryImage(const std::string& file, MemoryImage& image, std::string& error);
+
+// Queues an image for the memory NAME (named as for --load).  Resolved and checked against the
+// memory's size and word width after elaboration, before the run.
+void addMemoryLoad(const std::string& name, const MemoryImage& image);
+// Resolves every queued image, reporting "ERROR -- ..." and exiting with status 2 on a fault before
+// anything is loaded.  Called by the driver after elaboration.
+void loadMemoryImages();
+void resetMemoryImages();
+
+// Declares a wide memory made of lanes side by side, most significant lane first (two 8-bit RAMs as
+// one 16-bit RAM).  Each lane is a memory name as for --load; all lanes have the same number of
+// words.  The wide memory is named NAME for --load and --expect.  Called from simnet.
+void WideMemory(const char* name, const std::vector<std::string>& lanes);
+
+#endif
