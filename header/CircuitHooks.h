@@ -1,7 +1,6 @@
 // What a circuit adds to the simulator beyond its netlist: long options of its own, and observers
 // called as the run goes on.  Both are plain tables of function pointers.  A circuit adds its options
-// from a static initialiser of its own source (they must exist before the command line is read) and
-// sets its observers from simnet or from an option's routine.
+// from a static initialiser of its own source (they must exist before the command line is read).
 #ifndef TARVIK_CIRCUITHOOKS_H
 #define TARVIK_CIRCUITHOOKS_H
 
@@ -21,11 +20,9 @@ struct CircuitOption {
 void addCircuitOption(const CircuitOption& option);
 void resetCircuitOptions();
 
-// Observers of the run (null = none).  They read the simulation and must not change it.
-extern void (*afterElaborationHook)();  // netlist built and flattened, before the run; may exit(2)
-extern void (*runStartHook)();          // at time zero of the run and of every restart (F1)
-extern void (*settledHook)();           // each time the circuit has come to rest (queue empty) after activity
-extern void (*runEndedHook)();          // once, when the run has ended, before the end-of-run checks
+// Called once the netlist is built and flattened, before the run (null = none); it may report
+// "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers (Ph4.h).
+extern void (*afterElaborationHook)();
 void resetCircuitHooks();
 
 #endif

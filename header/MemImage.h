@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Signal.h"
+
 struct ImageWord {
   uint32_t address;  // word address in the memory
   uint64_t value;    // the word, bit 0 least significant
@@ -34,6 +36,12 @@ void addMemoryLoad(const std::string& name, const MemoryImage& image);
 // anything is loaded.  Called by the driver after elaboration.
 void loadMemoryImages();
 void resetMemoryImages();
+
+// The word at address of the memory NAME (named as for --load, wide memories included) as the run has
+// it now, bit 0 first: a Rom's contents, a Ram's store (UNINITIALIZED where never written).  False
+// when the name or the address does not resolve; problem says why.
+bool readMemoryWord(const std::string& name, uint32_t address, std::vector<SignalValue>& bits,
+                    std::string& problem);
 
 // Declares a wide memory made of lanes side by side, most significant lane first (two 8-bit RAMs as
 // one 16-bit RAM).  Each lane is a memory name as for --load; all lanes have the same number of

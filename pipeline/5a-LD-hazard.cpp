@@ -5,6 +5,7 @@
 // program loads 0xFF00 into Reg1 and adds Reg1 to Reg4 .. Reg7 in the four words after the load; with
 // no forwarding, the register file afterwards shows which of those adds saw the loaded value.
 #include "Pipeline.h"
+#include "ProcessorOptions.h"
 
 void simnet() {
   Signal _2(1, "_2"), ALUo(16, "ALUo"), ALUo1(16, "ALUo1"), DMAR(16, "DMAR"), Reg2(16, "Reg2"), Z(1, "Z"),
@@ -77,3 +78,6 @@ void simnet() {
   Not(SD("mk.aa"), Zero, _15);
   probeRow("mk.ae", Reg7, "Reg7");
 }
+
+// The processor's own long options must exist before the command line is read.
+static const bool processorOptionsAdded = (addProcessorOptions(), true);

@@ -1,0 +1,10 @@
+// The processor program's own long options: each area of the processor's tools adds its options here.
+#ifndef TARVIK_PROCESSOROPTIONS_H
+#define TARVIK_PROCESSOROPTIONS_H
+
+// Adds every long option of 5a-LD-hazard to the command line (before Sim).
+void addProcessorOptions();
+
+void addProgramOption();    // --program (Program.cpp)
+
+#endif
