@@ -14,7 +14,11 @@ endif()
 
 install(TARGETS tarvik tarvik_main EXPORT TarvikTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h
+# The processor's assembler and disassembler, a program of its own.
+if(TARGET tarvik-asm)
+  install(TARGETS tarvik-asm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h header/CircuitHooks.h header/MemImage.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)
 install(EXPORT TarvikTargets NAMESPACE Tarvik:: DESTINATION ${TARVIK_PACKAGE_DIR})
 

@@ -32,6 +32,8 @@ void recordDeclaredBundle(const Signal& s);
 // Closes the scopes whose box does not contain a component registered at position.
 void enterRegistration(const char* position);
 void openModuleScope(const char* position, const char* tag);
+// The scope a component registered now belongs to (index into moduleScopes()).
+int currentModuleScope();
 void resetBundles();
 
 #endif

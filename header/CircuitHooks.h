@@ -4,7 +4,9 @@
 #ifndef TARVIK_CIRCUITHOOKS_H
 #define TARVIK_CIRCUITHOOKS_H
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 // A long option of the circuit's own: --NAME ARG or --NAME=ARG, or a flag --NAME when argument is null.
 struct CircuitOption {
@@ -19,6 +21,10 @@ struct CircuitOption {
 // Adds an option of the circuit's own; call before Sim.
 void addCircuitOption(const CircuitOption& option);
 void resetCircuitOptions();
+// The options added so far, in the order added (the command line reads them).
+std::vector<CircuitOption>& circuitOptions();
+// Their --help text under the heading "Options of this circuit:"; nothing when there are none.
+void printCircuitOptions(FILE* to);
 
 // Called once the netlist is built and flattened, before the run (null = none); it may report
 // "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers (Ph4.h).

@@ -4,6 +4,8 @@
 // Two formats, told apart by content: text words in hex ($readmemh style: several words a line, '#'
 // and '//' comments, @ADDR moves the load address, N*WORD repeats a word, an optional first line
 // "v2.0 raw") and Intel HEX (records 00, 01, 02, 04; 16-bit and wider words high byte first).
+// Intel HEX gives bytes, and how many bytes make a word depends on the memory, so such an image keeps
+// its bytes and they become words only when the memory is known (imageWords).
 #ifndef TARVIK_MEMIMAGE_H
 #define TARVIK_MEMIMAGE_H
 
@@ -19,15 +21,29 @@ struct ImageWord {
   int line;          // line of the source it came from, for messages
 };
 
+struct ImageByte {
+  uint32_t address;  // byte address
+  uint8_t value;
+  int line;
+};
+
 struct MemoryImage {
   std::string file;              // where it came from, for messages ("FILE:LINE: ...")
   std::vector<ImageWord> words;  // in the order given; a later word at the same address wins
+  std::vector<ImageByte> bytes;  // Intel HEX only, in the order given; words is then empty
 };
 
 // Parses text in either format.  On a fault returns false with error "FILE:LINE: problem".
 bool parseMemoryImage(const std::string& text, const std::string& file, MemoryImage& image, std::string& error);
 // Reads and parses a file; an unreadable file is an error too.
 bool readMemoryImage(const std::string& file, MemoryImage& image, std::string& error);
+
+// The image's words for a memory of bitsPerWord bits per word: the words as given, or its bytes taken
+// ceil(bitsPerWord/8) to a word, most significant byte first (byte address / bytes per word = word
+// address; bytes a word lacks are zero).  Checks every word against the width and against a memory of
+// numberOfWords words; on a fault returns false with error "FILE:LINE: problem" naming memory.
+bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWords, const std::string& memory,
+                std::vector<ImageWord>& words, std::string& error);
 
 // Queues an image for the memory NAME (named as for --load).  Resolved and checked against the
 // memory's size and word width after elaboration, before the run.

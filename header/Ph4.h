@@ -90,6 +90,9 @@ private:
   inline SignalValue evaluateGate(const DirectEvaluation& g, const SignalValue* current) const;
   std::vector<int> changedBits;  // bits changed by the last batch, collected only for observers
   bool observeBatches = false;   // some observer wants batchApplied; fixed when the run starts
+  bool observeRests = false;     // some observer wants settled; fixed when the run starts
+  uint64_t eventsAtLastRest = ~uint64_t(0);  // eventsApplied when settled observers were last called
+  void noticeRest();
   int inputCountdown = 1;
   int pollsUntilFlush = 0;  // input polls left before buffered standard error is written out
 };
@@ -132,6 +135,10 @@ struct RunObserver {
   // After a batch: the bits whose value changed (a bit set twice in one tick may appear twice).
   void (*batchApplied)(uint64_t time, const std::vector<int>& changedBits);
   void (*ended)();  // once, after the run
+  // When the circuit has come to rest after activity (queue empty, nothing to evaluate), seen at the
+  // input poll, before any input is taken: the moment a key press would be.  Defaulted, so that
+  // observers written without it stay as they are.
+  void (*settled)() = nullptr;
 };
 extern std::vector<RunObserver> runObservers;
 void notifyRunEnded();

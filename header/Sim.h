@@ -5,6 +5,8 @@
 #ifndef TARVIK_SIM_H
 #define TARVIK_SIM_H
 
+#include "CircuitHooks.h"
+#include "MemImage.h"
 #include "SecEvTyp.h"
 #include "Schmtc.h"
 #include "Signal.h"

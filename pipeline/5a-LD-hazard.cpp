@@ -77,6 +77,7 @@ void simnet() {
   probeRow("lk.ae", Reg6, "Reg6");
   Not(SD("mk.aa"), Zero, _15);
   probeRow("mk.ae", Reg7, "Reg7");
+  WideMemory("RAM", {"Memory.Ram", "Memory.Ram_1"});
 }
 
 // The processor's own long options must exist before the command line is read.

@@ -3,4 +3,6 @@
 
 void addProcessorOptions() {
   addProgramOption();
+  addWaveformOptions();
+  addViewOptions();
 }

@@ -6,5 +6,7 @@
 void addProcessorOptions();
 
 void addProgramOption();    // --program (Program.cpp)
+void addWaveformOptions();  // --gtkw (Gtkw.cpp)
+void addViewOptions();      // --cycles, --trace, --diagram, --summary (ViewsOptions.cpp)
 
 #endif

@@ -1,19 +1,59 @@
-// --program FILE: runs an assembly source or a memory image in place of the ROM's built-in program.
+// --program FILE: runs a program of the user's own in place of the ROM's built-in one.
+//
+// A source ending in .s or .asm is assembled here (the assembler of tarvik-asm); any other file is read
+// as a memory image.  Either way the words go to the ROM through the library's memory loading, which
+// checks them against the ROM's 64 words before the run and loads them again at every restart.
+#include <cstdio>
 #include <string>
 
+#include "Assembler.h"
 #include "CircuitHooks.h"
+#include "MemImage.h"
 #include "ProcessorOptions.h"
 
 namespace {
 
-bool takeProgram(const char*, std::string& problem) {
-  problem = "--program is not available yet";
-  return false;
+const char romName[] = "Memory.Rom";
+
+bool endsWith(const std::string& s, const char* suffix) {
+  std::string t = suffix;
+  return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+}
+
+bool isAssemblySource(const std::string& file) { return endsWith(file, ".s") || endsWith(file, ".asm"); }
+
+// Assembles the source; its errors are printed in the assembler's own form before the refusal.
+bool assembleProgram(const std::string& file, MemoryImage& image, std::string& problem) {
+  std::string source;
+  if (!readSource(file, source)) {
+    problem = file + ": cannot read the program";
+    return false;
+  }
+  Assembly assembly;
+  if (!assemble(source, file, assembly)) {
+    for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", e.c_str());
+    problem = file + ": " + std::to_string(assembly.errors.size()) + " error(s) in the program";
+    return false;
+  }
+  image.file = file;
+  for (const AssembledWord& w : assembly.words) image.words.push_back({w.address, w.word, w.line});
+  return true;
+}
+
+bool takeProgram(const char* argument, std::string& problem) {
+  std::string file = argument;
+  MemoryImage image;
+  bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
+  if (!read) return false;
+  addMemoryLoad(romName, image);
+  return true;
 }
 
 }  // namespace
 
 void addProgramOption() {
-  addCircuitOption({"--program", "FILE", "run an assembly source (.s, .asm) or a memory image in place of the ROM program",
+  addCircuitOption({"--program", "FILE",
+                    "run a program of your own in place of the ROM program: an assembly source (.s or\n"
+                    ".asm, see docs/assembly.md) or a memory image as for --load; the ROM holds 64 words",
                     takeProgram});
 }

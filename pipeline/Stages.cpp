@@ -93,9 +93,13 @@ void EX(const SD& coord, const Signal& reset, const Signal& clock, const Signal&
   Signal _clock(1, "_clock");
   SD cell(coord, "aa");
   InstructionDecoder(cell, IR, alu_output, ld, st, exBranch, sethi, exSetlo, exHilo, psr, exImmediate);
+  // The flags' clock is clock itself, passed only for the pulses that begin while updatePSR (a psr word,
+  // not stalled) is ONE.  The clock gate decides at the rising edge and ignores updatePSR while clock
+  // is low, when a new word settles in EX: the psr word leaving, or bit 10 rising before the decoded
+  // class falls, would otherwise make a rising edge of its own while the ALU's flags are unknown.
   Not(cell, psr, _psr);
-  Or(cell, (clock, stall, _psr), updatePSR);
-  Or(cell, updatePSR, psrSignal);
+  Nor(cell, (stall, _psr), updatePSR);
+  Gate(cell, (updatePSR, clock), psrSignal);
   PSR(SD(coord, "dd"), reset, psrSignal, Ni, Zi, N, Z);
   loadUnlessStalled(cell, clock, stall, _clock, update);
   Mux(SD(coord, "ab"), exBranch, (Zero, Zero, Zero, IR[9], IR[8], IR[7]), operation);

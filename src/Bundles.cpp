@@ -58,6 +58,11 @@ void openModuleScope(const char* position, const char* tag) {
   openScopes().push_back(int(moduleScopes().size()) - 1);
 }
 
+int currentModuleScope() {
+  ensureTopScope();
+  return currentScope();
+}
+
 void resetBundles() {
   declaredBundles().clear();
   moduleScopes().clear();

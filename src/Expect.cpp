@@ -7,7 +7,8 @@
 // (0x..), binary (0b..), decimal (digits only), or a word of the capital letters 0 1 X Z U (XXX, HIZ,
 // UNINITIALIZED), most significant first, exactly as wide as the bundle.  Numbers must fit the
 // bundle's width.  Every faulty line is reported with file and line and ends the process with status
-// 2 before the run.  At the end of the run every mismatch is reported on one line with the expected
+// 2 before the run.  NAME[ADDR] (ADDR decimal or 0x..) names word ADDR of a memory instead, the
+// memory named as for --load.  At the end of the run every mismatch is reported on one line with the expected
 // and the actual value, in the notation of the expected one, and the exit status becomes 1.
 #include "Expect.h"
 
@@ -25,6 +26,7 @@
 #include "BundlePaths.h"
 #include "Bundles.h"
 #include "Globals.h"
+#include "MemLoad.h"
 #include "Ph3.h"
 #include "Ph4.h"
 
@@ -33,10 +35,12 @@ namespace {
 enum Notation { hexNotation, binaryNotation, decimalNotation, letterNotation };
 
 struct Expectation {
-  std::string path;                // the bundle's qualified name
-  std::vector<int> bits;           // its serial numbers, bit 0 first
+  std::string path;                // the bundle's qualified name, or MEMORY[ADDR]
+  std::vector<int> bits;           // its serial numbers, bit 0 first; empty for a memory word
   std::vector<SignalValue> value;  // expected value per bit, bit 0 first
   Notation notation;
+  std::string memory;  // a memory word's memory (its full name), else empty
+  uint32_t address;
 };
 
 std::vector<Expectation> expectations;
@@ -126,31 +130,45 @@ bool fitValue(WrittenValue& v, size_t width, const std::string& name, const std:
   return true;
 }
 
-bool endsPath(const std::string& path, const std::string& name) {
-  return path.size() > name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0 &&
-         path[path.size() - name.size() - 1] == '.';
+// ADDR of NAME[ADDR]: decimal or hex, below 2^32.
+bool readAddress(const std::string& text, uint32_t& address, std::string& problem) {
+  WrittenValue v;
+  bool number = parseValue(text, v, problem) && (v.notation == hexNotation || v.notation == decimalNotation);
+  uint64_t n = 0;
+  for (size_t i = 0; number && i < v.bits.size(); i++)
+    if (v.bits[i] == ONE) {
+      number = i < 32;
+      n |= uint64_t(1) << (i % 32);
+    }
+  if (!number) problem = "cannot read address " + text + " (decimal or 0x..)";
+  address = uint32_t(n);
+  return number;
 }
 
-// The bundles a name picks: the one whose full path it is, else those whose path it ends.
-std::vector<size_t> bundlesNamed(const BundlePaths& names, const std::string& name) {
-  const std::string root = std::string(rootScopeName) + ".";
-  std::vector<size_t> exact, ending;
-  for (size_t b = 0; b < names.paths.size(); b++) {
-    const std::string& p = names.paths[b];
-    if (name == p || name == root + p)
-      exact.push_back(b);
-    else if (endsPath(p, name) || endsPath(root + p, name))
-      ending.push_back(b);
+// The target of a check: a memory word when the name is NAME[ADDR], else a bundle.  Sets its width.
+bool readTarget(const BundlePaths& names, const std::string& name, Expectation& e, size_t& width,
+                std::string& problem) {
+  size_t open = name.find('[');
+  if (open != std::string::npos && open > 0 && name.back() == ']') {
+    MemoryShape shape;
+    std::vector<SignalValue> word;
+    if (!readAddress(name.substr(open + 1, name.size() - open - 2), e.address, problem) ||
+        !findMemory(name.substr(0, open), shape, problem) || !readMemoryWord(shape.path, e.address, word, problem))
+      return false;
+    e.memory = shape.path;
+    e.path = shape.path + "[" + std::to_string(e.address) + "]";
+    width = word.size();
+    return true;
   }
-  return exact.empty() ? ending : exact;
-}
-
-std::string ambiguity(const BundlePaths& names, const std::string& name, const std::vector<size_t>& found) {
-  if (found.empty()) return "no signal bundle is named " + name;
-  std::string list;
-  for (size_t b : found) list += (list.empty() ? "" : ", ") + names.paths[b];
-  return name + " names " + count(found.size(), "signal bundle") + " (" + list +
-         "); qualify it by module scope";
+  std::vector<size_t> found = pathsNamed(names.paths, name);
+  if (found.size() != 1) {
+    problem = namingProblem(names.paths, name, found, "signal bundle", "signal bundles");
+    return false;
+  }
+  e.path = names.paths[found[0]];
+  e.bits = declaredBundles()[found[0]].bits;
+  width = e.bits.size();
+  return true;
 }
 
 std::string withoutComment(const std::string& line) {
@@ -170,14 +188,12 @@ bool readLine(const BundlePaths& names, const std::string& line, std::string& pr
   }
   WrittenValue v;
   if (!parseValue(w[1], v, problem)) return false;
-  std::vector<size_t> found = bundlesNamed(names, w[0]);
-  if (found.size() != 1) {
-    problem = ambiguity(names, w[0], found);
-    return false;
-  }
-  const DeclaredBundle& b = declaredBundles()[found[0]];
-  if (!fitValue(v, b.bits.size(), w[0], w[1], problem)) return false;
-  expectations.push_back({names.paths[found[0]], b.bits, v.bits, v.notation});
+  Expectation e{};
+  size_t width = 0;
+  if (!readTarget(names, w[0], e, width, problem) || !fitValue(v, width, w[0], w[1], problem)) return false;
+  e.value = v.bits;
+  e.notation = v.notation;
+  expectations.push_back(e);
   return true;
 }
 
@@ -223,6 +239,8 @@ void check() {
   const std::vector<SignalValue>& now = phaseThree->currentSignals;
   for (const Expectation& e : expectations) {
     std::vector<SignalValue> actual;
+    std::string problem;
+    if (!e.memory.empty()) readMemoryWord(e.memory, e.address, actual, problem);  // resolved when loaded
     for (int s : e.bits) actual.push_back(now[size_t(s)]);
     if (actual == e.value) continue;
     failedChecks++;

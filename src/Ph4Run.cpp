@@ -127,9 +127,11 @@ void PhaseFour::startRun() {
   callInputRoutines();
   done = phaseTwo->numberOfComponents == 0 ? 1 : 0;
   inputCountdown = 1;
-  observeBatches = false;
-  for (const RunObserver& o : runObservers)
+  observeBatches = observeRests = false;
+  for (const RunObserver& o : runObservers) {
     if (o.batchApplied) observeBatches = true;
+    if (o.settled) observeRests = true;
+  }
 }
 
 void PhaseFour::classifyDirectEvaluations() {
@@ -267,11 +269,20 @@ void PhaseFour::applyNextBatch() {
       if (o.batchApplied) o.batchApplied(time, changedBits);
 }
 
+// Activity since the last rest is read off the event count, so the batches pay nothing for it.
+void PhaseFour::noticeRest() {
+  if (!observeRests || eventsApplied == eventsAtLastRest || !settled()) return;
+  eventsAtLastRest = eventsApplied;
+  for (const RunObserver& o : runObservers)
+    if (o.settled) o.settled();
+}
+
 void PhaseFour::serveInput() {
   if (inputCountdown > 0) {
     inputCountdown--;
     return;
   }
+  noticeRest();
   if (--pollsUntilFlush <= 0 || settled() || stallLevel) {
     fflush(stderr);
     pollsUntilFlush = pollsBetweenFlushes;
@@ -284,6 +295,7 @@ void PhaseFour::serveInput() {
 void PhaseFour::pace() {
   for (long waits = 0; waits < waitsForStallLevel(stallLevel);) {
     msWait();
+    noticeRest();
     while (anyWindowEvents())
       if (displayTimeFlag) phaseFive->windexPointer->drawTimeAndQueue(time, skewHeap.getLength(), stallLevel);
     if (done) break;

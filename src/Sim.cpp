@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CircuitHooks.h"
 #include "Expect.h"
 #include "Globals.h"
+#include "MemImage.h"
 #include "Ph1.h"
 #include "Ph2.h"
 #include "Ph3.h"
@@ -32,6 +34,8 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
+  if (afterElaborationHook) afterElaborationHook();
+  loadMemoryImages();  // after the hook, which may queue images
   loadExpectations();
   startWaveformDump();
   phaseFour = new PhaseFour;

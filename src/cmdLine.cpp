@@ -1,6 +1,6 @@
 // The command line: options into the option globals.
 //
-// Long options (--keys, --vcd, --expect, --help) are taken out of the word list first, so that the
+// Long options (--keys, --vcd, --expect, --load, --quiet, --help, and the circuit's own) are taken out of the word list first, so that the
 // single-character options, their messages and exit statuses stay exactly those of the scanner.  A
 // word that is the argument of a single-character option (-W --keys) is left alone.
 //
@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "CircuitHooks.h"
 #include "Globals.h"
 #include "KeyScript.h"
+#include "MemLoad.h"
 
 int red_fg = 0, green_fg = 0, blue_fg = 0;
 int red_bg = 0, green_bg = 0, blue_bg = 0;
@@ -36,6 +38,7 @@ int zFlagSet = 0;
 int zSetXa = 0, zSetYa = 0, zSetXb = 0, zSetYb = 0;
 const char* vcdFileName = nullptr;
 const char* expectFileName = nullptr;
+int quietFlag = 0;
 
 namespace {
 
@@ -93,7 +96,12 @@ const char* const longOptionLines[] = {
     "                   signal bundle in its module scope; one time unit is one tick",
     "  --expect <file>  (also --expect=<file>) check signal values when the run ends: lines",
     "                   NAME VALUE, the value as 0x.., 0b.., decimal or a word of 01XZU; exit",
-    "                   status 1 when a check fails",
+    "                   status 1 when a check fails; NAME[ADDR] VALUE checks word ADDR of a memory",
+    "  --load <name=file>  (also --load=<name=file>) replace the contents of the memory NAME (a",
+    "                   Rom, Ram or RegisterFile, named like --expect names) with the image FILE",
+    "                   before the run and at every restart: hex words (@ADDR, N*WORD, comments #",
+    "                   and //) or Intel HEX; may be given several times",
+    "  --quiet          probes do not report on standard error when there is no window",
     "  --help           this text, on standard output",
 };
 
@@ -149,6 +157,29 @@ const char* longArgument(const char* name, const char* what, bool mayBeEmpty, in
   return value;
 }
 
+// Takes word i when it is one of the circuit's own options; a refusal by its routine ends the parse.
+bool takeCircuitOption(int gargc, char** gargv, int& i, Refusal& refusal) {
+  for (const CircuitOption& o : circuitOptions()) {
+    const char* w = gargv[i];
+    size_t n = strlen(o.name);
+    if (strncmp(w, o.name, n) != 0 || (w[n] != '\0' && w[n] != '=')) continue;
+    const char* argument = nullptr;
+    if (!o.argument && w[n] == '=') {
+      refusal.set(std::string("option ") + o.name + " takes no argument");
+      return true;
+    }
+    if (o.argument) {
+      std::string what = std::string("an argument (") + o.argument + ")";
+      argument = longArgument(o.name, what.c_str(), false, gargc, gargv, i, refusal);
+      if (!argument) return true;
+    }
+    std::string problem;
+    if (!o.take(argument, problem)) refusal.set(problem);
+    return true;
+  }
+  return false;
+}
+
 void takeKeyScript(const char* text, Refusal& refusal) {
   std::string error;
   if (!parseKeyScript(text, keyScript, error)) {
@@ -171,14 +202,19 @@ void takeLongOptions(int gargc, char** gargv, std::vector<char*>& rest, bool& wa
     }
     if (strcmp(w, "--help") == 0) {
       wantHelp = true;
+    } else if (strcmp(w, "--quiet") == 0) {
+      quietFlag = 1;
     } else if (const char* script = longArgument("--keys", "a key script", true, gargc, gargv, i, refusal)) {
       takeKeyScript(script, refusal);
     } else if (const char* vcd = longArgument("--vcd", "a file name", false, gargc, gargv, i, refusal)) {
       vcdFileName = vcd;
     } else if (const char* expect = longArgument("--expect", "a file name", false, gargc, gargv, i, refusal)) {
       expectFileName = expect;
-    } else if (refusal.refused) {
-      break;
+    } else if (const char* load = longArgument("--load", "NAME=FILE", false, gargc, gargv, i, refusal)) {
+      std::string problem;
+      if (!takeMemoryLoadOption(load, problem)) refusal.set(problem);
+    } else if (refusal.refused || takeCircuitOption(gargc, gargv, i, refusal)) {
+      continue;  // a refusal ends the loop
     } else {
       rest.push_back(gargv[i]);
       if (w[0] == '-' && w[1] != '-') {
@@ -244,6 +280,7 @@ void resetCommandLineGlobals() {
   zFlagSet = 0;
   zSetXa = zSetYa = zSetXb = zSetYb = 0;
   vcdFileName = expectFileName = nullptr;
+  quietFlag = 0;
 }
 
 CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem) {
@@ -300,6 +337,7 @@ void commandLine(int gargc, char** gargv) {
     case commandLineLongHelp:
       printHelp(stdout);
       for (const char* line : longOptionLines) printf("%s\n", line);
+      printCircuitOptions(stdout);
       exit(0);
     case commandLineRefused:
       fprintf(stderr, "ERROR -- %s\n", problem.c_str());

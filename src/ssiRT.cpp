@@ -176,6 +176,7 @@ void probe(int cind) {
     drawPane(t.x, t.y, t.w, t.h, v, true, 0.25f);
     return;
   }
+  if (quietFlag) return;
   fprintf(stderr, "Time = %llu  Probe for %s at %s  Value = %s\n", static_cast<unsigned long long>(phaseFour->time),
           phaseTwo->decal[cind].c_str(), phaseTwo->rcpos[cind].c_str(), signalValueName(v));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CompSupport.h"
+#include "MemLoad.h"
 #include "Ph1.h"
 #include "Sim.h"
 #include "iconData.h"
@@ -71,6 +72,7 @@ void multiPortMemory(const char* firstWord, const char* decal, int zeroIsZERO, c
   addStandardComponent(multiPortRam, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, decal, sd, dataIn, controlIn, out,
                        numberOfMultiPortRamParameters, parameters, 0, nullptr, parameters[numberOf32BitWordsParameter],
                        0, writePorts);
+  recordMemoryComponent();
 }
 
 }  // namespace
@@ -104,4 +106,5 @@ void Rom(const SD& sd, const Signal& in, const Signal& out, int words, int bitsP
   if (contents && !bytes.empty()) bytes.assign(contents, contents + byteCount);
   addStandardComponent(rom, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, "Rom", sd, in, noSignal(), out,
                        numberOfRomParameters, parameters, int(bytes.size()), bytes.data(), 0, 0, 0);
+  recordMemoryComponent();
 }

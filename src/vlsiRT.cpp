@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "CompSupport.h"
+#include "MemLoad.h"
 #include "RunTime.h"
 #include "msiPh1.h"
 #include "vlsiPh1.h"
@@ -52,9 +53,13 @@ int storeAddress(const int* bits, int width, int numberOfWords) {
   return address < numberOfWords ? address : -1;
 }
 
+// The store starts empty (all UNINITIALIZED), or as a loaded memory image gives it.
 void clearStore(int cind, const MultiPortRamGeometry& g) {
-  std::fill(phaseTwo->internal32BitVariables[cind], phaseTwo->internal32BitVariables[cind] + g.numberOf32BitWords,
-            0u);
+  uint32_t* store = phaseTwo->internal32BitVariables[cind];
+  if (const uint32_t* image = preloadedStore(cind))
+    std::copy(image, image + g.numberOf32BitWords, store);
+  else
+    std::fill(store, store + g.numberOf32BitWords, 0u);
   std::fill(phaseTwo->internal8BitVariables[cind], phaseTwo->internal8BitVariables[cind] + g.numberOfWritePorts, 0);
 }
 

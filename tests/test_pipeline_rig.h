@@ -7,6 +7,7 @@
 #ifndef TARVIK_TESTS_PIPELINE_RIG_H
 #define TARVIK_TESTS_PIPELINE_RIG_H
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -16,6 +17,7 @@
 #include "Bundles.h"
 #include "Globals.h"
 #include "Harness.h"
+#include "MemImage.h"
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Sim.h"
@@ -33,22 +35,28 @@ inline char levelLetter(SignalValue v) {
   return '?';
 }
 
-inline std::string valueOf(const std::vector<int>& bits) {
-  const std::vector<SignalValue>& current = phaseThree->currentSignals;
-  if (bits.size() == 1) return signalValueName(current[bits[0]]);
+// The text of a value given bit 0 first.
+inline std::string textOf(const std::vector<SignalValue>& values) {
+  if (values.size() == 1) return signalValueName(values[0]);
   std::string letters;
   unsigned long long word = 0;
   bool binary = true;
-  for (size_t i = bits.size(); i-- > 0;) {
-    SignalValue v = current[bits[i]];
+  for (size_t i = values.size(); i-- > 0;) {
+    SignalValue v = values[i];
     letters += levelLetter(v);
     binary = binary && (v == ZERO || v == ONE);
     word = (word << 1) | (v == ONE ? 1u : 0u);
   }
   if (!binary) return letters;
   char hex[32];
-  snprintf(hex, sizeof hex, "0x%0*llX", int((bits.size() + 3) / 4), word);
+  snprintf(hex, sizeof hex, "0x%0*llX", int((values.size() + 3) / 4), word);
   return hex;
+}
+
+inline std::string valueOf(const std::vector<int>& bits) {
+  std::vector<SignalValue> values;
+  for (int b : bits) values.push_back(phaseThree->currentSignals[size_t(b)]);
+  return textOf(values);
 }
 
 // Bundles reported besides those of the top level, by watch().
@@ -104,6 +112,22 @@ inline PipelineRun runHeadless(void (*circuit)(), const std::string& keys) {
     if (eq != std::string::npos) run.value[line.substr(0, eq)] = line.substr(eq + 1);
   }
   return run;
+}
+
+// The ROM words for processorWithRom (the other words of the 64 are zero); set before the child forks.
+inline std::vector<uint16_t>& romProgram() {
+  static std::vector<uint16_t> words;
+  return words;
+}
+
+// The whole processor with its ROM replaced by romProgram().
+inline void processorWithRom() {
+  MemoryImage image;
+  image.file = "test program";
+  for (uint32_t a = 0; a < 64; a++)
+    image.words.push_back({a, a < romProgram().size() ? romProgram()[a] : 0u, int(a) + 1});
+  addMemoryLoad("Memory.Rom", image);
+  simnet();
 }
 
 // "0" releases reset; each "11" is one clock cycle (rising, then falling edge).

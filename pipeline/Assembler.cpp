@@ -1,0 +1,415 @@
+// The assembler: source text to words.
+//
+// Two passes over the lines.  The first lexes each line, defines its label, checks its mnemonic and
+// places its words, so that every label has its address before any use; the second encodes the
+// operands through the statement's form in the instruction table.  An error ends the work on its line
+// only, so every faulty line of the file is reported, each as "FILE:LINE:COL: message", the line and
+// a caret under the column.
+#include "Assembler.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "Isa.h"
+
+namespace {
+
+const uint32_t addressLimit = 65536;
+
+struct Token {
+  std::string text;
+  int column;  // 1-based
+};
+
+struct Statement {
+  int line;                   // 1-based
+  std::vector<Token> tokens;  // from the mnemonic on
+  int endColumn;              // just past the last token, for "missing operand"
+  uint32_t address;           // of its first word
+  const InstructionForm* form;  // null for a directive
+};
+
+struct Label {
+  uint32_t address;
+  int line;
+};
+
+// The state of one assembly: where errors go, the labels and the addresses already holding a word.
+struct Run {
+  const std::string& file;
+  Assembly& out;
+  std::map<std::string, Label> labels;
+  std::map<uint32_t, int> taken;  // address -> source line of its word
+  std::vector<std::pair<int, std::string>> errors;  // by line; the two passes interleave them
+
+  void error(int line, int column, const std::string& message) {
+    const std::string& text = out.lines[line - 1];
+    std::string caret;
+    for (int i = 0; i + 1 < column && i < static_cast<int>(text.size()); ++i) caret += text[i] == '\t' ? '\t' : ' ';
+    errors.push_back({line, file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message +
+                                "\n" + text + "\n" + caret + "^"});
+  }
+};
+
+std::string lower(const std::string& s) {
+  std::string l;
+  for (char c : s) l += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return l;
+}
+
+bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; }
+bool isLabelName(const std::string& s) {
+  return !s.empty() && (std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_');
+}
+bool isNumberStart(const std::string& s) { return std::isdigit(static_cast<unsigned char>(s[0])) != 0; }
+
+std::string shown(char c) {
+  if (std::isprint(static_cast<unsigned char>(c))) return std::string("'") + c + "'";
+  char hex[8];
+  snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(c));
+  return hex;
+}
+
+// Splits a line into words (letters, digits, '_', '.') and single punctuation characters, up to a
+// comment.  False with the column of a character that belongs to neither.
+bool lex(const std::string& text, std::vector<Token>& tokens, int& badColumn) {
+  size_t i = 0;
+  while (i < text.size()) {
+    char c = text[i];
+    if (c == ';' || c == '#' || text.compare(i, 2, "//") == 0) break;
+    if (c == ' ' || c == '\t') {
+      ++i;
+    } else if (isWordChar(c)) {
+      size_t start = i;
+      while (i < text.size() && isWordChar(text[i])) ++i;
+      tokens.push_back({text.substr(start, i - start), static_cast<int>(start) + 1});
+    } else if (std::string(",[]+-&|:").find(c) != std::string::npos) {
+      tokens.push_back({std::string(1, c), static_cast<int>(i) + 1});
+      ++i;
+    } else {
+      badColumn = static_cast<int>(i) + 1;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Decimal, 0x hex or 0b binary; values beyond any range saturate so that they are reported, not wrapped.
+bool parseNumber(const std::string& text, long long& value) {
+  int base = 10;
+  size_t i = 0;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) base = 16, i = 2;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B')) base = 2, i = 2;
+  value = 0;
+  for (; i < text.size(); ++i) {
+    int c = std::tolower(static_cast<unsigned char>(text[i]));
+    int digit = std::isdigit(c) ? c - '0' : std::isxdigit(c) ? c - 'a' + 10 : 99;
+    if (digit >= base) return false;
+    value = value > (1LL << 40) ? value : value * base + digit;
+  }
+  return true;
+}
+
+// Reads the operands of one statement; the first fault is kept with its column.
+struct OperandReader {
+  const Statement& statement;
+  std::string usage;  // "add takes rd, rs1, rs2|constant"
+  size_t next = 1;
+  std::string error;
+  int errorColumn = 0;
+
+  OperandReader(const Statement& s, const std::string& u) : statement(s), usage(u) {}
+
+  bool fail(int column, const std::string& message) {
+    if (error.empty()) error = message, errorColumn = column;
+    return false;
+  }
+  bool atEnd() const { return next >= statement.tokens.size(); }
+  const Token& peek() const { return statement.tokens[next]; }
+  bool missing() { return fail(statement.endColumn, "missing operand: " + usage); }
+  bool expected(const std::string& what) {
+    if (atEnd()) return missing();
+    return fail(peek().column, "expected " + what + ", found '" + peek().text + "'");
+  }
+  bool takeIf(const char* text) {
+    if (atEnd() || peek().text != text) return false;
+    ++next;
+    return true;
+  }
+  bool take(const char* text) { return takeIf(text) || expected(std::string("'") + text + "'"); }
+  bool finish() { return atEnd() || fail(peek().column, "extra operand: " + usage); }
+
+  bool reg(uint16_t& word, int shift) {
+    if (atEnd()) return missing();
+    const std::string name = lower(peek().text);
+    if (name.size() != 2 || name[0] != 'r' || name[1] < '0' || name[1] > '7') {
+      if (name[0] == 'r' && name.size() > 1 && std::isdigit(static_cast<unsigned char>(name[1])))
+        return fail(peek().column, "bad register '" + peek().text + "' (registers are r0..r7)");
+      return expected("a register (r0..r7)");
+    }
+    word |= static_cast<uint16_t>((name[1] - '0') << shift);
+    ++next;
+    return true;
+  }
+
+  bool unsignedNumber(long long& value) {
+    if (atEnd()) return missing();
+    if (!isNumberStart(peek().text)) return expected("a number");
+    if (!parseNumber(peek().text, value)) return fail(peek().column, "bad number '" + peek().text + "'");
+    ++next;
+    return true;
+  }
+
+  bool number(long long min, long long max, long long& value) {
+    int column = atEnd() ? statement.endColumn : peek().column;
+    bool negative = takeIf("-");
+    if (!unsignedNumber(value)) return false;
+    if (negative) value = -value;
+    if (value < min || value > max)
+      return fail(column, "constant " + std::to_string(value) + " out of range " + std::to_string(min) + ".." +
+                              std::to_string(max));
+    return true;
+  }
+
+  // Register rs2, or the signed 3-bit constant with bit 6 set.
+  bool op2(uint16_t& word) {
+    if (!atEnd() && std::isalpha(static_cast<unsigned char>(peek().text[0]))) return reg(word, 0);
+    long long value = 0;
+    if (!number(constant3Min, constant3Max, value)) return false;
+    word |= immediateBit | (value & registerField);
+    return true;
+  }
+
+  bool addressOperation(uint16_t& word) {
+    if (!atEnd())
+      for (int operation = 0; operation < 8; ++operation)
+        if (lower(peek().text) == addressOperations[operation]) {
+          word |= static_cast<uint16_t>(operation << operationShift);
+          ++next;
+          return true;
+        }
+    return expected("an address operation (+ - & | lo2 lo1 hi2 hi1) or ']'");
+  }
+
+  // [rs1 OP op2], or [rs1] for [rs1 + r0].
+  bool address(uint16_t& word) {
+    if (!take("[") || !reg(word, rs1Shift)) return false;
+    if (takeIf("]")) return true;
+    return addressOperation(word) && op2(word) && take("]");
+  }
+
+  bool labelAddress(const Run& run, long long& value) {
+    if (!isLabelName(peek().text)) return expected("a label, an address or .+N");
+    auto found = run.labels.find(peek().text);
+    if (found == run.labels.end()) return fail(peek().column, "undefined label '" + peek().text + "'");
+    value = found->second.address;
+    ++next;
+    return true;
+  }
+
+  // A label, an absolute address or ".+N" / ".-N" (also "." alone), as the offset from the branch.
+  bool target(const Run& run, uint16_t& word) {
+    if (atEnd()) return missing();
+    int column = peek().column;
+    long long offset = 0;
+    if (takeIf(".")) {
+      bool back = takeIf("-");
+      if ((back || takeIf("+")) && !unsignedNumber(offset)) return false;
+      if (back) offset = -offset;
+    } else {
+      long long at = 0;
+      bool read = isNumberStart(peek().text) || peek().text == "-" ? number(0, addressLimit - 1, at)
+                                                                  : labelAddress(run, at);
+      if (!read) return false;
+      offset = signExtend(static_cast<unsigned>(at - statement.address), 16);
+    }
+    if (offset < offsetMin || offset > offsetMax)
+      return fail(column, "branch target out of range: offset " + std::to_string(offset) + " not in " +
+                              std::to_string(offsetMin) + ".." + std::to_string(offsetMax));
+    word |= static_cast<uint16_t>(offset & offsetField);
+    return true;
+  }
+
+  // A number or a label, as a 16-bit word.
+  bool value(const Run& run, uint16_t& word) {
+    long long v = 0;
+    bool read = !atEnd() && isLabelName(peek().text) ? labelAddress(run, v) : number(-32768, 65535, v);
+    word = static_cast<uint16_t>(v);
+    return read;
+  }
+
+  bool instruction(const Run& run, uint16_t& word) {
+    word = statement.form->value;
+    switch (statement.form->shape) {
+      case OperandShape::None: return true;
+      case OperandShape::RegRegOp2: return reg(word, rdShift) && take(",") && reg(word, rs1Shift) && take(",") && op2(word);
+      case OperandShape::RegByte: {
+        long long v = 0;
+        if (!reg(word, rdShift) || !take(",") || !number(-128, 255, v)) return false;
+        word |= static_cast<uint16_t>(v & 0xFF);
+        return true;
+      }
+      case OperandShape::RegAddress: return reg(word, rdShift) && take(",") && address(word);
+      case OperandShape::Target: return target(run, word);
+      case OperandShape::RegReg: return reg(word, rdShift) && take(",") && reg(word, rs1Shift);
+      case OperandShape::RegOp2: return reg(word, rs1Shift) && take(",") && op2(word);
+    }
+    return false;
+  }
+};
+
+int endColumnOf(const std::vector<Token>& tokens) {
+  const Token& last = tokens.back();
+  return last.column + static_cast<int>(last.text.size());
+}
+
+// The number of words a statement places, or -1 after reporting why it places none.
+int wordCount(Run& run, Statement& s) {
+  std::string mnemonic = lower(s.tokens[0].text);
+  if (mnemonic == ".org") return 0;
+  if (mnemonic == ".word") {
+    int commas = 0;
+    for (const Token& t : s.tokens) commas += t.text == ",";
+    return commas + 1;
+  }
+  s.form = formNamed(mnemonic);
+  if (s.form) return 1;
+  run.error(s.line, s.tokens[0].column, "unknown mnemonic '" + s.tokens[0].text + "'");
+  return -1;
+}
+
+// Claims the statement's addresses; false after reporting an overlap or an address past the memory.
+bool place(Run& run, const Statement& s, int words) {
+  if (s.address + words > addressLimit) {
+    run.error(s.line, s.tokens[0].column, "address past 65535");
+    return false;
+  }
+  for (uint32_t a = s.address; a < s.address + words; ++a) {
+    auto found = run.taken.find(a);
+    if (found == run.taken.end()) continue;
+    char at[16];
+    snprintf(at, sizeof at, "0x%04X", a);
+    run.error(s.line, s.tokens[0].column,
+              std::string("address ") + at + " already holds a word (line " + std::to_string(found->second) + ")");
+    return false;
+  }
+  for (uint32_t a = s.address; a < s.address + words; ++a) run.taken[a] = s.line;
+  return true;
+}
+
+// .org ADDRESS: moves the address of the next word.
+bool origin(Run& run, Statement& s, uint32_t& address) {
+  OperandReader reader{s, ".org takes an address"};
+  long long value = 0;
+  if (reader.number(0, addressLimit - 1, value) && reader.finish()) {
+    address = static_cast<uint32_t>(value);
+    return true;
+  }
+  run.error(s.line, reader.errorColumn, reader.error);
+  return false;
+}
+
+void defineLabel(Run& run, const Token& name, int line, uint32_t address) {
+  if (!isLabelName(name.text)) {
+    run.error(line, name.column, "bad label name '" + name.text + "'");
+    return;
+  }
+  auto found = run.labels.find(name.text);
+  if (found != run.labels.end()) {
+    run.error(line, name.column,
+              "duplicate label '" + name.text + "' (first on line " + std::to_string(found->second.line) + ")");
+    return;
+  }
+  run.labels[name.text] = {address, line};
+}
+
+// First pass over one line: its label, its mnemonic and its addresses.  The statement is kept for the
+// second pass only when it places words without a fault.
+void scanLine(Run& run, int line, uint32_t& address, std::vector<Statement>& statements) {
+  std::vector<Token> tokens;
+  int badColumn = 0;
+  if (!lex(run.out.lines[line - 1], tokens, badColumn)) {
+    run.error(line, badColumn, "unexpected character " + shown(run.out.lines[line - 1][badColumn - 1]));
+    return;
+  }
+  const Token* label = tokens.size() >= 2 && tokens[1].text == ":" ? &tokens[0] : nullptr;
+  Statement s{line, std::vector<Token>(tokens.begin() + (label ? 2 : 0), tokens.end()), 0, address, nullptr};
+  bool placed = true;
+  if (!s.tokens.empty()) {
+    s.endColumn = endColumnOf(s.tokens);
+    int words = wordCount(run, s);
+    placed = words > 0 && place(run, s, words);
+    if (words == 0 && origin(run, s, address)) s.address = address;
+    if (words > 0) address += words;
+  }
+  if (label) defineLabel(run, *label, line, s.address);
+  if (placed && !s.tokens.empty()) statements.push_back(s);
+}
+
+// Second pass over one statement: its operands, then its words.
+void encode(Run& run, const Statement& s) {
+  OperandReader reader{s, lower(s.tokens[0].text) + " takes "};
+  std::vector<uint16_t> words(1);
+  bool good;
+  if (s.form) {
+    reader.usage += operandUsage(s.form->shape);
+    good = reader.instruction(run, words[0]) && reader.finish();
+  } else {
+    reader.usage += "values";
+    good = reader.value(run, words[0]);
+    while (good && reader.takeIf(",")) {
+      words.push_back(0);
+      good = reader.value(run, words.back());
+    }
+    good = good && reader.finish();
+  }
+  if (!good) {
+    run.error(s.line, reader.errorColumn, reader.error);
+    return;
+  }
+  for (size_t i = 0; i < words.size(); ++i)
+    run.out.words.push_back({static_cast<uint16_t>(s.address + i), words[i], s.line});
+}
+
+std::vector<std::string> splitLines(const std::string& source) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < source.size()) {
+    size_t end = source.find('\n', start);
+    if (end == std::string::npos) end = source.size();
+    std::string line = source.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+bool assemble(const std::string& source, const std::string& file, Assembly& out) {
+  out = Assembly();
+  out.lines = splitLines(source);
+  Run run{file, out, {}, {}, {}};
+  std::vector<Statement> statements;
+  uint32_t address = 0;
+  for (size_t i = 0; i < out.lines.size(); ++i) scanLine(run, static_cast<int>(i) + 1, address, statements);
+  for (const Statement& s : statements) encode(run, s);
+  std::stable_sort(run.errors.begin(), run.errors.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& e : run.errors) out.errors.push_back(e.second);
+  return out.errors.empty();
+}
+
+bool readSource(const std::string& file, std::string& text) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  text = all.str();
+  return !in.bad();
+}

@@ -1,0 +1,174 @@
+// --gtkw FILE: a GTKWave save file for the processor's waveforms, with the instruction registers
+// shown as instructions.
+//
+// The save file lists the dump's top-level signals in groups headed by comment traces (front panel,
+// fetch, the four instruction registers, the register file, flags, memory bus, stalls and branch),
+// vectors in hex.  The instruction registers go through a translate filter file written beside it:
+// one line per 16-bit word, its four hex digits as GTKWave prints them, then the disassembled
+// instruction (branch targets relative, as the filter knows no address).  GTKWave opens the filter by
+// the path written in the save file, from its own working directory, so that path is absolute; so is
+// the dump's.  Both files are written once the netlist is built, before the run (so --vcd may come
+// after --gtkw); they only describe the dump and change nothing in the run.
+#include "Gtkw.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Bundles.h"
+#include "BundlePaths.h"
+#include "CircuitHooks.h"
+#include "Globals.h"
+#include "Isa.h"
+#include "ProcessorOptions.h"
+
+const char* gtkwFileName = nullptr;
+
+namespace {
+
+struct TraceGroup {
+  const char* comment;
+  std::vector<const char*> signals;
+  bool asInstructions;
+};
+
+const TraceGroup traceGroups[] = {
+    {"Clock and reset", {"clock", "reset"}, false},
+    {"IF: PC", {"PC", "PCtmp"}, false},
+    {"IR: ID EX MEM WB", {"IR_ID", "IR_EX", "IR_MEM", "IR_WB"}, true},
+    {"Registers", {"Reg1", "Reg2", "Reg3", "Reg4", "Reg5", "Reg6", "Reg7"}, false},
+    {"Flags", {"N", "Z"}, false},
+    {"Memory bus", {"memory", "read", "AddrBus", "DataBus"}, false},
+    {"Stalls and branch", {"stallIF", "stallID", "stallEX", "stallMEM", "branchDecision"}, false},
+};
+
+// Trace flags of the save format: right-justified values in hex or binary; a comment; a file filter.
+const unsigned hexFlags = 0x22, binaryFlags = 0x28, commentFlags = 0x200, fileFilterFlag = 0x2000;
+
+void (*chainedHook)() = nullptr;
+
+std::string absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char here[4096];
+  if (!getcwd(here, sizeof here)) return path;
+  return std::string(here) + "/" + path;
+}
+
+// The width of a signal the top level declared, or 0.
+size_t topLevelWidth(const char* name) {
+  for (const DeclaredBundle& b : declaredBundles())
+    if (b.scope == 0 && b.name == name) return b.bits.size();
+  return 0;
+}
+
+// Flag lines go out only when the flags change, as GTKWave writes them itself.
+void setFlags(std::string& text, unsigned& current, unsigned flags) {
+  if (flags == current) return;
+  char line[16];
+  snprintf(line, sizeof line, "@%x\n", flags);
+  text += line;
+  current = flags;
+}
+
+void appendTrace(std::string& text, unsigned& flags, const char* name, const std::string& filter) {
+  size_t width = topLevelWidth(name);
+  std::string trace = std::string(rootScopeName) + "." + name;
+  if (width > 1) trace += "[" + std::to_string(width - 1) + ":0]";
+  setFlags(text, flags, width > 1 ? hexFlags | (filter.empty() ? 0 : fileFilterFlag) : binaryFlags);
+  if (width > 1 && !filter.empty()) text += "^1 " + filter + "\n";
+  text += trace + "\n";
+}
+
+bool writeFile(const std::string& path, const std::string& text, std::string& problem) {
+  FILE* f = fopen(path.c_str(), "w");
+  bool ok = f && fwrite(text.data(), 1, text.size(), f) == text.size();
+  int error = errno;
+  if (f && fclose(f) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) problem = path + ": " + strerror(error);
+  return ok;
+}
+
+void fail(const std::string& problem) {
+  fprintf(stderr, "ERROR -- --gtkw: %s\n", problem.c_str());
+  exit(2);
+}
+
+void writeWaveformViews() {
+  if (chainedHook) chainedHook();
+  std::string save = absolute(gtkwFileName), filter = absolute(mnemonicFilterPath(gtkwFileName));
+  if (vcdFileName && (absolute(vcdFileName) == save || absolute(vcdFileName) == filter))
+    fail("the save file and its filter " + filter + " must not be the --vcd dump");
+  std::string problem;
+  if (!writeFile(save, saveFileText(filter, vcdFileName), problem) || !writeFile(filter, mnemonicFilterText(), problem))
+    fail("cannot write " + problem);
+}
+
+bool takeGtkw(const char* argument, std::string& problem) {
+  if (!*argument) {
+    problem = "--gtkw needs a file name";
+    return false;
+  }
+  if (!gtkwFileName) {
+    chainedHook = afterElaborationHook;
+    afterElaborationHook = writeWaveformViews;
+  }
+  gtkwFileName = argument;
+  return true;
+}
+
+}  // namespace
+
+std::string mnemonicFilterPath(const std::string& saveFile) {
+  size_t slash = saveFile.rfind('/');
+  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = saveFile.rfind('.');
+  bool hasExtension = dot != std::string::npos && dot > nameStart;
+  return saveFile.substr(0, hasExtension ? dot : saveFile.size()) + "-mnemonics.txt";
+}
+
+std::string mnemonicFilterText() {
+  std::string text;
+  char hex[8];
+  for (unsigned word = 0; word <= 0xFFFF; word++) {
+    snprintf(hex, sizeof hex, "%04X ", word);
+    text += hex + disassemble(uint16_t(word)) + "\n";
+  }
+  return text;
+}
+
+std::string saveFileText(const std::string& filterPath, const char* dumpPath) {
+  std::string text =
+      "[*] 5a-LD-hazard: the processor's waveforms by stage; open with  gtkwave DUMP.vcd THIS.gtkw\n"
+      "[*] The instruction registers are shown through the filter file named on their ^1 lines.\n";
+  if (dumpPath) text += "[dumpfile] \"" + absolute(dumpPath) + "\"\n";
+  text += "[size] 1400 900\n[pos] -1 -1\n[sst_expanded] 0\n[signals_width] 150\n";
+  unsigned flags = 0;
+  for (const TraceGroup& g : traceGroups) {
+    setFlags(text, flags, commentFlags);
+    text += std::string("-") + g.comment + "\n";
+    for (const char* name : g.signals) appendTrace(text, flags, name, g.asInstructions ? filterPath : "");
+  }
+  return text;
+}
+
+void resetGtkwGlobals() {
+  gtkwFileName = nullptr;
+  chainedHook = nullptr;
+}
+
+void addWaveformOptions() {
+  addCircuitOption({"--gtkw", "FILE",
+                    "write a GTKWave save file for the --vcd dump: the signals grouped by stage, values in\n"
+                    "hex, the instruction registers as instructions through the filter FILE-mnemonics.txt\n"
+                    "(FILE's extension replaced), written beside it; open with  gtkwave DUMP.vcd FILE",
+                    takeGtkw});
+}

@@ -1,0 +1,98 @@
+// The processor's text views (--trace, --diagram, --summary) and the cycle runner (--cycles).
+//
+// Every figure comes from the simulated signals.  An observer of the run looks at the circuit each time
+// it comes to rest after a key press: at rest in the high phase of the clock it reads one cycle (the
+// words in the instruction registers, the fetch, the memory access, the stalls, the branch decision,
+// the register just written, the flags just loaded).  Which instruction sits in which stage, and
+// whether a word is a bubble or a nop of the program, is bookkeeping from the observed fetch addresses
+// and stall signals; it is checked against the words the instruction registers hold.
+#ifndef TARVIK_VIEWS_H
+#define TARVIK_VIEWS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Signal.h"
+
+// A bus as read at one moment: its bits that are ZERO or ONE, and a mask of those that are not.
+struct BusValue {
+  uint16_t value = 0;
+  uint16_t unknown = 0xFFFF;
+  bool known() const { return unknown == 0; }
+};
+
+enum PipelineStage { stageIF, stageID, stageEX, stageMEM, stageWB, numberOfStages };
+extern const char* const stageNames[numberOfStages];
+
+// What a stage holds: an instruction the processor fetched, numbered in fetch order from 0, or one of
+// these.
+const int64_t bubbleSlot = -1;   // nothing: after reset, or the no-operation a stall lets in
+const int64_t unknownSlot = -2;  // a word the bookkeeping cannot place (it disagrees with the register)
+struct StageSlot {
+  int64_t id = bubbleSlot;
+  uint16_t address = 0;  // where it was fetched
+  uint16_t word = 0;     // the word fetched
+};
+
+enum MemoryAccess { noAccess, loadAccess, storeAccess };
+
+// One processor cycle, read at rest in its high phase.
+struct CycleView {
+  uint64_t cycle = 0;  // 1 for the first cycle after reset was released
+  BusValue pc;
+  StageSlot slot[numberOfStages];  // IF holds an instruction only while fetching
+  BusValue word[numberOfStages];  // IF: the word fetched (the data bus); the others: their instruction register
+  bool stalled[numberOfStages] = {};
+  bool fetching = false;  // IF read memory this cycle
+  bool branchInMem = false, branchTaken = false;
+  BusValue branchTarget;
+  int writtenRegister = -1;  // 1..7 when WB writes a register this cycle
+  BusValue writtenValue;
+  MemoryAccess access = noAccess;
+  BusValue accessAddress, accessData;
+  SignalValue n = UNINITIALIZED, z = UNINITIALIZED;
+};
+
+// Options (ViewsOptions.cpp).
+extern uint64_t cyclesToRun;       // --cycles: cycles to run after releasing reset; 0 = not given
+extern int traceView;              // --trace: a line per cycle on standard output
+extern int diagramView;            // --diagram: the pipeline chart at the end of the run
+extern uint64_t diagramFrom, diagramTo;  // --diagram=FROM:TO: the cycles charted (0, 0 = all)
+extern int summaryView;            // --summary: registers, memory written and counts at the end
+const uint64_t maximumCycles = 10000000;
+void resetViewOptions();
+
+// The observation (ViewsObserve.cpp).
+// The current value of a bundle named by path ("Reg3", "BasicPipe.isBranch"); the lookup is made once.
+BusValue readBus(const char* path);
+SignalValue readBit(const char* path);
+// Starts following the run when a view or --cycles asks for it; refuses --cycles with --keys.
+void startViews();
+void resetViews();
+
+// Text helpers (ViewsText.cpp).
+BusValue knownBus(uint16_t value);
+void setBusBit(BusValue& v, int position, SignalValue bit);  // v must start with no unknown bit
+std::string hexWord(const BusValue& v);          // "00f0"; an unknown digit as 'x'
+std::string signedWord(const BusValue& v);       // "-256"; "?" when unknown
+std::string instructionText(const BusValue& word, int address);  // the disassembly, "????" when unknown
+std::string flagLetter(SignalValue v);           // "0", "1", "x", "u" or "z"
+bool colourOutput();                             // standard output is a terminal
+std::string padded(const std::string& text, size_t width);
+
+// The views, each fed every cycle and told when the run begins again and ends.
+void traceBegin();
+void traceCycle(const CycleView& c);
+void diagramBegin();
+void diagramCycle(const CycleView& c);
+void diagramEnd();
+void summaryBegin();
+void summaryCycle(const CycleView& c);
+void summaryEnd();
+
+// The cycle runner (ViewsCycles.cpp): presses '0', then '1' twice per cycle, lazily.
+void cyclesBegin();
+void cyclesAtRest();
+
+#endif

@@ -1,0 +1,213 @@
+// The processor's cycles as read off its signals, for the views.
+//
+// An observer of the run is called each time the circuit comes to rest.  A rest in the high phase of
+// the clock that follows one in the low phase is a new cycle: the rising edge has written the register
+// WB writes and loaded the flags, and during the high phase IF or MEM holds the memory buses, the stall
+// signals and the branch decision stand, and nothing latches before the falling edge.  That is when
+// the cycle is read.  While reset is ONE the pipeline holds bubbles only and no cycle is counted.
+//
+// Which instruction is in which stage is followed the way the pipeline registers pass them on at the
+// falling edge: a stage held by its stall keeps its instruction, the stage after a held one receives
+// a bubble, and every other stage the previous stage's instruction; IF's is the word fetched.  The
+// words the instruction registers then hold must agree; where one does not, that stage's instruction
+// is shown from the register alone, as unknown.
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "BundlePaths.h"
+#include "Bundles.h"
+#include "Globals.h"
+#include "KeyScript.h"
+#include "Ph3.h"
+#include "Ph4.h"
+#include "Views.h"
+
+namespace {
+
+std::map<std::string, std::vector<int>> bundleIndex;
+
+const std::vector<int>& bundleBits(const char* path) {
+  if (bundleIndex.empty()) {
+    BundlePaths names = nameBundles();
+    const std::vector<DeclaredBundle>& bundles = declaredBundles();
+    for (size_t b = 0; b < bundles.size(); b++) bundleIndex[names.paths[b]] = bundles[b].bits;
+  }
+  auto found = bundleIndex.find(path);
+  if (found == bundleIndex.end()) {
+    fprintf(stderr, "ERROR -- the processor's views need the signal %s, which this circuit does not have\n", path);
+    exit(2);
+  }
+  return found->second;
+}
+
+BusValue busOf(const std::vector<int>& bits) {
+  const SignalValue* now = phaseThree->currentSignals.data();
+  BusValue v;
+  v.unknown = 0;
+  for (size_t i = 0; i < bits.size() && i < 16; i++) setBusBit(v, int(i), now[bits[i]]);
+  return v;
+}
+
+SignalValue bitOf(const std::vector<int>& bits) { return phaseThree->currentSignals[size_t(bits[0])]; }
+
+// The signals read every cycle, looked up once.
+struct ProcessorSignals {
+  const std::vector<int>*clock, *reset, *pc, *dataBus, *addrBus, *memory, *read, *memReq, *isBranch,
+      *branchDecision, *aluo, *writeRegister, *registerSelect, *n, *z;
+  const std::vector<int>* instructionRegister[numberOfStages];  // ID .. WB
+  const std::vector<int>* stall[numberOfStages];                // IF .. MEM
+  const std::vector<int>* reg[8];
+};
+
+ProcessorSignals signals;
+
+void lookUpSignals() {
+  ProcessorSignals& s = signals;
+  s.clock = &bundleBits("clock");
+  s.reset = &bundleBits("reset");
+  s.pc = &bundleBits("PC");
+  s.dataBus = &bundleBits("DataBus");
+  s.addrBus = &bundleBits("AddrBus");
+  s.memory = &bundleBits("memory");
+  s.read = &bundleBits("read");
+  s.memReq = &bundleBits("MemReq");
+  s.isBranch = &bundleBits("BasicPipe.isBranch");
+  s.branchDecision = &bundleBits("branchDecision");
+  s.aluo = &bundleBits("ALUo");
+  s.writeRegister = &bundleBits("BasicPipe.writeRegister");
+  s.registerSelect = &bundleBits("BasicPipe.registerSelect");
+  s.n = &bundleBits("N");
+  s.z = &bundleBits("Z");
+  const char* const irs[] = {"IR_ID", "IR_EX", "IR_MEM", "IR_WB"};
+  const char* const stalls[] = {"stallIF", "stallID", "stallEX", "stallMEM"};
+  for (int k = 0; k < 4; k++) {
+    s.instructionRegister[k + 1] = &bundleBits(irs[k]);
+    s.stall[k] = &bundleBits(stalls[k]);
+  }
+  for (int r = 0; r < 8; r++) s.reg[r] = &bundleBits(("Reg" + std::to_string(r)).c_str());
+}
+
+struct Observation {
+  CycleView last;  // the cycle before, or the empty pipeline after reset
+  uint64_t cycles = 0;
+  int64_t nextId = 0;
+  SignalValue clockAtLastRest = UNINITIALIZED;
+};
+
+Observation observation;
+
+// What a stage receives at the falling edge that ends cycle `last`.
+StageSlot passedOn(const CycleView& last, int stage) {
+  if (stage != stageWB && last.stalled[stage]) return last.slot[stage];
+  if (last.stalled[stage - 1]) return StageSlot();
+  return last.slot[stage - 1];
+}
+
+// An instruction whose register disagrees with the bookkeeping is no longer placed.
+void checkAgainstRegister(StageSlot& slot, const BusValue& word) {
+  if (slot.id == unknownSlot) return;
+  uint16_t expected = slot.id == bubbleSlot ? 0 : slot.word;
+  if (!word.known() || word.value != expected) slot = {unknownSlot, 0, word.value};
+}
+
+void readFetch(CycleView& c) {
+  const ProcessorSignals& s = signals;
+  c.fetching = !c.stalled[stageIF] && bitOf(*s.memory) == ONE && bitOf(*s.memReq) == ONE;
+  if (!c.fetching) return;
+  BusValue address = busOf(*s.addrBus);
+  c.word[stageIF] = busOf(*s.dataBus);
+  bool placed = address.known() && c.word[stageIF].known();
+  c.slot[stageIF] = {placed ? observation.nextId++ : unknownSlot, address.value, c.word[stageIF].value};
+}
+
+void readEvents(CycleView& c) {
+  const ProcessorSignals& s = signals;
+  c.branchInMem = bitOf(*s.isBranch) == ONE;
+  c.branchTaken = c.branchInMem && bitOf(*s.branchDecision) == ONE;
+  if (c.branchInMem) c.branchTarget = busOf(*s.aluo);
+  BusValue select = busOf(*s.registerSelect);
+  if (bitOf(*s.writeRegister) == ONE && select.known() && select.value != 0) {
+    c.writtenRegister = select.value;
+    c.writtenValue = busOf(*s.reg[select.value]);
+  }
+  if (bitOf(*s.memory) == ONE && bitOf(*s.memReq) == ZERO) {
+    c.access = bitOf(*s.read) == ONE ? loadAccess : storeAccess;
+    c.accessAddress = busOf(*s.addrBus);
+    c.accessData = busOf(*s.dataBus);
+  }
+  c.n = bitOf(*s.n);
+  c.z = bitOf(*s.z);
+}
+
+void showCycle(const CycleView& c) {
+  if (traceView) traceCycle(c);
+  if (diagramView) diagramCycle(c);
+  if (summaryView) summaryCycle(c);
+}
+
+void readCycle() {
+  const ProcessorSignals& s = signals;
+  const CycleView& last = observation.last;
+  CycleView c;
+  c.cycle = ++observation.cycles;
+  c.pc = busOf(*s.pc);
+  for (int stage = stageIF; stage < stageWB; stage++) c.stalled[stage] = bitOf(*s.stall[stage]) == ONE;
+  for (int stage = stageID; stage <= stageWB; stage++) {
+    c.slot[stage] = passedOn(last, stage);
+    c.word[stage] = busOf(*s.instructionRegister[stage]);
+    checkAgainstRegister(c.slot[stage], c.word[stage]);
+  }
+  readFetch(c);
+  readEvents(c);
+  showCycle(c);
+  observation.last = c;
+}
+
+void atRest() {
+  SignalValue clock = bitOf(*signals.clock);
+  if (bitOf(*signals.reset) != ZERO)
+    observation.last = CycleView();
+  else if (clock == ONE && observation.clockAtLastRest != ONE)
+    readCycle();
+  observation.clockAtLastRest = clock;
+  if (cyclesToRun) cyclesAtRest();
+}
+
+// Every (re)initialisation begins the views again.
+void initialized() {
+  observation = Observation();
+  if (traceView) traceBegin();
+  if (diagramView) diagramBegin();
+  if (summaryView) summaryBegin();
+  if (cyclesToRun) cyclesBegin();
+}
+
+void ended() {
+  if (diagramView) diagramEnd();
+  if (summaryView) summaryEnd();
+  fflush(stdout);
+}
+
+}  // namespace
+
+BusValue readBus(const char* path) { return busOf(bundleBits(path)); }
+SignalValue readBit(const char* path) { return bitOf(bundleBits(path)); }
+
+void startViews() {
+  if (cyclesToRun && keyScriptGiven) {
+    fprintf(stderr, "ERROR -- --cycles makes its own key presses: it cannot be used together with --keys\n");
+    exit(2);
+  }
+  lookUpSignals();
+  RunObserver observer{initialized, nullptr, ended};
+  observer.settled = atRest;
+  runObservers.push_back(observer);
+}
+
+void resetViews() {
+  bundleIndex.clear();
+  signals = ProcessorSignals();
+  observation = Observation();
+  resetViewOptions();
+}

@@ -1,0 +1,107 @@
+// The long options of the processor's views: --cycles N, --trace, --diagram, --diagram-cycles FROM:TO
+// and --summary.  Each only sets its flag; the first of them also arranges for the views to be started
+// once the netlist is built (the start-up check after elaboration, chained to any other circuit's).
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "CircuitHooks.h"
+#include "ProcessorOptions.h"
+#include "Views.h"
+
+uint64_t cyclesToRun = 0;
+int traceView = 0;
+int diagramView = 0;
+uint64_t diagramFrom = 0, diagramTo = 0;
+int summaryView = 0;
+
+namespace {
+
+void (*chainedHook)() = nullptr;
+bool hookArmed = false;
+
+void viewsAfterElaboration() {
+  if (chainedHook) chainedHook();
+  startViews();
+}
+
+void armViews() {
+  if (hookArmed) return;
+  hookArmed = true;
+  chainedHook = afterElaborationHook;
+  afterElaborationHook = viewsAfterElaboration;
+}
+
+// A count of cycles: decimal digits only, 1 to maximumCycles.
+bool parseCount(const char* text, uint64_t& count) {
+  if (!*text || strlen(text) > 9) return false;
+  for (const char* p = text; *p; p++)
+    if (*p < '0' || *p > '9') return false;
+  count = strtoull(text, nullptr, 10);
+  return count >= 1 && count <= maximumCycles;
+}
+
+bool takeCycles(const char* argument, std::string& problem) {
+  if (!parseCount(argument, cyclesToRun)) {
+    problem = "--cycles needs a number of cycles from 1 to " + std::to_string(maximumCycles) + ", not \"" +
+              argument + "\"";
+    return false;
+  }
+  armViews();
+  return true;
+}
+
+bool takeFlag(int& flag) {
+  flag = 1;
+  armViews();
+  return true;
+}
+
+bool takeTrace(const char*, std::string&) { return takeFlag(traceView); }
+bool takeSummary(const char*, std::string&) { return takeFlag(summaryView); }
+bool takeDiagram(const char*, std::string&) { return takeFlag(diagramView); }
+
+// FROM:TO, both cycle counts, FROM <= TO.
+bool takeDiagramRange(const char* argument, std::string& problem) {
+  std::string text = argument;
+  size_t colon = text.find(':');
+  std::string from = text.substr(0, colon), to = colon == std::string::npos ? "" : text.substr(colon + 1);
+  if (colon == std::string::npos || !parseCount(from.c_str(), diagramFrom) || !parseCount(to.c_str(), diagramTo) ||
+      diagramFrom > diagramTo) {
+    problem = "--diagram-cycles needs FROM:TO, two cycle numbers from 1 to " + std::to_string(maximumCycles) +
+              " with FROM <= TO, not \"" + text + "\"";
+    return false;
+  }
+  return takeFlag(diagramView);
+}
+
+}  // namespace
+
+void resetViewOptions() {
+  cyclesToRun = 0;
+  traceView = diagramView = summaryView = 0;
+  diagramFrom = diagramTo = 0;
+  chainedHook = nullptr;
+  hookArmed = false;
+}
+
+void addViewOptions() {
+  addCircuitOption({"--cycles", "N",
+                    "release reset ('0') and run N clock cycles ('1' twice each), 1 to 10000000; without a\n"
+                    "window the run then ends, in the window it halts; not together with --keys",
+                    takeCycles});
+  addCircuitOption({"--trace", nullptr,
+                    "a line per cycle on standard output: PC, the instruction in each stage (* = held by a\n"
+                    "stall), the branch decision, the register written, the memory access, N and Z",
+                    takeTrace});
+  addCircuitOption({"--diagram", nullptr,
+                    "at the end of the run, the pipeline chart: a row per instruction fetched, a column per\n"
+                    "cycle, each cell the stage it is in (* = held by a stall)",
+                    takeDiagram});
+  addCircuitOption({"--diagram-cycles", "FROM:TO", "the pipeline chart of the cycles FROM to TO only",
+                    takeDiagramRange});
+  addCircuitOption({"--summary", nullptr,
+                    "at the end of the run: the registers, N, Z, PC, the RAM words written, the cycles run,\n"
+                    "instructions completed, stall cycles, branches taken and cycles per instruction",
+                    takeSummary});
+}

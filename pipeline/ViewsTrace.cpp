@@ -1,0 +1,141 @@
+// --trace: a line per processor cycle on standard output, printed as the cycle is read.
+//
+// Columns: the cycle, PC, then for each stage IF .. WB the address and the disassembly of the
+// instruction in it ("*" after the address when a stall holds the stage), then N and Z, then what
+// happened: the branch decision when a branch is in MEM, the register WB wrote with its new value,
+// and the memory access of MEM.  The stage columns are as wide as the longest text any word
+// disassembles to, so every line lines up.  On a terminal the marks and events are coloured.
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "Globals.h"
+#include "Isa.h"
+#include "Ph5.h"
+#include "Views.h"
+#include "Window.h"
+
+namespace {
+
+const size_t addressWidth = 3;
+size_t textWidth = 0;  // the longest disassembly of any word
+bool colour = false;
+bool flushEachLine = false;  // in the window the user steps the clock and waits for the line
+
+const char* const dim = "\033[2m";
+const char* const yellow = "\033[33m";
+const char* const green = "\033[32m";
+const char* const cyan = "\033[36m";
+const char* const magenta = "\033[35m";
+const char* const plain = "\033[0m";
+
+std::string line;  // the line being made, kept to spare its allocation every cycle
+
+// Appends text, in colour on a terminal.
+void put(const std::string& text, const char* code) {
+  if (colour && code) line += code;
+  line += text;
+  if (colour && code) line += plain;
+}
+
+size_t longestDisassembly() {
+  size_t longest = std::string("(no fetch)").size();
+  for (unsigned w = 0; w <= 0xFFFF; w++) longest = std::max(longest, disassemble(uint16_t(w), -1).size());
+  return longest;
+}
+
+std::string hexOf(const BusValue& v) { return "0x" + hexWord(v); }
+
+std::string rightAligned(const std::string& text, size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+// A fetched instruction's address and padded disassembly, made once per address and word: a program
+// runs the same few words over and over.
+std::unordered_map<uint32_t, std::pair<std::string, std::string>> instructionColumns;
+
+const std::pair<std::string, std::string>& instructionColumn(const StageSlot& slot) {
+  auto& column = instructionColumns[uint32_t(slot.address) << 16 | slot.word];
+  if (column.first.empty())
+    column = {rightAligned(std::to_string(slot.address), addressWidth),
+              padded(instructionText(knownBus(slot.word), slot.address), textWidth)};
+  return column;
+}
+
+// A stage's column: address, stall mark, text; the text padded to the common width.
+void putStage(const CycleView& c, int stage) {
+  // The texts of empty and unknown stages are few: padded once.
+  static const std::string unknownAddress = rightAligned("?", addressWidth), noAddress(addressWidth, ' ');
+  static const std::string bubble = padded("(bubble)", textWidth), noFetch = padded("(no fetch)", textWidth),
+                           idle = padded("(idle)", textWidth), unknownWord = padded("????", textWidth);
+  const StageSlot& slot = c.slot[stage];
+  bool held = c.stalled[stage];
+  const std::string *address = &noAddress, *text = &bubble;
+  const char* code = dim;
+  std::string heldAddress, placedText;
+  if (slot.id >= 0) {
+    const auto& column = instructionColumn(slot);
+    address = &column.first;
+    text = &column.second;
+    code = nullptr;
+  } else if (slot.id == unknownSlot) {
+    address = &unknownAddress;
+    if (c.word[stage].known()) placedText = padded(instructionText(c.word[stage], -1), textWidth);
+    text = c.word[stage].known() ? &placedText : &unknownWord;
+    code = nullptr;
+  } else if (stage == stageIF) {
+    text = held ? &noFetch : &idle;
+    if (held) heldAddress = c.pc.known() ? rightAligned(std::to_string(c.pc.value), addressWidth) : unknownAddress;
+    if (held) address = &heldAddress;
+  }
+  line += ' ';
+  line += *address;
+  put(held ? "*" : " ", held ? yellow : nullptr);
+  put(*text, code);
+}
+
+void putEvent(const std::string& text, const char* code) {
+  line += "  ";
+  put(text, code);
+}
+
+void putEvents(const CycleView& c) {
+  if (c.branchInMem)
+    putEvent(c.branchTaken ? "taken -> " + (c.branchTarget.known() ? std::to_string(c.branchTarget.value) : "?")
+                           : "not taken",
+             green);
+  if (c.writtenRegister > 0)
+    putEvent("r" + std::to_string(c.writtenRegister) + " <- " + hexOf(c.writtenValue), cyan);
+  if (c.access == loadAccess)
+    putEvent("load " + hexOf(c.accessData) + " <- [" + hexOf(c.accessAddress) + "]", magenta);
+  if (c.access == storeAccess)
+    putEvent("store [" + hexOf(c.accessAddress) + "] <- " + hexOf(c.accessData), magenta);
+}
+
+}  // namespace
+
+void traceBegin() {
+  if (textWidth == 0) textWidth = longestDisassembly();
+  colour = colourOutput();
+  flushEachLine = phaseFive->windexPointer->display != nullptr;
+  line = "   cycle     PC";
+  for (const char* name : stageNames) line += " " + padded(name, addressWidth + 1 + textWidth);
+  line += " N Z\n";
+  fputs(line.c_str(), stdout);
+}
+
+void traceCycle(const CycleView& c) {
+  char lead[32];
+  snprintf(lead, sizeof lead, "%8llu %6s", (unsigned long long)c.cycle,
+           c.pc.known() ? std::to_string(c.pc.value).c_str() : "?");
+  line = lead;
+  for (int stage = stageIF; stage < numberOfStages; stage++) putStage(c, stage);
+  line += ' ';
+  line += flagLetter(c.n);
+  line += ' ';
+  line += flagLetter(c.z);
+  putEvents(c);
+  line += '\n';
+  fputs(line.c_str(), stdout);
+  if (flushEachLine) fflush(stdout);
+}

@@ -1,0 +1,140 @@
+// tarvik-asm: the processor's assembler and disassembler on the command line.
+//
+// Assembling writes a memory image in the text hex format (one word a line, "@ADDR" where the address
+// jumps), which --load and --program read; -l adds to each word a comment with its address and source
+// line.  -d reads an image (either format the simulator loads) and prints one instruction per word.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "Assembler.h"
+#include "Isa.h"
+#include "MemImage.h"
+
+namespace {
+
+const char usageText[] =
+    "Usage: tarvik-asm [-l] [-o OUT] FILE.s   assemble FILE.s into a memory image\n"
+    "       tarvik-asm -d [-o OUT] IMAGE      list a memory image as instructions\n"
+    "\n"
+    "  -l          give every word of the image a comment \"// ADDR: source line\"\n"
+    "  -o OUT      write to OUT instead of standard output\n"
+    "  -d          disassemble: one line \"ADDR: WORD  instruction\" per word\n"
+    "  -h, --help  show this text\n"
+    "\n"
+    "Errors in the source are printed as FILE:LINE:COL: message, with the line and a caret; then no image\n"
+    "is written and the exit status is 1.  Bad usage or an unreadable file: exit status 2.\n"
+    "The assembly language is described in docs/assembly.md.\n";
+
+struct Options {
+  bool listing = false;
+  bool disassembling = false;
+  std::string output;  // empty: standard output
+  std::string input;
+};
+
+int refuse(const std::string& message) {
+  fprintf(stderr, "ERROR -- %s\n", message.c_str());
+  return 2;
+}
+
+// Reads the command line; returns -1 to go on, or the exit status.
+int readOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "-h" || a == "--help") {
+      fputs(usageText, stdout);
+      return 0;
+    } else if (a == "-l") {
+      o.listing = true;
+    } else if (a == "-d") {
+      o.disassembling = true;
+    } else if (a == "-o") {
+      if (++i == argc) return refuse("-o needs a file name");
+      o.output = argv[i];
+    } else if (a.size() > 1 && a[0] == '-') {
+      return refuse("unknown option '" + a + "' (tarvik-asm --help lists the options)");
+    } else if (!o.input.empty()) {
+      return refuse("one file at a time: '" + o.input + "' and '" + a + "'");
+    } else {
+      o.input = a;
+    }
+  }
+  if (o.input.empty()) return refuse("no file given (tarvik-asm --help shows the usage)");
+  if (o.listing && o.disassembling) return refuse("-l lists a source; it does not go with -d");
+  return -1;
+}
+
+int writeResult(const Options& o, const std::string& text) {
+  if (o.output.empty()) {
+    fputs(text.c_str(), stdout);
+    return 0;
+  }
+  std::ofstream out(o.output, std::ios::binary);
+  out << text;
+  out.close();
+  return out ? 0 : refuse("cannot write '" + o.output + "'");
+}
+
+std::string hex4(uint64_t value) {
+  char text[24];
+  snprintf(text, sizeof text, "%04llX", static_cast<unsigned long long>(value));
+  return text;
+}
+
+std::string withoutTrailingSpace(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  return s;
+}
+
+std::string imageText(const Options& o, const Assembly& assembly) {
+  std::string text = "// " + o.input + ", assembled by tarvik-asm\n";
+  uint32_t next = 0;
+  for (const AssembledWord& w : assembly.words) {
+    if (w.address != next) text += "@" + hex4(w.address) + "\n";
+    text += hex4(w.word);
+    if (o.listing) text += "  // " + hex4(w.address) + ": " + withoutTrailingSpace(assembly.lines[w.line - 1]);
+    text += "\n";
+    next = w.address + 1u;
+  }
+  return text;
+}
+
+int assembleFile(const Options& o) {
+  std::string source;
+  if (!readSource(o.input, source)) return refuse(o.input + ": cannot read the source");
+  Assembly assembly;
+  if (!assemble(source, o.input, assembly)) {
+    for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", e.c_str());
+    return 1;
+  }
+  return writeResult(o, imageText(o, assembly));
+}
+
+int disassembleFile(const Options& o) {
+  MemoryImage image;
+  std::string problem;
+  if (!readMemoryImage(o.input, image, problem)) return refuse(problem);
+  std::map<uint32_t, uint16_t> words;  // a later word at the same address wins, as when loading
+  for (const ImageWord& w : image.words) {
+    std::string where = image.file + ":" + std::to_string(w.line) + ": ";
+    if (w.value > 0xFFFF) return refuse(where + "word 0x" + hex4(w.value) + " is wider than 16 bits");
+    if (w.address > 0xFFFF) return refuse(where + "address 0x" + hex4(w.address) + " is past 0xFFFF");
+    words[w.address] = static_cast<uint16_t>(w.value);
+  }
+  std::string text;
+  for (const auto& w : words)
+    text += hex4(w.first) + ": " + hex4(w.second) + "  " + disassemble(w.second, static_cast<int>(w.first)) + "\n";
+  return writeResult(o, text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  int status = readOptions(argc, argv, options);
+  if (status >= 0) return status;
+  return options.disassembling ? disassembleFile(options) : assembleFile(options);
+}

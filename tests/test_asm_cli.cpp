@@ -1,0 +1,110 @@
+// tarvik-asm as a user runs it: the listing image, the disassembly of an image it wrote, errors with
+// status 1 and no image, bad usage and unreadable or unfit files with status 2.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+
+namespace {
+
+const std::string program = TARVIK_PIPELINE_DIR "/tarvik-asm";
+
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char name[] = "/tmp/tarvik-asm-XXXXXX";
+    path = mkdtemp(name) ? name : "/tmp";
+  }
+  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+  std::string write(const std::string& file, const std::string& text) const {
+    std::ofstream(path + "/" + file) << text;
+    return path + "/" + file;
+  }
+};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+const char source[] =
+    "; demo\n"
+    "start:  setlo r1, 0x40\n"
+    "        ld    r2, [r1]\n"
+    "loop:   subs  r2, r2, 1   \n"
+    "        bne   loop\n"
+    "        .org  16\n"
+    "        .word 0x1234, start\n";
+
+const char listing[] =
+    "// D/prog.s, assembled by tarvik-asm\n"
+    "0A40  // 0000: start:  setlo r1, 0x40\n"
+    "5008  // 0001:         ld    r2, [r1]\n"
+    "14D1  // 0002: loop:   subs  r2, r2, 1\n"
+    "D7FF  // 0003:         bne   loop\n"
+    "@0010\n"
+    "1234  // 0010:         .word 0x1234, start\n"
+    "0000  // 0011:         .word 0x1234, start\n";
+
+const char disassembly[] =
+    "0000: 0A40  setlo r1, 0x40\n"
+    "0001: 5008  ld r2, [r1]\n"
+    "0002: 14D1  subs r2, r2, 1\n"
+    "0003: D7FF  bne 2\n"
+    "0010: 1234  setlo r2, 0x34\n"
+    "0011: 0000  nop\n";
+
+TEST(AsmCli, AssemblesListsAndDisassembles) {
+  TempDir d;
+  d.write("prog.s", source);
+  d.write("bad.s", "nop\n  add r1, r9, r0\nbra nowhere\n");
+  d.write("wide.hex", "12345\n");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  } runs[] = {
+      {{"-l", "D/prog.s"}, 0, listing, ""},
+      {{"-o", "D/prog.hex", "D/prog.s"}, 0, "", ""},
+      {{"-d", "D/prog.hex"}, 0, disassembly, ""},
+      {{"-o", "D/bad.hex", "D/bad.s"}, 1, "",
+       "D/bad.s:2:11: bad register 'r9' (registers are r0..r7)\n  add r1, r9, r0\n          ^\n"
+       "D/bad.s:3:5: undefined label 'nowhere'\nbra nowhere\n    ^\n"},
+      {{"-d", "D/bad.hex"}, 2, "", "ERROR -- D/bad.hex: cannot read the memory image\n"},
+      {{"-d", "D/wide.hex"}, 2, "", "ERROR -- D/wide.hex:1: word 0x12345 is wider than 16 bits\n"},
+      {{"D/none.s"}, 2, "", "ERROR -- D/none.s: cannot read the source\n"},
+      {{}, 2, "", "ERROR -- no file given (tarvik-asm --help shows the usage)\n"},
+      {{"-x", "D/prog.s"}, 2, "", "ERROR -- unknown option '-x' (tarvik-asm --help lists the options)\n"},
+      {{"-l", "-d", "D/prog.hex"}, 2, "", "ERROR -- -l lists a source; it does not go with -d\n"},
+  };
+  for (const auto& run : runs) {
+    std::vector<std::string> args;
+    for (const std::string& a : run.args) args.push_back(replaced(a, "D/", d.path + "/"));
+    RunResult r = runProgram(program, args);
+    std::string what = run.args.empty() ? "(none)" : run.args.back();
+    EXPECT_EQ(r.status, run.status) << what;
+    EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << what;
+    EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << what;
+  }
+  // The image written with -o is the listing without its comments.
+  std::string image = replaced(listing, "D/", d.path + "/");
+  for (size_t at; (at = image.find("  // ")) != std::string::npos;) image.erase(at, image.find('\n', at) - at);
+  std::ifstream written(d.path + "/prog.hex");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), image);
+}
+
+TEST(AsmCli, HelpGoesToStandardOutput) {
+  RunResult r = runProgram(program, {"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("Usage: tarvik-asm [-l] [-o OUT] FILE.s", 0), 0u) << r.out;
+  EXPECT_EQ(r.err, "");
+}
+
+}  // namespace

@@ -1,0 +1,323 @@
+// The processor against an instruction-level reference model, on random programs.
+//
+// The model follows the instruction set and the timing rules of the five-stage pipeline, one cycle at
+// a time, not the netlist: at the rising edge the word in WB writes its register and a psr word in EX
+// writes N and Z; in the high phase MEM (a load or store, which then holds IF for the cycle) or else IF
+// uses the memory; at the falling edge every pipeline register moves on, ID reading the registers as
+// they are after the write, and a branch in MEM whose condition holds on N and Z loads PC with the
+// target EX computed for it.  Registers start at zero, RAM words never written are unknown.
+//
+// Each random program (64 words of ALU, setlo/sethi, load, store and branch words) runs on the model and
+// on the circuit, and PC, the four instruction registers, Reg1..Reg7, N, Z and the RAM are compared
+// after every cycle, once the circuit has settled after the falling edge.  A value the model holds
+// unknown (loaded from a RAM word never written, or computed from one) is not compared; the comparison
+// ends where the model's own course would depend on one (an unknown address or branch condition).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MemImage.h"
+#include "Pipeline.h"
+#include "test_pipeline_rig.h"
+
+namespace {
+
+// ---- The reference model ---------------------------------------------------------------------------
+
+struct Word {
+  uint16_t value = 0;
+  bool known = true;
+};
+
+Word unknownWord() { return Word{0, false}; }
+
+enum RamState { neverWritten, written, writtenUnknown };
+
+struct RamWord {
+  RamState state = neverWritten;
+  uint16_t value = 0;
+};
+
+enum InstructionClass { aluClass = 0, loadClass = 1, storeClass = 2, branchClass = 3 };
+
+InstructionClass classOf(uint16_t w) { return InstructionClass(w >> 14); }
+int rdOf(uint16_t w) { return (w >> 11) & 7; }
+bool isSetlo(uint16_t w) { return classOf(w) == aluClass && ((w >> 8) & 3) == 2; }
+bool isSethi(uint16_t w) { return classOf(w) == aluClass && ((w >> 8) & 3) == 3; }
+bool setsFlags(uint16_t w) { return classOf(w) == aluClass && (w & 0x0400); }
+bool accessesMemory(uint16_t w) { return classOf(w) == loadClass || classOf(w) == storeClass; }
+
+// The constant ID forms: the branch offset, the sethi/setlo byte, or the 3-bit constant, sign-extended.
+uint16_t constantOf(uint16_t w) {
+  if (classOf(w) == branchClass) return (w & 0x0400) ? (w | 0xF800) : (w & 0x07FF);
+  if (isSetlo(w) || isSethi(w)) return w & 0x00FF;
+  return (w & 4) ? (w | 0xFFF8) : (w & 7);
+}
+
+// The ALU of operation c (add, subtract, and, or; setlo, setlo; sethi, sethi).
+Word alu(Word a, Word b, int c) {
+  if (c >= 6) return Word{uint16_t(b.value << 8), b.known};
+  if (c >= 4) return Word{uint16_t((a.value & 0xFF00) | (b.value & 0x00FF)), a.known && b.known};
+  static const auto ops = std::array<uint16_t (*)(uint16_t, uint16_t), 4>{
+      [](uint16_t x, uint16_t y) { return uint16_t(x + y); }, [](uint16_t x, uint16_t y) { return uint16_t(x - y); },
+      [](uint16_t x, uint16_t y) { return uint16_t(x & y); }, [](uint16_t x, uint16_t y) { return uint16_t(x | y); }};
+  return Word{ops[size_t(c)](a.value, b.value), a.known && b.known};
+}
+
+// Whether condition code c holds on the flags; unknown when it reads a flag that is unknown.
+bool conditionHolds(int c, Word n, Word z, bool& known) {
+  bool reads[8][2] = {{0, 0}, {0, 1}, {0, 1}, {1, 0}, {1, 1}, {1, 1}, {1, 0}, {0, 0}};
+  known = (!reads[c][0] || n.known) && (!reads[c][1] || z.known);
+  bool N = n.value, Z = z.value;
+  bool holds[8] = {true, Z, !Z, N, N || Z, !N && !Z, !N, false};
+  return holds[c];
+}
+
+struct Model {
+  std::array<uint16_t, 64> rom{};
+  std::array<RamWord, 64> ram{};
+  std::array<Word, 8> reg{};
+  uint16_t PC = 0, PCtmp = 0, IR_ID = 0, IR_EX = 0, IR_MEM = 0, IR_WB = 0;
+  Word PC1, A, B, IR1, D, ALUo, DMAR, SMDR, ALUo1, LMDR, N, Z;
+  std::string lost;  // why the model cannot go on: its course depends on an unknown value
+
+  Word read(uint16_t address) const {
+    if (!(address & 0x40)) return Word{rom[address & 63], true};
+    const RamWord& w = ram[address & 63];
+    return w.state == written ? Word{w.value, true} : unknownWord();
+  }
+
+  void write(uint16_t address, Word data) {
+    if (address & 0x40) ram[address & 63] = RamWord{data.known ? written : writtenUnknown, data.value};
+  }
+
+  Word executeResult() const {
+    uint16_t w = IR_EX;
+    bool branch = classOf(w) == branchClass;
+    Word a = branch ? PC1 : isSetlo(w) ? D : A;
+    Word b = (branch || isSetlo(w) || isSethi(w) || (w & 0x40)) ? IR1 : B;
+    return alu(a, b, branch ? 0 : (w >> 7) & 7);
+  }
+
+  void cycle() {
+    // Rising edge: write-back, then the flags of a psr word in EX.
+    if ((classOf(IR_WB) == aluClass || classOf(IR_WB) == loadClass) && rdOf(IR_WB) != 0)
+      reg[size_t(rdOf(IR_WB))] = classOf(IR_WB) == loadClass ? LMDR : ALUo1;
+    Word result = executeResult();
+    if (setsFlags(IR_EX)) {
+      N = Word{uint16_t(result.value >> 15), result.known};
+      Z = Word{uint16_t(result.value == 0), result.known};
+    }
+    // High phase: MEM's load or store holds IF; otherwise IF fetches.
+    bool stallIF = accessesMemory(IR_MEM);
+    if (stallIF && !DMAR.known) lost = "a load or store address is unknown";
+    Word loaded = unknownWord(), fetched{0, true};
+    if (classOf(IR_MEM) == loadClass) loaded = read(DMAR.value);
+    if (classOf(IR_MEM) == storeClass) write(DMAR.value, SMDR);
+    if (!stallIF) fetched = read(PC);
+    if (!fetched.known) lost = "the fetched word is unknown";
+    bool known = true;
+    bool taken = classOf(IR_MEM) == branchClass && conditionHolds(rdOf(IR_MEM), N, Z, known);
+    if (!known) lost = "a branch condition reads an unknown flag";
+    // Falling edge: every pipeline register moves on; ID reads the registers as written above.
+    uint16_t target = ALUo.value;  // what EX computed for the branch now in MEM
+    IR_WB = IR_MEM;
+    IR_MEM = IR_EX;
+    IR_EX = IR_ID;
+    ALUo1 = ALUo;
+    LMDR = loaded;
+    ALUo = DMAR = result;
+    SMDR = D;
+    PC1 = Word{PCtmp, true};
+    A = reg[(IR_EX >> 3) & 7];
+    B = reg[IR_EX & 7];
+    IR1 = Word{constantOf(IR_EX), true};
+    D = reg[size_t(rdOf(IR_EX))];
+    IR_ID = stallIF ? 0 : fetched.value;
+    if (!stallIF) {
+      PCtmp = PC;
+      PC = taken ? target : uint16_t(PC + 1);
+    }
+  }
+};
+
+// ---- What is compared after each cycle -------------------------------------------------------------
+
+// Values are compared as the rig prints them (pipelineRig::textOf): "0x...." when every bit is ZERO
+// or ONE, else one letter per bit; a flag by its value's name.
+std::string hexWord(uint16_t v) {
+  char text[8];
+  snprintf(text, sizeof text, "0x%04X", v);
+  return text;
+}
+
+const char* const comparedNames[] = {"PC",   "IR_ID", "IR_EX", "IR_MEM", "IR_WB", "Reg1", "Reg2", "Reg3",
+                                     "Reg4", "Reg5",  "Reg6",  "Reg7",   "N",     "Z"};
+const int comparedCount = int(sizeof comparedNames / sizeof comparedNames[0]);
+const char* const unchecked = "*";                  // the model has no value: anything goes
+const char* const neverWrittenRam = "UUUUUUUUUUUUUUUU";  // a RAM word never written
+
+std::string flagText(Word f) { return !f.known ? unchecked : f.value ? "ONE" : "ZERO"; }
+std::string wordText(Word w) { return w.known ? hexWord(w.value) : unchecked; }
+
+// The expected texts in the order of comparedNames, then RAM words 0..63.
+std::vector<std::string> expectedTexts(const Model& m) {
+  std::vector<std::string> t = {hexWord(m.PC), hexWord(m.IR_ID), hexWord(m.IR_EX), hexWord(m.IR_MEM),
+                                hexWord(m.IR_WB)};
+  for (int r = 1; r <= 7; r++) t.push_back(wordText(m.reg[size_t(r)]));
+  t.push_back(flagText(m.N));
+  t.push_back(flagText(m.Z));
+  for (const RamWord& w : m.ram)
+    t.push_back(w.state == written ? hexWord(w.value) : w.state == neverWritten ? neverWrittenRam : unchecked);
+  return t;
+}
+
+std::string nameOfField(size_t i) {
+  return i < size_t(comparedCount) ? comparedNames[i] : "RAM[" + std::to_string(i - comparedCount) + "]";
+}
+
+// ---- The circuit's side, in the child --------------------------------------------------------------
+
+std::string ramWordText(uint32_t address) {
+  std::vector<SignalValue> bits;
+  std::string problem;
+  return readMemoryWord("RAM", address, bits, problem) ? pipelineRig::textOf(bits) : "no-RAM:" + problem;
+}
+
+const std::vector<int>& bitsOf(const char* name) {
+  static std::map<std::string, std::vector<int>> found;
+  std::vector<int>& bits = found[name];
+  if (bits.empty())
+    for (const DeclaredBundle& b : declaredBundles())
+      if (b.scope == 0 && b.name == name) bits = b.bits;
+  return bits;
+}
+
+// At every rest after reset with clock low, that is after reset's release and after each falling edge.
+void printCycleState() {
+  const std::vector<SignalValue>& current = phaseThree->currentSignals;
+  if (current[size_t(bitsOf("reset")[0])] != ZERO || current[size_t(bitsOf("clock")[0])] != ZERO) return;
+  std::string line = "state";
+  for (const char* name : comparedNames) line += " " + pipelineRig::valueOf(bitsOf(name));
+  for (uint32_t a = 0; a < 64; a++) line += " " + ramWordText(a);
+  printf("%s\n", line.c_str());
+}
+
+void observedProcessor() {
+  RunObserver observer{nullptr, nullptr, nullptr};
+  observer.settled = printCycleState;
+  runObservers.push_back(observer);
+  processorWithRom();
+}
+
+// The state after reset's release and after each of the cycles, one list of texts per state.
+std::vector<std::vector<std::string>> circuitStates(const std::vector<uint16_t>& program, int cycles,
+                                                    std::string& err) {
+  romProgram() = program;
+  RunResult r = runCircuit(observedProcessor, {"-X", "--keys=" + resetThenCycles(cycles)});
+  err = r.status == 0 ? "" : "status " + std::to_string(r.status) + ": " + r.err.substr(0, 2000);
+  std::vector<std::vector<std::string>> states;
+  for (const std::string& line : linesStartingWith(r.out, "state ")) {
+    std::istringstream words(line.substr(6));
+    std::vector<std::string> texts;
+    for (std::string t; words >> t;) texts.push_back(t);
+    states.push_back(texts);
+  }
+  return states;
+}
+
+// ---- Random programs -------------------------------------------------------------------------------
+
+// One word of a random kind for address p; branch targets stay within the 64 ROM words.
+uint16_t randomWord(std::mt19937& rng, int p) {
+  auto bits = [&](int n) { return int(rng() % (1u << n)); };
+  int kind = bits(5);  // weights in 32nds
+  int rd = bits(3), rs1 = bits(3), rs2 = bits(3), psr = bits(1), imm = bits(1);
+  if (kind < 2) return 0x0000;
+  if (kind < 11) return uint16_t(rd << 11 | psr << 10 | bits(2) << 7 | imm << 6 | rs1 << 3 | rs2);  // add .. or
+  if (kind < 17) return uint16_t(rd << 11 | psr << 10 | (2 + bits(1)) << 8 | bits(8));               // setlo, sethi
+  int op = bits(2) == 0 ? bits(3) : 0;  // loads and stores mostly add their operands
+  if (kind < 21) return uint16_t(0x4000 | rd << 11 | psr << 10 | op << 7 | imm << 6 | rs1 << 3 | rs2);
+  if (kind < 25) return uint16_t(0x8000 | rd << 11 | psr << 10 | op << 7 | imm << 6 | rs1 << 3 | rs2);
+  int offset = int(rng() % 64) - p;
+  return uint16_t(0xC000 | bits(3) << 11 | (offset & 0x07FF));
+}
+
+std::vector<uint16_t> randomProgram(uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint16_t> words;
+  for (int p = 0; p < 64; p++) words.push_back(randomWord(rng, p));
+  return words;
+}
+
+std::string programText(const std::vector<uint16_t>& words) {
+  std::string text;
+  for (size_t i = 0; i < words.size(); i++) text += (i % 16 ? " " : "\n  ") + hexWord(words[i]).substr(2);
+  return text;
+}
+
+// Runs program on both; returns the first disagreement ("" when none) and how many cycles were compared.
+std::string firstDisagreement(const std::vector<uint16_t>& program, int cycles, int& compared) {
+  Model model;
+  std::copy(program.begin(), program.end(), model.rom.begin());
+  std::string err;
+  std::vector<std::vector<std::string>> states = circuitStates(program, cycles, err);
+  if (!err.empty()) return "the circuit failed: " + err;
+  if (states.size() != size_t(cycles) + 1) return "the circuit reported " + std::to_string(states.size()) + " states";
+  for (compared = 0; compared <= cycles && model.lost.empty(); compared++) {
+    std::vector<std::string> expected = expectedTexts(model);
+    const std::vector<std::string>& actual = states[size_t(compared)];
+    for (size_t i = 0; i < expected.size(); i++)
+      if (i >= actual.size() || (expected[i] != unchecked && expected[i] != actual[i]))
+        return "after cycle " + std::to_string(compared) + ": " + nameOfField(i) + " is " +
+               (i < actual.size() ? actual[i] : "missing") + ", the model has " + expected[i];
+    model.cycle();
+  }
+  return "";
+}
+
+const int cyclesPerProgram = 40;
+const int programsPerBatch = 30;
+
+}  // namespace
+
+// Ten batches of programs, each its own test process: CTest may run them side by side, and each stays
+// well within its time limit under the sanitizers.
+class RandomPrograms : public testing::TestWithParam<int> {};
+
+TEST_P(RandomPrograms, RunAsTheModelSays) {
+  int comparedCycles = 0;
+  for (int i = 0; i < programsPerBatch; i++) {
+    uint32_t seed = uint32_t(GetParam() * programsPerBatch + i);
+    std::vector<uint16_t> program = randomProgram(seed);
+    int compared = 0;
+    std::string disagreement = firstDisagreement(program, cyclesPerProgram, compared);
+    ASSERT_EQ(disagreement, "") << "seed " << seed << ", program:" << programText(program);
+    comparedCycles += compared;
+  }
+  // The comparison must not end early for most programs, or it would prove little.
+  EXPECT_GT(comparedCycles, programsPerBatch * cyclesPerProgram / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, RandomPrograms, testing::Range(0, 10));
+
+// The model itself on fixed programs whose outcome follows from the rules by hand.
+TEST(ReferenceModel, RunsTheRomProgramAsTheProcessorTestsWorkItOut) {
+  Model m;
+  const uint16_t rom[] = {0x0AF0, 0x1204, 0x1A18, 0x2201, 0x2A02, 0x3203, 0x3A04, 0, 0, 0, 0,
+                          0x4813, 0x2021, 0x2829, 0x3031, 0x3839};
+  std::copy(std::begin(rom), std::end(rom), m.rom.begin());
+  m.rom[28] = 0xFF00;
+  m.rom[32] = 0xFFFE;
+  for (int c = 0; c < 40; c++) m.cycle();
+  const uint16_t expected[] = {0, 0xFF00, 4, 0x18, 0x00F1, 0x00F2, 0xFF03, 0xFF04};
+  for (int r = 1; r < 8; r++) EXPECT_EQ(m.reg[size_t(r)].value, expected[r]) << "Reg" << r;
+  EXPECT_EQ(m.PC, 0x27);
+  EXPECT_TRUE(m.lost.empty()) << m.lost;
+}

@@ -1,0 +1,67 @@
+// The example programs of examples/programs run on the processor and leave the registers and RAM
+// words their .expect files give; --program refuses what it cannot run, before the run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "Harness.h"
+
+namespace {
+
+const std::string processor = std::string(TARVIK_PIPELINE_DIR) + "/5a-LD-hazard";
+const std::string programs = std::string(TARVIK_SOURCE_DIR) + "/examples/programs/";
+
+RunResult runProgramFile(const std::string& file, const std::vector<std::string>& more = {}) {
+  std::vector<std::string> args = {"-X", "--quiet", "--program", file};
+  args.insert(args.end(), more.begin(), more.end());
+  return runProgram(processor, args);
+}
+
+std::string scratchFile(const std::string& name, const std::string& text) {
+  std::string path = std::string(testing::TempDir()) + name;
+  std::ofstream(path) << text;
+  return path;
+}
+
+}  // namespace
+
+class ExamplePrograms : public testing::TestWithParam<const char*> {};
+
+TEST_P(ExamplePrograms, LeaveTheRegistersAndRamTheirExpectationsGive) {
+  std::string name = GetParam();
+  RunResult r = runProgramFile(programs + name + ".s", {"--cycles", "200", "--expect", programs + name + ".expect"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("MISMATCH"), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Suite, ExamplePrograms,
+                         testing::Values("sum", "multiply", "fibonacci", "copy", "countdown", "hazards"));
+
+// The same program as an assembly source and as the image tarvik-asm would write for it.
+TEST(Program, AnImageRunsLikeItsSource) {
+  std::string source = scratchFile("five.s", "setlo r1, 5\nnop\nnop\nadd r2, r1, r1\n");
+  std::string image = scratchFile("five.hex", "v2.0 raw\n0A05 0000 0000 1009\n");
+  std::string expect = scratchFile("five.expect", "Reg1 5\nReg2 10\n");
+  for (const std::string& file : {source, image}) {
+    RunResult r = runProgramFile(file, {"--cycles", "10", "--expect", expect});
+    EXPECT_EQ(r.status, 0) << file << "\n" << r.err;
+  }
+}
+
+TEST(Program, IsRefusedBeforeTheRunWhenItCannotBeRun) {
+  struct Case {
+    std::string file, says;
+  } cases[] = {
+      {"/nonexistent/prog.s", "ERROR -- /nonexistent/prog.s: cannot read the program"},
+      {scratchFile("bad.s", "addd r1, r2, r3\nadd r1, r2, 9\n"), "2 error(s) in the program"},
+      {scratchFile("long.s", ".org 64\nnop\n"), "ERROR -- "},
+  };
+  for (const Case& c : cases) {
+    RunResult r = runProgramFile(c.file, {"--cycles", "1"});
+    EXPECT_EQ(r.status, 2) << c.file;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Time = "), std::string::npos) << "the run must not start";
+  }
+}
