@@ -117,13 +117,10 @@ int disassembleFile(const Options& o) {
   MemoryImage image;
   std::string problem;
   if (!readMemoryImage(o.input, image, problem)) return refuse(problem);
+  std::vector<ImageWord> given;  // an Intel HEX image's bytes become words here, two to a word
+  if (!imageWords(image, 16, 0x10000, "the processor's memory", given, problem)) return refuse(problem);
   std::map<uint32_t, uint16_t> words;  // a later word at the same address wins, as when loading
-  for (const ImageWord& w : image.words) {
-    std::string where = image.file + ":" + std::to_string(w.line) + ": ";
-    if (w.value > 0xFFFF) return refuse(where + "word 0x" + hex4(w.value) + " is wider than 16 bits");
-    if (w.address > 0xFFFF) return refuse(where + "address 0x" + hex4(w.address) + " is past 0xFFFF");
-    words[w.address] = static_cast<uint16_t>(w.value);
-  }
+  for (const ImageWord& w : given) words[w.address] = static_cast<uint16_t>(w.value);
   std::string text;
   for (const auto& w : words)
     text += hex4(w.first) + ": " + hex4(w.second) + "  " + disassemble(w.second, static_cast<int>(w.first)) + "\n";

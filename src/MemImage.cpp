@@ -6,6 +6,7 @@
 // first line "v2.0 raw" is skipped.  Intel HEX: records 00 (data), 01 (end of file, required; what
 // follows it is ignored), 02 and 04 (extended segment and linear address), 03 and 05 (start address,
 // ignored); every record's length and checksum are verified.  Nothing here knows the simulator.
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -246,7 +247,7 @@ bool readMemoryImage(const std::string& file, MemoryImage& image, std::string& e
 
 bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWords, const std::string& memory,
                 std::vector<ImageWord>& words, std::string& error) {
-  int bytesPerWord = (bitsPerWord + 7) / 8;
+  int bytesPerWord = std::max(1, (bitsPerWord + 7) / 8);  // a memory of 0-bit words still takes bytes
   words = image.bytes.empty() ? image.words : wordsOfBytes(image.bytes, bytesPerWord);
   for (const ImageWord& w : words) {
     std::string problem;

@@ -8,6 +8,7 @@
 // a refused long option) without printing that ending or exiting; commandLine does both.
 #include "cmdLine.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -190,6 +191,11 @@ void takeKeyScript(const char* text, Refusal& refusal) {
   keyScriptGiven = 1;
 }
 
+// "--name" or "--name=...": a long option, never a cluster of single-character options.
+bool isLongOptionWord(const char* w) {
+  return w[0] == '-' && w[1] == '-' && isalpha(static_cast<unsigned char>(w[2]));
+}
+
 // Takes the long options out of the words into rest, the words left for the scanner; stops at a
 // refused one.
 void takeLongOptions(int gargc, char** gargv, std::vector<char*>& rest, bool& wantHelp, Refusal& refusal) {
@@ -215,6 +221,10 @@ void takeLongOptions(int gargc, char** gargv, std::vector<char*>& rest, bool& wa
       if (!takeMemoryLoadOption(load, problem)) refusal.set(problem);
     } else if (refusal.refused || takeCircuitOption(gargc, gargv, i, refusal)) {
       continue;  // a refusal ends the loop
+    } else if (isLongOptionWord(w)) {
+      // Another circuit's option (the processor's --trace, say) must not run this one unasked.
+      std::string name(w, strcspn(w, "="));
+      refusal.set("unknown option " + name + ": this circuit does not offer it (--help lists the options)");
     } else {
       rest.push_back(gargv[i]);
       if (w[0] == '-' && w[1] != '-') {

@@ -66,6 +66,7 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
   d.write("prog.s", source);
   d.write("bad.s", "nop\n  add r1, r9, r0\nbra nowhere\n");
   d.write("wide.hex", "12345\n");
+  d.write("intel.hex", ":040000000AF01234BC\n:00000001FF\n");  // bytes high first: words 0x0AF0, 0x1234
   const struct {
     std::vector<std::string> args;
     int status;
@@ -78,7 +79,8 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
        "D/bad.s:2:11: bad register 'r9' (registers are r0..r7)\n  add r1, r9, r0\n          ^\n"
        "D/bad.s:3:5: undefined label 'nowhere'\nbra nowhere\n    ^\n"},
       {{"-d", "D/bad.hex"}, 2, "", "ERROR -- D/bad.hex: cannot read the memory image\n"},
-      {{"-d", "D/wide.hex"}, 2, "", "ERROR -- D/wide.hex:1: word 0x12345 is wider than 16 bits\n"},
+      {{"-d", "D/wide.hex"}, 2, "", "ERROR -- D/wide.hex:1: word 0x12345 is wider than the 16-bit words of the processor's memory\n"},
+      {{"-d", "D/intel.hex"}, 0, "0000: 0AF0  setlo r1, 0xF0\n0001: 1234  setlo r2, 0x34\n", ""},
       {{"D/none.s"}, 2, "", "ERROR -- D/none.s: cannot read the source\n"},
       {{}, 2, "", "ERROR -- no file given (tarvik-asm --help shows the usage)\n"},
       {{"-x", "D/prog.s"}, 2, "", "ERROR -- unknown option '-x' (tarvik-asm --help lists the options)\n"},

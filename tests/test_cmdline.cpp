@@ -1,6 +1,8 @@
 // The command line: option scanner messages, option values, the help texts and the long options.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "Globals.h"
 #include "Harness.h"
 #include "KeyScript.h"
@@ -307,4 +309,16 @@ TEST(ParseOutcome, ARefusalStopsTheParseWhereItIs) {
   EXPECT_EQ(problem, "unclosed brace in key script at character 1");
   EXPECT_EQ(vcdFileName, nullptr);  // after the refusal: not taken
   EXPECT_EQ(keyScript.size(), 0u);  // the refused script left nothing to replay
+}
+
+// Another circuit's long option (the processor's views) is refused, not read as single characters.
+TEST(LongOptions, UnknownOnesAreRefusedBeforeTheNetlist) {
+  for (const char* word : {"--trace", "--cycles=40"}) {
+    RunResult r = parseInChild({"-X", word});
+    EXPECT_EQ(r.status, 2) << word;
+    std::string name(word, strcspn(word, "="));
+    EXPECT_EQ(r.err, "ERROR -- unknown option " + name + ": this circuit does not offer it (--help lists the options)\n");
+  }
+  parse({"-W", "--trace", "-X"});  // the argument of a single-character option stays a word
+  EXPECT_STREQ(WindowLabelString, "--trace");
 }
