@@ -26,9 +26,11 @@ std::vector<CircuitOption>& circuitOptions();
 // Their --help text under the heading "Options of this circuit:"; nothing when there are none.
 void printCircuitOptions(FILE* to);
 
-// Called once the netlist is built and flattened, before the run (null = none); it may report
-// "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers (Ph4.h).
-extern void (*afterElaborationHook)();
+// Adds a routine called once the netlist is built and flattened, before the run; routines run in the
+// order added and may report "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers
+// (Ph4.h).
+void addAfterElaborationHook(void (*hook)());
+void callAfterElaborationHooks();
 void resetCircuitHooks();
 
 #endif

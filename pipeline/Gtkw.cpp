@@ -51,7 +51,6 @@ const TraceGroup traceGroups[] = {
 // Trace flags of the save format: right-justified values in hex or binary; a comment; a file filter.
 const unsigned hexFlags = 0x22, binaryFlags = 0x28, commentFlags = 0x200, fileFilterFlag = 0x2000;
 
-void (*chainedHook)() = nullptr;
 
 std::string absolute(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
@@ -103,7 +102,6 @@ void fail(const std::string& problem) {
 }
 
 void writeWaveformViews() {
-  if (chainedHook) chainedHook();
   std::string save = absolute(gtkwFileName), filter = absolute(mnemonicFilterPath(gtkwFileName));
   if (vcdFileName && (absolute(vcdFileName) == save || absolute(vcdFileName) == filter))
     fail("the save file and its filter " + filter + " must not be the --vcd dump");
@@ -117,10 +115,7 @@ bool takeGtkw(const char* argument, std::string& problem) {
     problem = "--gtkw needs a file name";
     return false;
   }
-  if (!gtkwFileName) {
-    chainedHook = afterElaborationHook;
-    afterElaborationHook = writeWaveformViews;
-  }
+  if (!gtkwFileName) addAfterElaborationHook(writeWaveformViews);
   gtkwFileName = argument;
   return true;
 }
@@ -162,7 +157,6 @@ std::string saveFileText(const std::string& filterPath, const char* dumpPath) {
 
 void resetGtkwGlobals() {
   gtkwFileName = nullptr;
-  chainedHook = nullptr;
 }
 
 void addWaveformOptions() {

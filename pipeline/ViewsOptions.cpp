@@ -17,19 +17,12 @@ int summaryView = 0;
 
 namespace {
 
-void (*chainedHook)() = nullptr;
 bool hookArmed = false;
-
-void viewsAfterElaboration() {
-  if (chainedHook) chainedHook();
-  startViews();
-}
 
 void armViews() {
   if (hookArmed) return;
   hookArmed = true;
-  chainedHook = afterElaborationHook;
-  afterElaborationHook = viewsAfterElaboration;
+  addAfterElaborationHook(startViews);
 }
 
 // A count of cycles: decimal digits only, 1 to maximumCycles.
@@ -81,7 +74,6 @@ void resetViewOptions() {
   cyclesToRun = 0;
   traceView = diagramView = summaryView = 0;
   diagramFrom = diagramTo = 0;
-  chainedHook = nullptr;
   hookArmed = false;
 }
 

@@ -9,7 +9,15 @@
 
 #include "CircuitHooks.h"
 
-void (*afterElaborationHook)() = nullptr;
+namespace {
+std::vector<void (*)()> afterElaborationHooks;  // in the order added
+}  // namespace
+
+void addAfterElaborationHook(void (*hook)()) { afterElaborationHooks.push_back(hook); }
+
+void callAfterElaborationHooks() {
+  for (void (*hook)() : afterElaborationHooks) hook();
+}
 
 std::vector<CircuitOption>& circuitOptions() {
   static std::vector<CircuitOption> options;
@@ -20,7 +28,7 @@ void addCircuitOption(const CircuitOption& option) { circuitOptions().push_back(
 
 void resetCircuitOptions() { circuitOptions().clear(); }
 
-void resetCircuitHooks() { afterElaborationHook = nullptr; }
+void resetCircuitHooks() { afterElaborationHooks.clear(); }
 
 namespace {
 

@@ -34,7 +34,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
-  if (afterElaborationHook) afterElaborationHook();
+  callAfterElaborationHooks();
   loadMemoryImages();  // after the hook, which may queue images
   loadExpectations();
   startWaveformDump();

@@ -136,7 +136,7 @@ struct Refusal {
   }
 };
 
-// The argument of a long option given as --name=value or --name value; null when word i is not that
+// The argument of a long option given as --keys=TEXT or --keys TEXT (and so on); null when word i is not that
 // option.  Advances i past a separate argument word; a missing argument is refused, and so is an
 // empty one unless mayBeEmpty.
 const char* longArgument(const char* name, const char* what, bool mayBeEmpty, int gargc, char** gargv, int& i,
@@ -191,7 +191,7 @@ void takeKeyScript(const char* text, Refusal& refusal) {
   keyScriptGiven = 1;
 }
 
-// "--name" or "--name=...": a long option, never a cluster of single-character options.
+// "--word" or "--word=...": a long option, never a cluster of single-character options.
 bool isLongOptionWord(const char* w) {
   return w[0] == '-' && w[1] == '-' && isalpha(static_cast<unsigned char>(w[2]));
 }

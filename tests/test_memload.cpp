@@ -139,7 +139,7 @@ void memoriesWithHook() {
   memories();
   hookImage.file = "hook";
   hookImage.words = {{2, 0xab, 1}};
-  afterElaborationHook = queueFromHook;
+  addAfterElaborationHook(queueFromHook);
 }
 
 TEST(MemoryLoad, TheAfterElaborationHookMayQueueImages) {
