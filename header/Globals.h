@@ -40,6 +40,7 @@ extern int zSetXa, zSetYa, zSetXb, zSetYb;  // -z: start-up zoom corners in pixe
 extern const char* vcdFileName;     // --vcd: value change dump of the run; null = none
 extern const char* expectFileName;  // --expect: values checked when the run ends; null = none
 extern int quietFlag;               // --quiet: probes do not report on standard error without a window
+extern int explainDepth;            // --explain-depth: steps an explanation goes back (Explain.h)
 void resetCommandLineGlobals();
 
 // The option scanner (getopt.cpp).
@@ -48,6 +49,7 @@ extern char* optarg;  // argument of the option just returned
 extern int optopt;  // option character last seen
 extern int opterr;  // print scanner messages
 void resetOptionScanner();
+bool optionScannerBetweenWords();  // no cluster of single-character options is half read
 
 // Run control (RunTime.cpp).
 extern int done;        // non-zero ends the run
@@ -56,6 +58,9 @@ extern int stallLevel;  // slowness: 2^stallLevel ms wait after each step
 extern int haltFlag;    // non-zero pauses the simulation; only input is served
 extern int directEvaluationFlag;  // 0: gates and flip-flops through their routines too (for comparison)
 void resetRunControl();
+
+// Value colours (Palette.cpp); the colours themselves are the window's bar_color_* (Window.h).
+void resetPalette();  // back to the default value colours
 
 // Registration (addStCmp.cpp).
 extern int visibleFlag;  // while 0, components are registered without icon

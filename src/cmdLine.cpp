@@ -1,8 +1,10 @@
 // The command line: options into the option globals.
 //
-// Long options (--keys, --vcd, --expect, --load, --quiet, --help, and the circuit's own) are taken out of the word list first, so that the
-// single-character options, their messages and exit statuses stay exactly those of the scanner.  A
-// word that is the argument of a single-character option (-W --keys) is left alone.
+// One left-to-right scan reads the words: single-character options go through the scanner (getopt.cpp),
+// and a word that starts a long option (--keys, --vcd, --expect, --load, --quiet, --help, the circuit's
+// own) is taken at its place between them.  So -h wins over whatever follows it, the argument of a
+// single-character option (-W --keys) stays a word, and nothing after the end of the options (the first
+// word that is not an option, or --) is read.  The library's long options are one table below.
 //
 // parseCommandLine applies the options and says how the command line ends (run, either help text, or
 // a refused long option) without printing that ending or exiting; commandLine does both.
@@ -90,9 +92,11 @@ const char* const longOptionLines[] = {
     "                   circuit has settled: printable characters stand for themselves; {F1}..{F35},",
     "                   {Left} {Up} {Right} {Down} {Home} {PageUp} {PageDown} {End}, {Return}, {Tab},",
     "                   {Escape}, {BackSpace}, {Delete}, {space}, {braceleft}, {braceright} and",
-    "                   {Ctrl-a}..{Ctrl-z} name the other keys.  Without a window the run ends once",
-    "                   the script is used up and the circuit has settled.",
-    "                   for example:  -X --keys 0111",
+    "                   {Ctrl-a}..{Ctrl-z} name the other keys.  Timed steps: {@T} waits until tick T,",
+    "                   {+N} waits N ticks; the press right after one is made at that tick, settled",
+    "                   or not (so a clocked circuit takes it).  Without a window the run ends once",
+    "                   the script is used up and the circuit has settled, or at a closing timed step.",
+    "                   for example:  -X --keys 0111     -X --keys '{@500}r{+200}'",
     "  --vcd <file>     (also --vcd=<file>) write the run as a value change dump: every declared",
     "                   signal bundle in its module scope; one time unit is one tick",
     "  --expect <file>  (also --expect=<file>) check signal values when the run ends: lines",
@@ -105,26 +109,6 @@ const char* const longOptionLines[] = {
     "  --quiet          probes do not report on standard error when there is no window",
     "  --help           this text, on standard output",
 };
-
-// Extra words after its argument that an option takes directly.
-int extraWords(char c) {
-  switch (c) {
-    case 'C': case 'c': case 'S': return 2;
-    case 'p': case 'u': return 1;
-    case 'z': return 3;
-    default: return 0;
-  }
-}
-
-// How many of the following words a single-character option word consumes.
-int wordsTakenAfter(const char* word) {
-  for (const char* p = word + 1; *p; p++) {
-    const char* entry = *p == ':' ? nullptr : strchr(optionString, *p);
-    if (!entry || entry[1] != ':') continue;
-    return (p[1] ? 0 : 1) + extraWords(*p);
-  }
-  return 0;
-}
 
 // A refused long option ends the parse; the problem is reported by commandLine.
 struct Refusal {
@@ -181,14 +165,64 @@ bool takeCircuitOption(int gargc, char** gargv, int& i, Refusal& refusal) {
   return false;
 }
 
-void takeKeyScript(const char* text, Refusal& refusal) {
-  std::string error;
-  if (!parseKeyScript(text, keyScript, error)) {
-    refusal.set(error);
-    return;
-  }
+bool takeKeyScript(const char* text, std::string& problem) {
+  if (!parseKeyScript(text, keyScript, problem)) return false;
   keyScriptNext = 0;
   keyScriptGiven = 1;
+  return true;
+}
+
+bool takeVcdFile(const char* name, std::string&) {
+  vcdFileName = name;
+  return true;
+}
+
+bool takeExpectFile(const char* name, std::string&) {
+  expectFileName = name;
+  return true;
+}
+
+bool takeQuiet(const char*, std::string&) {
+  quietFlag = 1;
+  return true;
+}
+
+// A long option of the library: --NAME ARG, --NAME=ARG, or a flag --NAME.
+struct LibraryOption {
+  const char* name;  // with its dashes
+  const char* what;  // what its argument is, for "option --NAME requires ..."; null for a flag
+  bool mayBeEmpty;   // an empty argument is accepted
+  bool (*take)(const char* argument, std::string& problem);  // false refuses it
+};
+
+const LibraryOption libraryOptions[] = {
+    {"--keys", "a key script", true, takeKeyScript},
+    {"--vcd", "a file name", false, takeVcdFile},
+    {"--expect", "a file name", false, takeExpectFile},
+    {"--load", "NAME=FILE", false, takeMemoryLoadOption},
+    {"--quiet", nullptr, false, takeQuiet},
+};
+
+// Takes word i when it is one of the library's long options; a refusal ends the parse.
+bool takeLibraryOption(int gargc, char** gargv, int& i, Refusal& refusal) {
+  for (const LibraryOption& o : libraryOptions) {
+    const char* w = gargv[i];
+    size_t n = strlen(o.name);
+    if (strncmp(w, o.name, n) != 0 || (w[n] != '\0' && w[n] != '=')) continue;
+    const char* argument = nullptr;
+    if (!o.what && w[n] == '=') {
+      refusal.set(std::string("option ") + o.name + " takes no argument");
+      return true;
+    }
+    if (o.what) {
+      argument = longArgument(o.name, o.what, o.mayBeEmpty, gargc, gargv, i, refusal);
+      if (!argument) return true;
+    }
+    std::string problem;
+    if (!o.take(argument, problem)) refusal.set(problem);
+    return true;
+  }
+  return false;
 }
 
 // "--word" or "--word=...": a long option, never a cluster of single-character options.
@@ -196,43 +230,15 @@ bool isLongOptionWord(const char* w) {
   return w[0] == '-' && w[1] == '-' && isalpha(static_cast<unsigned char>(w[2]));
 }
 
-// Takes the long options out of the words into rest, the words left for the scanner; stops at a
-// refused one.
-void takeLongOptions(int gargc, char** gargv, std::vector<char*>& rest, bool& wantHelp, Refusal& refusal) {
-  if (gargc > 0) rest.push_back(gargv[0]);
-  for (int i = 1; i < gargc && !refusal.refused; i++) {
-    const char* w = gargv[i];
-    if (strcmp(w, "--") == 0) {
-      for (; i < gargc; i++) rest.push_back(gargv[i]);
-      break;
-    }
-    if (strcmp(w, "--help") == 0) {
-      wantHelp = true;
-    } else if (strcmp(w, "--quiet") == 0) {
-      quietFlag = 1;
-    } else if (const char* script = longArgument("--keys", "a key script", true, gargc, gargv, i, refusal)) {
-      takeKeyScript(script, refusal);
-    } else if (const char* vcd = longArgument("--vcd", "a file name", false, gargc, gargv, i, refusal)) {
-      vcdFileName = vcd;
-    } else if (const char* expect = longArgument("--expect", "a file name", false, gargc, gargv, i, refusal)) {
-      expectFileName = expect;
-    } else if (const char* load = longArgument("--load", "NAME=FILE", false, gargc, gargv, i, refusal)) {
-      std::string problem;
-      if (!takeMemoryLoadOption(load, problem)) refusal.set(problem);
-    } else if (refusal.refused || takeCircuitOption(gargc, gargv, i, refusal)) {
-      continue;  // a refusal ends the loop
-    } else if (isLongOptionWord(w)) {
-      // Another circuit's option (the processor's --trace, say) must not run this one unasked.
-      std::string name(w, strcspn(w, "="));
-      refusal.set("unknown option " + name + ": this circuit does not offer it (--help lists the options)");
-    } else {
-      rest.push_back(gargv[i]);
-      if (w[0] == '-' && w[1] != '-') {
-        for (int n = wordsTakenAfter(w); n > 0 && i + 1 < gargc; n--) rest.push_back(gargv[++i]);
-      }
-    }
-  }
-  rest.push_back(nullptr);
+// Takes the long option at word i, leaving i on its last word; says whether it asks for --help.
+bool takeLongOption(int gargc, char** gargv, int& i, Refusal& refusal) {
+  const char* w = gargv[i];
+  if (strcmp(w, "--help") == 0) return true;
+  if (takeLibraryOption(gargc, gargv, i, refusal) || takeCircuitOption(gargc, gargv, i, refusal)) return false;
+  // Another circuit's option (the processor's --trace, say) must not run this one unasked.
+  std::string name(w, strcspn(w, "="));
+  refusal.set("unknown option " + name + ": this circuit does not offer it (--help lists the options)");
+  return false;
 }
 
 void copyText(char* field, size_t size, const char* text, char option) {
@@ -295,19 +301,23 @@ void resetCommandLineGlobals() {
 
 CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem) {
   resetOptionScanner();  // whatever the outcome, the scanner reads as freshly started
-  std::vector<char*> words;
-  bool wantHelp = false;
-  Refusal refusal;
-  takeLongOptions(gargc, gargv, words, wantHelp, refusal);
-  if (refusal.refused) {
-    if (problem) *problem = refusal.problem;
-    return commandLineRefused;
-  }
-  if (wantHelp) return commandLineLongHelp;
-  int nargc = int(words.size()) - 1;
-  char** nargv = words.data();
-  int c;
-  while ((c = getopt(nargc, nargv, optionString)) != -1) {
+  int nargc = gargc;
+  char** nargv = gargv;
+  for (;;) {
+    if (optionScannerBetweenWords() && optind < nargc && isLongOptionWord(nargv[optind])) {
+      Refusal refusal;
+      int i = optind;
+      bool wantHelp = takeLongOption(nargc, nargv, i, refusal);
+      optind = i + 1;
+      if (refusal.refused) {
+        if (problem) *problem = refusal.problem;
+        return commandLineRefused;
+      }
+      if (wantHelp) return commandLineLongHelp;
+      continue;
+    }
+    int c = getopt(nargc, nargv, optionString);
+    if (c == -1) break;
     switch (c) {
       case 'C': { int* f[] = {&red_fg, &green_fg, &blue_fg}; readValues(nargc, nargv, f, 3); break; }
       case 'c': { int* f[] = {&red_bg, &green_bg, &blue_bg}; readValues(nargc, nargv, f, 3); break; }

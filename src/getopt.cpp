@@ -27,6 +27,8 @@ void resetOptionScanner() {
   place = emptyText;
 }
 
+bool optionScannerBetweenWords() { return !*place; }
+
 int getopt(int nargc, char** nargv, const char* ostr) {
   if (!*place) {
     if (optind >= nargc || nargv[optind][0] != '-' || nargv[optind][1] == '\0') return -1;
