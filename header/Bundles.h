@@ -34,6 +34,8 @@ void enterRegistration(const char* position);
 void openModuleScope(const char* position, const char* tag);
 // The scope a component registered now belongs to (index into moduleScopes()).
 int currentModuleScope();
+// The scope of every registered component, by component index (recorded at registration).
+std::vector<int>& componentScopes();
 void resetBundles();
 
 #endif

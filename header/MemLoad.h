@@ -24,6 +24,10 @@ struct MemoryShape {
 // Finds the memory a name picks, after elaboration.  False with problem when none or several.
 bool findMemory(const std::string& name, MemoryShape& shape, std::string& problem);
 
+// The full name of the memory that component cind is (a lane of a wide memory by its own name); ""
+// when it is no memory.  After elaboration.
+std::string memoryPathOf(int cind);
+
 // The store a Ram or RegisterFile starts from at every (re)initialisation, or null: all UNINITIALIZED.
 // Looked up only when the store is initialised.
 const uint32_t* preloadedStore(int cind);

@@ -95,6 +95,11 @@ private:
   void noticeRest();
   int inputCountdown = 1;
   int pollsUntilFlush = 0;  // input polls left before buffered standard error is written out
+  // The tick of the key script's next timed step (0: none), read again after input is served: the
+  // run visits that tick even when no event falls on it.
+  uint64_t scriptWakeTime = 0;
+  void pollInput();
+  bool wakeForScript();
 };
 
 // What a request queues, by [scheduled][requested] value, packed from the transition table (Transit.cpp):

@@ -5,6 +5,8 @@
 #ifndef TARVIK_PH5_H
 #define TARVIK_PH5_H
 
+#include <cstdint>
+
 #include "SupProbe.h"
 #include "Tab.h"
 
@@ -17,7 +19,7 @@ public:
   TabList inTab;   // input tabs drawn since the last connect
   TabList outTab;  // output tabs drawn since the last connect
   SuperProbeList superProbeList;
-  int superProbeCollect = 1;   // while 1, drawn tabs are recorded as super probes
+  int superProbeCollect = 1;   // while 1, drawn tabs are recorded as super probes (drawSchematic sets it)
   int superProbeSelect = 0;    // F8: paint super probes
   int newWindowingMode = 1;    // F9: sub-window navigation (1) or rectangle zoom (0)
   int currentGraphicDisplayLevel = 1;
@@ -26,6 +28,7 @@ public:
   int drawComponentLeadsFlag = 1;  // F4
   int labelLinesFlag = 0;          // F5
   int tilesComputed = 0;           // set by componentTiling; nothing is drawn before
+  int64_t superProbesPaintedAt = 0;  // steady clock, ms: the last paced paint of the super probes
 
   PhaseFive();
   PhaseFive(const PhaseFive&) = delete;
@@ -35,10 +38,18 @@ public:
   // Whether component c is shown at the current display level.
   bool isVisible(int c) const;
   void componentTiling(SchematicCell* root);
+  // Draws the icons and, while super probes are on, collects them anew from their tabs.
   void drawSchematic();
   void drawPanes();
   void connect();
+  // Paints the super probes whose signal changed since they were last painted.
   void displaySuperProbes();
+  // The run loop's call after each evaluation pass: the paint above, at the display's pace.
+  void paceSuperProbes();
+  void drawTime();
+  // Everything the window shows, drawn over what is there: icons, lines, panes, super probes, the
+  // time and the sub-window.  repaint clears the window first.
+  void drawPicture();
   void repaint();
 };
 

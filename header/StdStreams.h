@@ -5,7 +5,9 @@
 // Before anything is written or opened: a standard descriptor (input, output, error) that is closed
 // is opened on /dev/null, so that no file the run opens later (a waveform dump, say) takes its number
 // and receives the reports; and writing into a broken pipe ends the process (SIGPIPE at its default
-// action, also when the parent left it ignored).
+// action, also when the parent left it ignored).  Then it installs the streams' buffering: standard
+// error fully buffered in a large buffer, flushed by the run loop; both line-buffered when they share
+// a file, pipe or terminal, so that their lines arrive whole and in order.
 void guardStandardStreams();
 
 // After the run: flushes standard output and standard error and returns the exit status the program

@@ -34,6 +34,7 @@ public:
   int viewXs = 0, viewYs = 0, viewXe = virtualExtent, viewYe = virtualExtent;
   int subWinXs = 0, subWinYs = 0, subWinXe = 0, subWinYe = 0;
   int numClips = 0;
+  int clipped = 0;  // a redraw is clipped to the collected rectangles (clearing too)
   int connectionLost = 0;  // set when the X connection broke: no further X calls are made
   char augmentedLabelString[101];  // the window title: the label followed by -W
 
@@ -81,6 +82,10 @@ public:
   void adjustSubWindow(int state, int xn, int yn, int xo, int yo);
   void setCursor(int which);
   void repaint();
+  // Redraws a rectangle of window pixels as an exposure of it would, leaving the rest as it is.
+  void redrawArea(int x, int y, int w, int h);
+  // Takes the time display away: the band of window rows its text occupies is redrawn.
+  void eraseTimeAndQueue();
   // Reads at most one pending event: eventType 0 when none (always 0 without a display).
   void checkEvent(int* eventType, int* keyChar);
   // Blocks until input arrives on the connection or ms milliseconds pass; returns at once without one.
@@ -98,6 +103,10 @@ private:
   void drawSegment(GC context, int xs, int ys, int xe, int ye);
   void fill(GC context, int xs, int ys, int w, int h);
   void exposed();
+  void addClip(int x, int y, int w, int h);
+  void redrawClips();
+  void clipContexts(bool on);
+  void clearPixels(int x, int y, int w, int h);
 };
 
 // Unpacks the keyChar of a button event (button << 24 | x << 12 | y).

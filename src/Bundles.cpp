@@ -63,8 +63,14 @@ int currentModuleScope() {
   return currentScope();
 }
 
+std::vector<int>& componentScopes() {
+  static std::vector<int> scopes;
+  return scopes;
+}
+
 void resetBundles() {
   declaredBundles().clear();
+  componentScopes().clear();
   moduleScopes().clear();
   openScopes().clear();
 }

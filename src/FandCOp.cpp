@@ -5,6 +5,7 @@
 #include "Globals.h"
 #include "Ph2.h"
 #include "Ph5.h"
+#include "Window.h"
 
 namespace {
 
@@ -13,6 +14,21 @@ void toggle(int& flag) { flag = !flag; }
 void setDisplayLevel(int level) {
   phaseFive->currentGraphicDisplayLevel = std::max(1, std::min(level, phaseTwo->maxGraphicDisplayLevel));
   phaseFive->repaint();
+}
+
+// The time display shows or goes at once, not only at the next step (none comes while halted).
+void toggleTimeDisplay() {
+  toggle(displayTimeFlag);
+  if (displayTimeFlag)
+    phaseFive->drawTime();
+  else
+    phaseFive->windexPointer->eraseTimeAndQueue();
+}
+
+// Halting shows the super probes as the circuit stands, which their pace may not have caught up with.
+void toggleHalt() {
+  toggle(haltFlag);
+  if (haltFlag && phaseFive->superProbeSelect) phaseFive->displaySuperProbes();
 }
 
 }  // namespace
@@ -25,8 +41,8 @@ void FunctionKeyOperate(int code) {
     case 3: toggle(p5.labelGateFlag); p5.repaint(); break;
     case 4: toggle(p5.drawComponentLeadsFlag); p5.repaint(); break;
     case 5: toggle(p5.labelLinesFlag); p5.repaint(); break;
-    case 6: toggle(displayTimeFlag); break;
-    case 7: toggle(connectMuxOnlyFlag); break;
+    case 6: toggleTimeDisplay(); break;
+    case 7: toggle(connectMuxOnlyFlag); if (p5.interconnectFlag) p5.repaint(); break;
     case 8: toggle(p5.superProbeSelect); p5.repaint(); break;
     case 9: toggle(p5.newWindowingMode); p5.repaint(); break;
     case 10: done = 1; break;
@@ -44,7 +60,7 @@ void CursorKeyOperate(int code) {
     case 0: if (stallLevel < 1000000) stallLevel++; break;  // waits are capped at level 30 anyway
     case 1: stallLevel = 0; break;
     case 2: if (stallLevel > 0) stallLevel--; break;
-    case 3: toggle(haltFlag); break;
+    case 3: toggleHalt(); break;
     default: fprintf(stderr, "Unused Cursor key = %d\n", code); break;
   }
 }

@@ -1,6 +1,6 @@
 // Drawing one component: its icon's polylines scaled into the tile, its label, and its input and
-// output leads with the connection tabs at their ends (recorded for connect and, during the first
-// drawing, as super probes).
+// output leads with the connection tabs at their ends (recorded for connect and, while drawSchematic
+// collects them, as super probes).
 //
 // Tile layout from left to right: 10% blank, 5% input tab, 10% input lead, 50% icon body, 10% output
 // lead, 5% output tab, 10% blank; vertically the body takes the middle half and the leads are spread

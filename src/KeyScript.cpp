@@ -4,6 +4,13 @@
 // other keys: {F1}..{F35}, {Left} {Up} {Right} {Down} {Home} {PageUp} {PageDown} {End}, {Return},
 // {Tab}, {Escape}, {BackSpace}, {Delete}, {space}, {braceleft}, {braceright} and {Ctrl-a}..{Ctrl-z}.
 // Each press is handed to the input dispatch as the event the window would have delivered.
+//
+// Timed steps hold the script: {@T} until tick T, {+N} until N ticks after the step was reached (the
+// previous entry taken, or the start).  A step whose tick has passed is taken at once.  The press
+// right after a timed step is made at the first poll at or after its tick, settled or not (the run
+// loop visits that tick, so it is the tick itself); every other press waits for the circuit to settle,
+// as without timed steps, so that a clocked circuit that never settles still takes timed presses.  A
+// script whose ticks literally go backwards ({@500}{@100}, {@100}{+50}{@120}) is refused.
 #include "KeyScript.h"
 
 #include <cctype>
@@ -16,11 +23,15 @@
 std::vector<ScriptedKey> keyScript;
 size_t keyScriptNext = 0;
 int keyScriptGiven = 0;
+uint64_t keyScriptStepReachedAt = 0;
+bool keyScriptAfterTimedStep = false;
 
 void resetKeyScript() {
   keyScript.clear();
   keyScriptNext = 0;
   keyScriptGiven = 0;
+  keyScriptStepReachedAt = 0;
+  keyScriptAfterTimedStep = false;
 }
 
 namespace {
@@ -68,10 +79,56 @@ bool lookUp(const std::string& name, ScriptedKey& key) {
 
 bool mayDeliver() { return phaseFour->settled() || haltFlag; }
 
+const uint64_t lastTick = ~uint64_t(0);
+
+uint64_t saturatingSum(uint64_t a, uint64_t b) { return b > lastTick - a ? lastTick : a + b; }
+
+// A timed step's name ("@T" or "+N"): its entry, or false and the problem.  earliest is the least tick
+// at which the script can be here; an absolute tick before it is refused, and earliest moves on.
+bool timedStep(const std::string& name, uint64_t& earliest, ScriptedKey& key, std::string& error) {
+  std::string digits = name.substr(1);
+  bool decimal = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+  if (!decimal) {
+    error = "timed step {" + name + "} in key script needs a decimal number of ticks";
+    return false;
+  }
+  uint64_t ticks = 0;
+  for (char d : digits) {
+    unsigned digit = unsigned(d - '0');
+    if (ticks > (lastTick - digit) / 10) {
+      error = "timed step {" + name + "} in key script lies beyond the last tick " + std::to_string(lastTick);
+      return false;
+    }
+    ticks = ticks * 10 + digit;
+  }
+  bool absolute = name[0] == '@';
+  if (absolute && ticks < earliest) {
+    error = "timed step {" + name + "} in key script goes back in time: the script is at tick " +
+            std::to_string(earliest) + " or later there";
+    return false;
+  }
+  earliest = absolute ? ticks : saturatingSum(earliest, ticks);
+  key = {absolute ? waitUntilTick : waitTicks, 0, ticks};
+  return true;
+}
+
+bool isTimedStepName(const std::string& name) { return !name.empty() && (name[0] == '@' || name[0] == '+'); }
+
+bool isTimedStep(const ScriptedKey& k) { return k.eventType == waitUntilTick || k.eventType == waitTicks; }
+
+bool waitsForTimedStep() { return keyScriptNext < keyScript.size() && isTimedStep(keyScript[keyScriptNext]); }
+
+void takeEntry(bool timed) {
+  keyScriptNext++;
+  keyScriptStepReachedAt = phaseFour->time;
+  keyScriptAfterTimedStep = timed;
+}
+
 }  // namespace
 
 bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std::string& error) {
   keys.clear();
+  uint64_t earliest = 0;
   for (size_t i = 0; i < text.size(); i++) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     if (c == '{') {
@@ -82,7 +139,9 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std
       }
       std::string name = text.substr(i + 1, close - i - 1);
       ScriptedKey key;
-      if (!lookUp(name, key)) {
+      if (isTimedStepName(name)) {
+        if (!timedStep(name, earliest, key, error)) return false;
+      } else if (!lookUp(name, key)) {
         error = "unknown key name {" + name + "} in key script";
         return false;
       }
@@ -101,12 +160,25 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std
   return true;
 }
 
-void nextScriptedKey(int* eventType, int* keyChar) {
-  *eventType = 0;
-  if (keyScriptNext >= keyScript.size() || !mayDeliver()) return;
-  *eventType = keyScript[keyScriptNext].eventType;
-  *keyChar = keyScript[keyScriptNext].keyChar;
-  keyScriptNext++;
+uint64_t keyScriptWakeTime() {
+  if (!waitsForTimedStep()) return 0;
+  const ScriptedKey& k = keyScript[keyScriptNext];
+  return k.eventType == waitUntilTick ? k.ticks : saturatingSum(keyScriptStepReachedAt, k.ticks);
 }
 
-bool keyScriptFinished() { return keyScriptGiven && keyScriptNext >= keyScript.size() && mayDeliver(); }
+void nextScriptedKey(int* eventType, int* keyChar) {
+  *eventType = 0;
+  while (waitsForTimedStep() && phaseFour->time >= keyScriptWakeTime()) takeEntry(true);
+  if (keyScriptNext >= keyScript.size() || waitsForTimedStep()) return;
+  if (!keyScriptAfterTimedStep && !mayDeliver()) return;
+  *eventType = keyScript[keyScriptNext].eventType;
+  *keyChar = keyScript[keyScriptNext].keyChar;
+  takeEntry(false);
+}
+
+// Halted, time stands still, so a timed step not yet reached never will be.
+bool keyScriptFinished() {
+  if (waitsForTimedStep()) return haltFlag != 0;
+  if (keyScriptNext < keyScript.size()) return false;
+  return mayDeliver() || keyScriptAfterTimedStep;
+}

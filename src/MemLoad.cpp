@@ -275,6 +275,13 @@ bool readMemoryWord(const std::string& name, uint32_t address, std::vector<Signa
   return true;
 }
 
+std::string memoryPathOf(int cind) {
+  buildMemoryTable();
+  for (const NamedMemory& m : memoryTable)
+    if (m.lanes.size() == 1 && m.lanes[0] == cind) return m.path;
+  return "";
+}
+
 const uint32_t* preloadedStore(int cind) {
   size_t c = size_t(cind);
   return c < preloadedStores.size() && !preloadedStores[c].empty() ? preloadedStores[c].data() : nullptr;

@@ -31,16 +31,11 @@ void replayOptionStrings() {
   for (const char* k = CursorKeyString; *k; k++) CursorKeyOperate(*k - '0');
 }
 
+// The first drawing is a repaint once the tiles exist.
 void firstDrawing() {
-  PhaseFive& p5 = *phaseFive;
   SchematicCell root;
-  p5.componentTiling(&root);
-  p5.drawSchematic();
-  p5.superProbeCollect = 0;
-  if (p5.interconnectFlag) p5.connect();
-  p5.drawPanes();
-  if (p5.superProbeSelect) p5.displaySuperProbes();
-  p5.windexPointer->drawSubWindow();
+  phaseFive->componentTiling(&root);
+  phaseFive->repaint();
 }
 
 void drainInput() {
@@ -48,23 +43,11 @@ void drainInput() {
   }
 }
 
-// Text written during the run (probe reports above all) collects in one large buffer on standard
-// error instead of costing a write per line.  It is written out whenever the run may wait for a
-// person or a scripted key (the circuit at rest, halted or slowed), every so many input polls while
-// the circuit keeps running, when the run ends, and by exit() on every other way out.  Only standard
-// error's own order matters: it is one stream, and standard output keeps its own buffering.
-char stderrBuffer[1 << 16];
+// Standard error's text (probe reports above all) collects in a large buffer (StdStreams.cpp).  The
+// run writes it out when it starts, whenever it may wait for a person or a scripted key (the circuit
+// at rest, halted or slowed), every so many input polls while the circuit keeps running, and when it
+// ends; exit() does on every other way out.
 const int pollsBetweenFlushes = 1024;
-
-void bufferStandardError() {
-  fflush(stderr);
-  setvbuf(stderr, stderrBuffer, _IOFBF, sizeof stderrBuffer);
-}
-
-void unbufferStandardError() {
-  fflush(stderr);
-  setvbuf(stderr, nullptr, _IONBF, 0);
-}
 
 // With a window and nothing to do (the circuit at rest, or halted, and no scripted key waiting), the
 // loop blocks on the X connection for a while instead of spinning on it; input ends the wait at once.
@@ -127,6 +110,7 @@ void PhaseFour::startRun() {
   callInputRoutines();
   done = phaseTwo->numberOfComponents == 0 ? 1 : 0;
   inputCountdown = 1;
+  scriptWakeTime = keyScriptWakeTime();
   observeBatches = observeRests = false;
   for (const RunObserver& o : runObservers) {
     if (o.batchApplied) observeBatches = true;
@@ -224,10 +208,11 @@ void PhaseFour::evaluationPass() {
       }
     }
   }
-  if (phaseFive->superProbeSelect) phaseFive->displaySuperProbes();
+  if (phaseFive->superProbeSelect) phaseFive->paceSuperProbes();
 }
 
 void PhaseFour::applyNextBatch() {
+  if (scriptWakeTime > time && wakeForScript()) return;
   if (skewHeap.isEmpty()) return;
   PhaseThree& p3 = *phaseThree;
   bool observed = observeBatches;
@@ -269,6 +254,24 @@ void PhaseFour::applyNextBatch() {
       if (o.batchApplied) o.batchApplied(time, changedBits);
 }
 
+// The tick of a timed step in the key script comes before the next event (or there is none): time
+// moves to it without applying anything, and input is served in this step, so that the press after
+// the step is made at that very tick.  A tick beyond the stop time is never visited: the run goes on
+// to its next event as without the step, or, with none left, just past the stop time, where it ends.
+bool PhaseFour::wakeForScript() {
+  bool eventFirst = !skewHeap.isEmpty() && skewHeap.root->time <= scriptWakeTime;
+  bool beyondStop = stopTime != 0 && scriptWakeTime > stopTime;
+  if (eventFirst || (beyondStop && !skewHeap.isEmpty())) return false;
+  time = beyondStop ? stopTime + 1 : scriptWakeTime;
+  inputCountdown = 0;
+  return true;
+}
+
+void PhaseFour::pollInput() {
+  drainInput();
+  scriptWakeTime = keyScriptWakeTime();
+}
+
 // Activity since the last rest is read off the event count, so the batches pay nothing for it.
 void PhaseFour::noticeRest() {
   if (!observeRests || eventsApplied == eventsAtLastRest || !settled()) return;
@@ -287,8 +290,12 @@ void PhaseFour::serveInput() {
     fflush(stderr);
     pollsUntilFlush = pollsBetweenFlushes;
   }
-  // Without a window or a key script nothing can arrive: the poll is skipped.
-  if (phaseFive->windexPointer->display || keyScriptGiven) drainInput();
+  // Without a window or a key script nothing can arrive: the poll is skipped, and once the circuit
+  // rests nothing can change any more, so the run ends as if a used-up script had ended it.
+  if (phaseFive->windexPointer->display || keyScriptGiven)
+    pollInput();
+  else if (keyScriptFinished())
+    done = 1;
   inputCountdown = 1;
 }
 
@@ -298,6 +305,7 @@ void PhaseFour::pace() {
     noticeRest();
     while (anyWindowEvents())
       if (displayTimeFlag) phaseFive->windexPointer->drawTimeAndQueue(time, skewHeap.getLength(), stallLevel);
+    scriptWakeTime = keyScriptWakeTime();
     if (done) break;
     waits++;
     if (reStart) break;
@@ -306,14 +314,14 @@ void PhaseFour::pace() {
 }
 
 void PhaseFour::run() {
-  bufferStandardError();
+  fflush(stderr);
   pollsUntilFlush = pollsBetweenFlushes;
   startRun();
   while (!done) {
     if (stopTime != 0 && time > stopTime) break;
     if (haltFlag) {
       fflush(stderr);
-      drainInput();
+      pollInput();
       idleWait();
       continue;
     }
@@ -328,5 +336,5 @@ void PhaseFour::run() {
     serveInput();
     if (stallLevel || phaseFive->windexPointer->usable()) pace();  // else it has nothing to do
   }
-  unbufferStandardError();
+  fflush(stderr);
 }

@@ -1,4 +1,4 @@
-// The list of super probes, collected from the tabs of the first drawing.
+// The list of super probes, collected anew from the tabs of every drawing of the whole schematic.
 #include "SupProbe.h"
 
 void SuperProbeList::addSuperProbe(int signalIndex, int x, int y, int w, int h) {

@@ -176,6 +176,28 @@ Windex::Windex(const char* labelString) {
   awaitFirstExposure();
 }
 
+namespace {
+
+// The size-hint bits for the parts of the geometry the user gave (XGeometry's mask), program-specified
+// for the rest.  The mask itself cannot be passed on: its XNegative and YNegative bits are PMinSize
+// and PMaxSize in the hints, and would tell the window manager the window may be neither larger nor
+// smaller than 0 by 0.
+long sizeHintFlags(int mask) {
+  long flags = (mask & (XValue | YValue)) ? USPosition | PWinGravity : PPosition;
+  return flags | ((mask & (WidthValue | HeightValue)) ? USSize : PSize);
+}
+
+// The corner a user's position is measured from: a negative offset counts from the right or bottom
+// edge of the screen.
+int gravityOf(int mask) {
+  bool right = mask & XNegative, bottom = mask & YNegative;
+  if (right && bottom) return SouthEastGravity;
+  if (right) return NorthEastGravity;
+  return bottom ? SouthWestGravity : NorthWestGravity;
+}
+
+}  // namespace
+
 void Windex::createWindow(const char* labelString) {
   XSizeHints& hint = records->hint;
   int x = 0, y = 0, w = 0, h = 0;
@@ -185,12 +207,15 @@ void Windex::createWindow(const char* labelString) {
   hint.y = y;
   hint.width = std::max(1, std::min(w, 32767));
   hint.height = std::max(1, std::min(h, 32767));
-  hint.flags = mask != 0 ? mask : PPosition | PSize;
+  // XGeometry has already counted negative offsets from the screen's right or bottom edge.
+  hint.flags = sizeHintFlags(mask);
+  hint.win_gravity = gravityOf(mask);
   window = XCreateSimpleWindow(display, RootWindow(display, screen), hint.x, hint.y, unsigned(hint.width),
                                unsigned(hint.height), 5, foreground, background);
   cursor = XCreateFontCursor(display, unsigned(cursor_shape[0]));
   XDefineCursor(display, window, cursor);
   XSetStandardProperties(display, window, augmentedLabelString, labelString, None, nullptr, 0, &hint);
+  XSetWMNormalHints(display, window, &hint);  // the standard properties leave out the gravity
 }
 
 void Windex::createContexts() {
@@ -261,7 +286,7 @@ void Windex::clearArea(int xs, int ys, int w, int h) {
   // The outline of a rectangle reaches one pixel further right and down than its inside, so that
   // pixel is cleared too: no trace of an earlier pane's outline or diagonal stays behind.  (This also
   // keeps the extent above zero, which Xlib would read as "to the window's edge".)
-  if (r.w >= 0) XClearArea(display, window, r.x, r.y, unsigned(r.w + 1), unsigned(r.h + 1), False);
+  if (r.w >= 0) clearPixels(r.x, r.y, r.w + 1, r.h + 1);
 }
 
 void Windex::drawSegment(GC context, int xs, int ys, int xe, int ye) {

@@ -3,8 +3,10 @@
 //
 // Keys become characters (1), function keys (2) or cursor-block keys (3); buttons and drags carry the
 // pointer position packed into keyChar (8 press, 9 release, 10 motion).  Exposures are collected and
-// redrawn under a clip list in batches of up to 16 rectangles.  The sub-window is drawn with XOR, so
-// drawing it twice erases it; moving it erases the old outline and draws the new one.
+// redrawn in batches of up to 16 rectangles, and only there: every context is clipped to them and
+// clearing is cut to them, so the rest of the window keeps its pixels and nothing flashes.  The
+// sub-window is drawn with XOR, so drawing it twice erases it; moving it erases the old outline and
+// draws the new one.
 #include <poll.h>
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -79,20 +81,82 @@ void Windex::checkEvent(int* eventType, int* keyChar) {
 // Collects the exposed rectangle; at the end of a series, or with the clip list full, redraws under it.
 void Windex::exposed() {
   const XExposeEvent& x = records->event.xexpose;
-  records->clips[numClips++] = {short(x.x), short(x.y), static_cast<unsigned short>(x.width),
-                                static_cast<unsigned short>(x.height)};
-  if (x.count == 0 || numClips == maxClips) {
-    PhaseFive& p5 = *phaseFive;
-    XSetClipRectangles(display, gc, 0, 0, records->clips, numClips, Unsorted);
-    p5.drawSchematic();
-    if (p5.newWindowingMode && p5.interconnectFlag) p5.connect();
-    p5.drawPanes();
-    drawSubWindow();
-    XSetClipMask(display, gc, None);
+  addClip(x.x, x.y, x.width, x.height);
+  if (x.count == 0 || numClips == maxClips) redrawClips();
+}
+
+void Windex::addClip(int x, int y, int w, int h) {
+  records->clips[numClips++] = {short(x), short(y), static_cast<unsigned short>(w), static_cast<unsigned short>(h)};
+}
+
+void Windex::redrawArea(int x, int y, int w, int h) {
+  if (!usable() || w <= 0 || h <= 0) return;
+  if (numClips == maxClips) redrawClips();
+  addClip(x, y, w, h);
+  redrawClips();
+}
+
+// Super probes are brought up to date outside the clip first, since the clipped redraw paints all of
+// them and so counts all of them as painted.  A window whose size changed is drawn anew as a whole:
+// its whole picture scales.
+void Windex::redrawClips() {
+  PhaseFive& p5 = *phaseFive;
+  int oldWidth = xPixels, oldHeight = yPixels;
+  readWindowSize();
+  if (xPixels != oldWidth || yPixels != oldHeight) {
     numClips = 0;
-    readWindowSize();
+    p5.repaint();
+    return;
   }
-  repaint();
+  if (p5.superProbeSelect) p5.displaySuperProbes();
+  clipContexts(true);
+  for (int i = 0; i < numClips; i++) {
+    const XRectangle& c = records->clips[i];
+    clearPixels(c.x, c.y, c.width, c.height);
+  }
+  p5.drawPicture();
+  clipContexts(false);
+  numClips = 0;
+}
+
+void Windex::clipContexts(bool on) {
+  GC contexts[] = {gc, gc_ONE, gc_ZERO, gc_UNINITIALIZED, gc_XXX, gc_HIZ, gc_BOLD};
+  for (GC c : contexts) {
+    if (!c) continue;
+    if (on)
+      XSetClipRectangles(display, c, 0, 0, records->clips, numClips, Unsorted);
+    else
+      XSetClipMask(display, c, None);
+  }
+  clipped = on;
+}
+
+// Clearing takes no context and so no clip: while a redraw is clipped it is cut to the rectangles here.
+void Windex::clearPixels(int x, int y, int w, int h) {
+  if (!clipped) {
+    XClearArea(display, window, x, y, unsigned(w), unsigned(h), False);
+    return;
+  }
+  for (int i = 0; i < numClips; i++) {
+    const XRectangle& c = records->clips[i];
+    int xs = std::max(x, int(c.x)), ys = std::max(y, int(c.y));
+    int xe = std::min(x + w, c.x + int(c.width)), ye = std::min(y + h, c.y + int(c.height));
+    if (xe > xs && ye > ys) XClearArea(display, window, xs, ys, unsigned(xe - xs), unsigned(ye - ys), False);
+  }
+}
+
+// The text hangs from its baseline by the font's ascent and descent; a font that cannot be asked
+// about is taken as at most 30 rows tall.
+void Windex::eraseTimeAndQueue() {
+  if (!usable()) return;
+  int ascent = 24, descent = 6;
+  if (XFontStruct* font = XQueryFont(display, XGContextFromGC(gc))) {
+    ascent = font->ascent;
+    descent = font->descent;
+    XFreeFontInfo(nullptr, font, 1);
+  }
+  int baseline = yScale(viewYs + (viewYe - viewYs) / 32);
+  redrawArea(0, baseline - ascent, xPixels, ascent + descent + 1);
 }
 
 void Windex::repaint() { phaseFive->repaint(); }

@@ -8,6 +8,7 @@
 // press span the rectangle to zoom into, and the middle button returns to the whole schematic.
 #include <cstdio>
 
+#include "Explain.h"
 #include "Globals.h"
 #include "KeyScript.h"
 #include "Ph2.h"
@@ -60,35 +61,23 @@ void onCharacter(int keyChar) {
 void onFunctionKey(int keyChar) { FunctionKeyOperate(keyChar); }
 void onCursorKey(int keyChar) { CursorKeyOperate(keyChar); }
 
-// The schematic and its panes without interconnecting lines, as the windowing-mode buttons draw it.
-void redrawWithoutLines() {
-  PhaseFive& p5 = *phaseFive;
-  window().clear();
-  p5.drawSchematic();
-  p5.drawPanes();
-}
-
+// Every zoom is a full repaint, interconnecting lines included when they are on.
 void middleButton() {
-  if (phaseFive->newWindowingMode) {
+  if (phaseFive->newWindowingMode)
     window().subWinToViewWin();
-    redrawWithoutLines();
-    window().drawSubWindow();
-  } else {
+  else
     window().resetView();
-    phaseFive->repaint();
-  }
+  phaseFive->repaint();
 }
 
 void rightButton(int x, int y) {
   if (phaseFive->newWindowingMode) {
     window().resetView();
-    redrawWithoutLines();
     window().setSubWin();
-    window().drawSubWindow();
   } else {
     window().reviseView(viewXlast, viewYlast, x, y);
-    phaseFive->repaint();
   }
+  phaseFive->repaint();
 }
 
 void leftButton(int x, int y) {
@@ -107,6 +96,7 @@ void leftButton(int x, int y) {
 void onButtonPress(int keyChar) {
   int button, x, y;
   buttonPoint(keyChar, &button, &x, &y);
+  if (button == 1 && explainGesture(x, y)) return;  // Shift: explain the pane's bit instead
   if (button == 1)
     leftButton(x, y);
   else if (button == 2)

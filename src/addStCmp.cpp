@@ -44,6 +44,7 @@ void addStandardComponent(ComponentRoutine evaluate, SecondaryEvaluatePointer se
                           int numberOfInternal16BitVariables, int numberOfInternal8BitVariables) {
   ensurePhaseOne();
   enterRegistration(sd.graphicPosition ? sd.graphicPosition : "");
+  componentScopes().push_back(currentModuleScope());
   ComponentNode* node = new ComponentNode;
   node->logicEvaluate = evaluate;
   node->secondaryEvaluate = secondaryEvaluate;

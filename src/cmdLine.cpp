@@ -1,10 +1,11 @@
 // The command line: options into the option globals.
 //
 // One left-to-right scan reads the words: single-character options go through the scanner (getopt.cpp),
-// and a word that starts a long option (--keys, --vcd, --expect, --load, --quiet, --help, the circuit's
-// own) is taken at its place between them.  So -h wins over whatever follows it, the argument of a
-// single-character option (-W --keys) stays a word, and nothing after the end of the options (the first
-// word that is not an option, or --) is read.  The library's long options are one table below.
+// and a word that starts a long option (--keys, --vcd, --expect, --load, --quiet, --palette, --help,
+// the circuit's own) is taken at its place between them.  So -h wins over whatever follows it, the
+// argument of a single-character option (-W --keys) stays a word, and nothing after the end of the
+// options (the first word that is not an option, or --) is read.  The library's long options are one
+// table below.
 //
 // parseCommandLine applies the options and says how the command line ends (run, either help text, or
 // a refused long option) without printing that ending or exiting; commandLine does both.
@@ -17,9 +18,11 @@
 #include <vector>
 
 #include "CircuitHooks.h"
+#include "Explain.h"
 #include "Globals.h"
 #include "KeyScript.h"
 #include "MemLoad.h"
+#include "Palette.h"
 
 int red_fg = 0, green_fg = 0, blue_fg = 0;
 int red_bg = 0, green_bg = 0, blue_bg = 0;
@@ -107,6 +110,14 @@ const char* const longOptionLines[] = {
     "                   before the run and at every restart: hex words (@ADDR, N*WORD, comments #",
     "                   and //) or Intel HEX; may be given several times",
     "  --quiet          probes do not report on standard error when there is no window",
+    "  --palette <name> (also --palette=<name>) value colours of the window: default, or",
+    "                   high-contrast (the five values and the background clearly apart, also",
+    "                   for colour-blind users)",
+    "  --explain <name@time>  (also --explain=<name@time>) print on standard output why bit NAME",
+    "                   (a bundle named like --expect names it, or NAME[i]) has its value at tick",
+    "                   TIME: its driver and inputs, back to where an unknown comes from; may be",
+    "                   given several times (docs/explain.md)",
+    "  --explain-depth <n>  steps an explanation goes back (default 12)",
     "  --help           this text, on standard output",
 };
 
@@ -201,6 +212,9 @@ const LibraryOption libraryOptions[] = {
     {"--expect", "a file name", false, takeExpectFile},
     {"--load", "NAME=FILE", false, takeMemoryLoadOption},
     {"--quiet", nullptr, false, takeQuiet},
+    {"--explain", "NAME@TIME", false, takeExplainOption},
+    {"--explain-depth", "a number of steps", false, takeExplainDepthOption},
+    {"--palette", "a palette name (default or high-contrast)", false, takePaletteOption},
 };
 
 // Takes word i when it is one of the library's long options; a refusal ends the parse.
@@ -297,6 +311,7 @@ void resetCommandLineGlobals() {
   zSetXa = zSetYa = zSetXb = zSetYb = 0;
   vcdFileName = expectFileName = nullptr;
   quietFlag = 0;
+  resetPalette();
 }
 
 CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem) {

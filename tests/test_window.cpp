@@ -10,18 +10,13 @@
 #include <time.h>
 
 #include "Sim.h"
+#include "WindowCircuits.h"
 #include "XServer.h"
 
 namespace {
 
 const unsigned long white = 0xffffff, black = 0x000000;
 const unsigned long zeroColour = 0xf0fff0, oneColour = 0x008000;
-
-void switchBesideProbe() {
-  Signal s(1, "s");
-  Switch(SD("aa"), s, 'a', Zero, "S");
-  Probe(SD("ab"), s, "P");
-}
 
 DriveResult runWindowed(const XvfbServer& server, void (*circuit)(), const std::vector<std::string>& args,
                         const std::function<void(WindowDriver&)>& drive) {
@@ -52,6 +47,7 @@ TEST(Window, TitleGeometryAndSizeHints) {
     long supplied = 0;
     XGetWMNormalHints(d.d, d.w, &hints, &supplied);
     d.note("flags", std::to_string(hints.flags));
+    d.note("gravity", std::to_string(hints.win_gravity));
   };
   DriveResult plain = runWindowed(server, switchBesideProbe, {}, look);
   EXPECT_EQ(plain.notes["name"], "Tarvik v20190227");
@@ -64,7 +60,20 @@ TEST(Window, TitleGeometryAndSizeHints) {
   EXPECT_EQ(given.notes["name"], "Tarvik v20190227-demo");
   EXPECT_NE(given.notes["geometry"].find("Position: 10,20"), std::string::npos) << given.notes["geometry"];
   EXPECT_NE(given.notes["geometry"].find("Geometry: 400x300"), std::string::npos);
-  EXPECT_EQ(given.notes["flags"], "15");  // the mask of the user's geometry
+  EXPECT_EQ(given.notes["flags"], std::to_string(USPosition | USSize | PWinGravity));
+  EXPECT_EQ(given.notes["gravity"], std::to_string(NorthWestGravity));
+
+  // Offsets from the right and bottom edges of the 1280 x 1024 screen, less the 5-pixel border; never
+  // a minimum or maximum size.
+  const char* corners[][3] = {{"800x600-0-0", "Position: 470,414", "9"},  // SouthEastGravity
+                              {"800x600-30+20", "Position: 440,20", "3"},  // NorthEastGravity
+                              {"800x600+10-40", "Position: 10,374", "7"}};  // SouthWestGravity
+  for (auto& corner : corners) {
+    DriveResult r = runWindowed(server, switchBesideProbe, {"-g", corner[0]}, look);
+    EXPECT_NE(r.notes["geometry"].find(corner[1]), std::string::npos) << corner[0] << ": " << r.notes["geometry"];
+    EXPECT_EQ(r.notes["flags"], std::to_string(USPosition | USSize | PWinGravity)) << corner[0];
+    EXPECT_EQ(r.notes["gravity"], corner[2]) << corner[0];
+  }
 }
 
 TEST(Window, DefaultAndOptionColours) {
@@ -180,23 +189,6 @@ TEST(Window, SuperProbesPaintEveryTabInItsSignalsColour) {
   EXPECT_EQ(r.notes["one"], hex(oneColour));
   EXPECT_EQ(r.notes["offAgain"], hex(white));
 }
-
-namespace {
-
-// A switch, a module box holding an inverter and a probe, and a probe of the inverter's output.  At
-// level 1 the box stands at "ab"; one level deeper its contents replace it, the inner probe's pane
-// covering pixel (610, 420).
-void switchModuleProbe() {
-  Signal s(1, "s"), t(1, "t");
-  Switch(SD("aa"), s, 'a', Zero, "S");
-  SD box("ab");
-  Module(box, "Box", s, t);
-  Not(SD(box, "aa"), s, t);
-  Probe(SD(box, "ab"), s, "In");
-  Probe(SD("ac"), t, "T");
-}
-
-}  // namespace
 
 TEST(Window, ControlKeysAndReturnChangeTheLevelOfDetail) {
   XvfbServer server;

@@ -1,0 +1,62 @@
+// Explanations of a value: why a bit is XXX, UNINITIALIZED or HIZ (or ZERO, ONE) at a given tick.
+//
+// --explain NAME@TIME names a bit (NAME as --expect names a bundle, NAME[i] for one bit of it); the run
+// keeps the change history of every bit while it goes, and when simulated time first passes TIME the
+// walk prints, on standard output, the bit's value, since when it holds it and the component that
+// drives it with its inputs, then steps back through the inputs that explain an unknown until it meets
+// a source: an undriven input, a source at its initial value, a tri-state conflict, a flip-flop that
+// captured an unknown, a memory word never written, or a loop.  The rules are in docs/explain.md.
+#ifndef TARVIK_EXPLAIN_H
+#define TARVIK_EXPLAIN_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Signal.h"
+
+// One change of a bit's value, as applied by the run loop.
+struct BitChange {
+  uint64_t time;
+  SignalValue value;
+};
+
+// What the walk knows of the past.  With a history (kept while --explain is given) every bit's value
+// at any tick since the last initialisation; without one only the present, with the time a value took
+// effect read from the scheduling record where that record tells it.
+struct Past {
+  const std::vector<std::vector<BitChange>>* history = nullptr;  // per bit, in time order; null: none
+  const std::vector<SignalValue>* startValues = nullptr;         // per bit, at the initialisation
+  uint64_t now = 0;                                              // the latest tick the walk may ask for
+
+  SignalValue valueAt(int bit, uint64_t at) const;
+  // When the value the bit has at `at` took effect; false when that is not known.
+  bool sinceAt(int bit, uint64_t at, uint64_t& since) const;
+  // The first change after `at` (still pending, or already applied); false when none is known.
+  bool nextChangeAfter(int bit, uint64_t at, BitChange& next) const;
+  // The last tick at or before `latest` at which the bit became ONE; false when none is recorded.
+  bool lastRiseAtOrBefore(int bit, uint64_t latest, uint64_t& rise) const;
+};
+
+// The text explaining each listed bit at `at`, one tree per bit; subtrees the trees share are printed
+// once.  depth bounds how many steps back each tree goes.
+std::string explainBits(const std::vector<int>& bits, uint64_t at, const Past& past, int depth);
+
+// A bit's printable name: its declared bundle's qualified name, with [i] when the bundle is wider.
+std::string bitName(int bit);
+
+// --explain NAME@TIME and --explain-depth N; false with problem when the argument is malformed.
+bool takeExplainOption(const char* argument, std::string& problem);
+bool takeExplainDepthOption(const char* argument, std::string& problem);
+// The explanation of one bit now, with the history when one is kept (the window's gesture).
+std::string explainBitNow(int bit);
+// Forgets requests, history and names of a previous run in this process (tests).
+void resetExplanations();
+// Forgets the walk's tables of names and drivers (part of resetExplanations).
+void resetExplainTables();
+
+// The window's gesture: Shift with the left button on a pane prints the explanation of the bit it
+// shows.  Returns true when the press was taken for that, so that it does not also navigate.
+bool explainGesture(int x, int y);
+
+#endif

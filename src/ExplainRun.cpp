@@ -1,0 +1,245 @@
+// Explanations during a run: the --explain requests, the history the walk reads, and the moment each
+// explanation is taken.
+//
+// The options only record NAME@TIME; the names are resolved once the netlist is flattened (an
+// after-elaboration routine), and only then is a run observer installed, so a run without --explain
+// does no work for it.  The observer keeps, per bit, every change of value since the last
+// initialisation.  The values at TIME are those after every batch at ticks up to TIME: when the first
+// batch past TIME has been applied (before any component has seen it), the history up to TIME is
+// complete, and the memories' stores are still as the evaluations up to TIME left them, so that is
+// when the explanation is printed, on standard output.  A TIME the run never passes is explained at
+// the end of the run, from the values there, and the text says so.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "BundlePaths.h"
+#include "Bundles.h"
+#include "CircuitHooks.h"
+#include "Explain.h"
+#include "Globals.h"
+#include "Ph2.h"
+#include "Ph3.h"
+#include "Ph4.h"
+
+int explainDepth = 12;
+
+namespace {
+
+struct Request {
+  std::string argument;  // NAME@TIME as given
+  std::string name;
+  uint64_t time;
+  std::vector<int> bits;  // highest bit first
+  bool taken;
+};
+
+std::vector<Request> requests;
+bool resolverAdded = false;
+std::vector<std::vector<BitChange>> history;  // per bit, since the last initialisation
+std::vector<SignalValue> startValues;         // per bit, at the last initialisation
+bool recording = false;                       // history is being kept and is complete
+
+bool decimalNumber(const std::string& text, uint64_t& n) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  errno = 0;
+  n = strtoull(text.c_str(), nullptr, 10);
+  return errno != ERANGE;
+}
+
+// The bits NAME or NAME[i] picks; false with problem.
+bool resolveName(const BundlePaths& names, const std::string& name, std::vector<int>& bits, std::string& problem) {
+  std::vector<size_t> found = pathsNamed(names.paths, name);
+  size_t open = name.rfind('[');
+  uint64_t index = 0;
+  bool indexed = found.empty() && open != std::string::npos && open > 0 && name.back() == ']';
+  std::string base = indexed ? name.substr(0, open) : name;
+  if (indexed) found = pathsNamed(names.paths, base);
+  if (found.size() != 1) {
+    problem = namingProblem(names.paths, base, found, "signal bundle", "signal bundles");
+    return false;
+  }
+  const std::vector<int>& all = declaredBundles()[found[0]].bits;
+  if (!indexed) {
+    bits.assign(all.rbegin(), all.rend());
+    return true;
+  }
+  if (!decimalNumber(name.substr(open + 1, name.size() - open - 2), index) || index >= all.size()) {
+    problem = "bit " + name.substr(open + 1, name.size() - open - 2) + " is out of range: " + names.paths[found[0]] +
+              " has " + std::to_string(all.size()) + (all.size() == 1 ? " bit" : " bits");
+    return false;
+  }
+  bits = {all[size_t(index)]};
+  return true;
+}
+
+Past pastUpTo(uint64_t now) {
+  Past p;
+  if (recording) {
+    p.history = &history;
+    p.startValues = &startValues;
+  }
+  p.now = now;
+  return p;
+}
+
+void print(const Request& r, uint64_t at, const std::string& heading) {
+  std::string text = heading + "\n" + explainBits(r.bits, at, pastUpTo(at), explainDepth);
+  fputs(text.c_str(), stdout);
+}
+
+void startHistory() {
+  startValues = phaseThree->currentSignals;
+  history.assign(startValues.size(), {});
+  recording = true;
+}
+
+bool anyPending() {
+  return std::any_of(requests.begin(), requests.end(), [](const Request& r) { return !r.taken; });
+}
+
+// Explains every request whose TIME lies before the batch at `time`.
+void takeDue(uint64_t time) {
+  for (Request& r : requests)
+    if (!r.taken && r.time < time) {
+      r.taken = true;
+      print(r, r.time, "explain " + r.name + " at " + std::to_string(r.time));
+    }
+}
+
+void recordBatch(uint64_t time, const std::vector<int>& changedBits) {
+  takeDue(time);
+  if (!recording) return;
+  // Once every request is answered only the window's gesture could still want the past.
+  if (!anyPending() && !useXDisplay) {
+    recording = false;
+    history.clear();
+    return;
+  }
+  const std::vector<SignalValue>& now = phaseThree->currentSignals;
+  for (int s : changedBits) {
+    std::vector<BitChange>& h = history[size_t(s)];
+    SignalValue last = h.empty() ? startValues[size_t(s)] : h.back().value;
+    if (now[size_t(s)] != last) h.push_back({time, now[size_t(s)]});
+  }
+}
+
+void explainAtEnd() {
+  uint64_t end = phaseFour->time;
+  for (Request& r : requests) {
+    if (r.taken) continue;
+    r.taken = true;
+    std::string heading = "explain " + r.name + " at " + std::to_string(r.time);
+    if (r.time > end) heading += ": the run ended at " + std::to_string(end) + ", so these are the values at its end";
+    print(r, std::min(r.time, end), heading);
+  }
+  fflush(stdout);
+}
+
+// After elaboration: every name must pick one bundle (and the bit one of its bits).
+void resolveRequests() {
+  BundlePaths names = nameBundles();
+  bool faulty = false;
+  for (Request& r : requests) {
+    std::string problem;
+    if (resolveName(names, r.name, r.bits, problem)) continue;
+    fprintf(stderr, "ERROR -- --explain %s: %s\n", r.argument.c_str(), problem.c_str());
+    faulty = true;
+  }
+  if (faulty) exit(2);
+  std::stable_sort(requests.begin(), requests.end(), [](const Request& a, const Request& b) { return a.time < b.time; });
+  runObservers.push_back({startHistory, recordBatch, explainAtEnd});
+}
+
+}  // namespace
+
+SignalValue Past::valueAt(int bit, uint64_t at) const {
+  if (!history) return phaseThree->currentSignals[size_t(bit)];
+  const std::vector<BitChange>& h = (*history)[size_t(bit)];
+  auto after = std::upper_bound(h.begin(), h.end(), at, [](uint64_t t, const BitChange& c) { return t < c.time; });
+  return after == h.begin() ? (*startValues)[size_t(bit)] : (after - 1)->value;
+}
+
+// Without a history the scheduling record tells it when nothing is pending for the bit: its last
+// queued change is then the one that gave the present value.
+bool Past::sinceAt(int bit, uint64_t at, uint64_t& since) const {
+  const PhaseThree& p3 = *phaseThree;
+  if (!history) {
+    since = p3.scheduledTimes[size_t(bit)];
+    return p3.scheduledSignals[size_t(bit)] == p3.currentSignals[size_t(bit)] && since <= now;
+  }
+  const std::vector<BitChange>& h = (*history)[size_t(bit)];
+  auto after = std::upper_bound(h.begin(), h.end(), at, [](uint64_t t, const BitChange& c) { return t < c.time; });
+  since = after == h.begin() ? 0 : (after - 1)->time;
+  return true;
+}
+
+bool Past::nextChangeAfter(int bit, uint64_t at, BitChange& next) const {
+  if (history) {
+    const std::vector<BitChange>& h = (*history)[size_t(bit)];
+    auto after = std::upper_bound(h.begin(), h.end(), at, [](uint64_t t, const BitChange& c) { return t < c.time; });
+    if (after != h.end()) {
+      next = *after;
+      return true;
+    }
+  }
+  const PhaseThree& p3 = *phaseThree;
+  next = {p3.scheduledTimes[size_t(bit)], p3.scheduledSignals[size_t(bit)]};
+  return next.time > at && next.value != valueAt(bit, at);
+}
+
+bool Past::lastRiseAtOrBefore(int bit, uint64_t latest, uint64_t& rise) const {
+  if (!history) return false;
+  const std::vector<BitChange>& h = (*history)[size_t(bit)];
+  for (auto c = h.rbegin(); c != h.rend(); ++c)
+    if (c->time <= latest && c->value == ONE) {
+      rise = c->time;
+      return true;
+    }
+  return false;
+}
+
+bool takeExplainOption(const char* argument, std::string& problem) {
+  std::string text = argument;
+  size_t at = text.rfind('@');
+  uint64_t time = 0;
+  if (at == std::string::npos || at == 0 || at + 1 == text.size()) {
+    problem = "option --explain requires NAME@TIME, not " + text;
+    return false;
+  }
+  if (!decimalNumber(text.substr(at + 1), time)) {
+    problem = "option --explain " + text + ": the time " + text.substr(at + 1) + " is not a decimal tick";
+    return false;
+  }
+  requests.push_back({text, text.substr(0, at), time, {}, false});
+  if (!resolverAdded) addAfterElaborationHook(resolveRequests);
+  resolverAdded = true;
+  return true;
+}
+
+bool takeExplainDepthOption(const char* argument, std::string& problem) {
+  uint64_t depth = 0;
+  if (!decimalNumber(argument, depth) || depth > 1000) {
+    problem = std::string("option --explain-depth requires a number of steps from 0 to 1000, not ") + argument;
+    return false;
+  }
+  explainDepth = int(depth);
+  return true;
+}
+
+std::string explainBitNow(int bit) {
+  uint64_t now = phaseFour->time;
+  return "explain " + bitName(bit) + " at " + std::to_string(now) + "\n" +
+         explainBits({bit}, now, pastUpTo(now), explainDepth);
+}
+
+void resetExplanations() {
+  requests.clear();
+  resolverAdded = false;
+  history.clear();
+  startValues.clear();
+  recording = false;
+  explainDepth = 12;
+  resetExplainTables();
+}

@@ -1,0 +1,81 @@
+// The window's side of explanations: Shift with the left button on a pane prints, on the terminal, the
+// explanation of the bit that pane shows, at the present tick.
+//
+// A pane belongs to a component with a display routine (a probe, a byte probe, a switch); the press
+// picks the smallest such tile shown at the current display level that contains the pointer, and a
+// byte probe's bit by where in its row of cells the pointer is.  The Shift state is read from the X
+// event itself, which checkEvent keeps.
+#include <cstdio>
+
+#include "Explain.h"
+#include "Globals.h"
+#include "Ph2.h"
+#include "Ph5.h"
+#include "WindowX.h"
+#include "ssiPh1.h"
+
+namespace {
+
+bool shiftHeld(const Windex& w) {
+  if (!w.usable() || !w.records) return false;
+  const XEvent& e = w.records->event;
+  return e.type == ButtonPress && (e.xbutton.state & ShiftMask);
+}
+
+// The component whose pane lies under pixel (x, y), or -1: the smallest visible tile around it.
+int paneUnder(const Windex& w, int x, int y) {
+  const PhaseTwo& p2 = *phaseTwo;
+  int best = -1;
+  double bestArea = 0;
+  for (int c = 0; c < p2.numberOfComponents; c++) {
+    if (!p2.drawDynamic[size_t(c)] || !phaseFive->isVisible(c)) continue;
+    const ScreenTile& t = p2.tile[size_t(c)];
+    double x0 = w.xPixel(t.x), x1 = w.xPixel(int64_t(t.x) + t.w), y0 = w.yPixel(t.y), y1 = w.yPixel(int64_t(t.y) + t.h);
+    if (x < x0 || x > x1 || y < y0 || y > y1) continue;
+    double area = (x1 - x0) * (y1 - y0);
+    if (best < 0 || area < bestArea) {
+      best = c;
+      bestArea = area;
+    }
+  }
+  return best;
+}
+
+// The cell of a byte probe under the pointer: its cells run down (or across) the middle quarter.
+int byteCellUnder(const Windex& w, int c, int x, int y) {
+  const ScreenTile& t = phaseTwo->tile[size_t(c)];
+  bool across = phaseTwo->drawDynamic[size_t(c)] == probebyteh;
+  double from = across ? w.xPixel(t.x + t.w * 3 / 8) : w.yPixel(t.y + t.h * 3 / 8);
+  double to = across ? w.xPixel(t.x + t.w * 5 / 8) : w.yPixel(t.y + t.h * 5 / 8);
+  double along = to > from ? ((across ? x : y) - from) / (to - from) : 0;
+  int cell = int(along * 8);
+  return cell < 0 ? 0 : cell > 7 ? 7 : cell;
+}
+
+// The bit a pane shows: a probe's input, a byte probe's cell, else the component's first output.
+int paneBit(const Windex& w, int c, int x, int y) {
+  const PhaseTwo& p2 = *phaseTwo;
+  size_t i = size_t(c);
+  bool byteProbe = p2.drawDynamic[i] == probebyte || p2.drawDynamic[i] == probebyteh;
+  if (byteProbe && p2.numberOfDataInputs[i] == 8) return p2.dataInputs[i][byteCellUnder(w, c, x, y)];
+  if (p2.drawDynamic[i] == probe && p2.numberOfDataInputs[i] > 0) return p2.dataInputs[i][0];
+  if (p2.numberOfOutputs[i] > 0) return p2.outputs[i][0];
+  return p2.numberOfDataInputs[i] > 0 ? p2.dataInputs[i][0] : -1;
+}
+
+}  // namespace
+
+bool explainGesture(int x, int y) {
+  const Windex& w = *phaseFive->windexPointer;
+  if (!shiftHeld(w)) return false;
+  int c = paneUnder(w, x, y);
+  int bit = c < 0 ? -1 : paneBit(w, c, x, y);
+  if (bit < 0) {
+    printf("explain: no signal pane under the pointer\n");
+  } else {
+    std::string text = explainBitNow(bit);
+    fputs(text.c_str(), stdout);
+  }
+  fflush(stdout);
+  return true;
+}
