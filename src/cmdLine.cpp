@@ -239,7 +239,7 @@ bool takeLibraryOption(int gargc, char** gargv, int& i, Refusal& refusal) {
   return false;
 }
 
-// "--word" or "--word=...": a long option, never a cluster of single-character options.
+// Two dashes and a letter, with or without "=...": a long option, never a cluster of single-character options.
 bool isLongOptionWord(const char* w) {
   return w[0] == '-' && w[1] == '-' && isalpha(static_cast<unsigned char>(w[2]));
 }
