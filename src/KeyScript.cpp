@@ -79,9 +79,11 @@ bool lookUp(const std::string& name, ScriptedKey& key) {
 
 bool mayDeliver() { return phaseFour->settled() || haltFlag; }
 
-const uint64_t lastTick = ~uint64_t(0);
+// The run adds component delays to the time it reaches, so a script may not carry it near the top of
+// the 64-bit range: 2^62 ticks leaves room for any delay and keeps every sum below 2^64.
+const uint64_t lastTick = uint64_t(1) << 62;
 
-uint64_t saturatingSum(uint64_t a, uint64_t b) { return b > lastTick - a ? lastTick : a + b; }
+uint64_t saturatingSum(uint64_t a, uint64_t b) { return b > ~uint64_t(0) - a ? ~uint64_t(0) : a + b; }
 
 // A timed step's name ("@T" or "+N"): its entry, or false and the problem.  earliest is the least tick
 // at which the script can be here; an absolute tick before it is refused, and earliest moves on.
@@ -93,21 +95,19 @@ bool timedStep(const std::string& name, uint64_t& earliest, ScriptedKey& key, st
     return false;
   }
   uint64_t ticks = 0;
-  for (char d : digits) {
-    unsigned digit = unsigned(d - '0');
-    if (ticks > (lastTick - digit) / 10) {
-      error = "timed step {" + name + "} in key script lies beyond the last tick " + std::to_string(lastTick);
-      return false;
-    }
-    ticks = ticks * 10 + digit;
-  }
+  for (char d : digits) ticks = (ticks > lastTick / 10 ? lastTick + 1 : ticks * 10) + unsigned(d - '0');  // no wrap
   bool absolute = name[0] == '@';
+  uint64_t reached = absolute ? ticks : saturatingSum(earliest, ticks);
+  if (reached > lastTick) {
+    error = "timed step {" + name + "} in key script lies beyond the last tick " + std::to_string(lastTick);
+    return false;
+  }
   if (absolute && ticks < earliest) {
     error = "timed step {" + name + "} in key script goes back in time: the script is at tick " +
             std::to_string(earliest) + " or later there";
     return false;
   }
-  earliest = absolute ? ticks : saturatingSum(earliest, ticks);
+  earliest = reached;
   key = {absolute ? waitUntilTick : waitTicks, 0, ticks};
   return true;
 }
@@ -126,8 +126,8 @@ void takeEntry(bool timed) {
 
 }  // namespace
 
-bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std::string& error) {
-  keys.clear();
+bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& script, std::string& error) {
+  std::vector<ScriptedKey> keys;  // a refused script leaves the caller's untouched
   uint64_t earliest = 0;
   for (size_t i = 0; i < text.size(); i++) {
     unsigned char c = static_cast<unsigned char>(text[i]);
@@ -157,6 +157,7 @@ bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std
       keys.push_back({1, int(c)});
     }
   }
+  script.swap(keys);
   return true;
 }
 

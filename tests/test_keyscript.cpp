@@ -110,15 +110,16 @@ TEST(HeadlessEnd, AFreeClockStillRunsUntilTheStopTime) {
 }
 
 TEST(KeyScriptParse, TimedStepsAndTheirErrors) {
-  const char* const max = "18446744073709551615";
+  const char* const max = "4611686018427387904";  // 2^62: room for any delay after it
   struct Case {
     std::string script;
     std::vector<ScriptedKey> keys;  // when it parses
     std::string error;              // when it does not
   } cases[] = {
       {"{@0}a{+5}{@5}{F1}", {{waitUntilTick, 0, 0}, {1, 'a'}, {waitTicks, 0, 5}, {waitUntilTick, 0, 5}, {2, 1}}, ""},
-      {std::string("{@") + max + "}{+" + max + "}{+1}",
-       {{waitUntilTick, 0, ~0ull}, {waitTicks, 0, ~0ull}, {waitTicks, 0, 1}}, ""},
+      {std::string("{@") + max + "}{+0}", {{waitUntilTick, 0, 1ull << 62}, {waitTicks, 0, 0}}, ""},
+      {std::string("{@1}{+") + max + "}", {}, std::string("timed step {+") + max + "} in key script lies beyond the last tick " + max},
+      {"{@18446744073709551615}", {}, std::string("timed step {@18446744073709551615} in key script lies beyond the last tick ") + max},
       {"{@}", {}, "timed step {@} in key script needs a decimal number of ticks"},
       {"a{@x}", {}, "timed step {@x} in key script needs a decimal number of ticks"},
       {"{+}", {}, "timed step {+} in key script needs a decimal number of ticks"},
