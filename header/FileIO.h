@@ -23,9 +23,11 @@ std::string shownText(const std::string& text);
 // user ("--vcd", "the source").  Character devices (/dev/null, a terminal) are never a conflict.
 void noteInputFile(const std::string& name, const std::string& role);
 void noteOutputFile(const std::string& name, const std::string& role);
-// The first conflict among the noted files, as "--vcd x and --expect x are the same file"; empty when
-// there is none.
+// The first conflict among the noted files, as "the output --vcd x is the input --expect x: it would
+// be overwritten" or "the outputs --vcd x and --gtkw x are the same file"; empty when there is none.
 std::string fileRoleConflict();
+// The same check for one more output, not noted: the noted file it would overwrite, or empty.
+std::string conflictWithNotedFiles(const std::string& output, const std::string& role);
 void resetFileRoles();
 // True when the two names reach the same file: the same device and inode when it exists, else the
 // same folder and last component.

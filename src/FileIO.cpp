@@ -122,6 +122,24 @@ bool openInPlace(const std::string& name, OutputFile& out, std::string& reason) 
   return out.file != nullptr;
 }
 
+std::string described(const NotedFile& f) { return f.role.empty() ? f.name : f.role + " " + f.name; }
+
+// The first of the first `among` noted files that file may not share a name with; empty when none.
+std::string conflictWith(const NotedFile& file, size_t among) {
+  Identity id = identify(file.name);
+  if (id.device) return "";
+  for (size_t i = 0; i < among; i++) {
+    const NotedFile& other = notedFiles[i];
+    if ((!file.output && !other.output) || !sameIdentity(id, identify(other.name))) continue;
+    if (file.output && other.output)
+      return "the outputs " + described(other) + " and " + described(file) + " are the same file";
+    const NotedFile& out = file.output ? file : other;
+    const NotedFile& in = file.output ? other : file;
+    return "the output " + described(out) + " is the input " + described(in) + ": it would be overwritten";
+  }
+  return "";
+}
+
 }  // namespace
 
 bool readWholeFile(const std::string& name, std::string& text, std::string& reason, size_t limit) {
@@ -161,20 +179,15 @@ void noteInputFile(const std::string& name, const std::string& role) { notedFile
 void noteOutputFile(const std::string& name, const std::string& role) { notedFiles.push_back({name, role, true}); }
 
 std::string fileRoleConflict() {
-  for (size_t j = 0; j < notedFiles.size(); j++)
-    for (size_t i = 0; i < j; i++) {
-      const NotedFile &a = notedFiles[i], &b = notedFiles[j];
-      if (!a.output && !b.output) continue;
-      Identity ia = identify(a.name), ib = identify(b.name);
-      if (ia.device || !sameIdentity(ia, ib)) continue;
-      const NotedFile& out = a.output ? a : b;
-      const NotedFile& other = a.output ? b : a;
-      if (!other.output)
-        return "the output " + out.role + " " + out.name + " is the input " + other.role + " " + other.name +
-               ": it would be overwritten";
-      return "the outputs " + a.role + " " + a.name + " and " + b.role + " " + b.name + " are the same file";
-    }
+  for (size_t j = 0; j < notedFiles.size(); j++) {
+    std::string conflict = conflictWith(notedFiles[j], j);
+    if (!conflict.empty()) return conflict;
+  }
   return "";
+}
+
+std::string conflictWithNotedFiles(const std::string& output, const std::string& role) {
+  return conflictWith({output, role, true}, notedFiles.size());
 }
 
 void resetFileRoles() { notedFiles.clear(); }

@@ -15,6 +15,7 @@
 
 #include "BundlePaths.h"
 #include "Bundles.h"
+#include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
 #include "Ph1.h"
@@ -231,6 +232,7 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
     return false;
   }
   MemoryImage image;
+  noteInputFile(text.substr(equals + 1), "--load");
   if (!readMemoryImage(text.substr(equals + 1), image, problem)) return false;
   addMemoryLoad(text.substr(0, equals), image);
   return true;
