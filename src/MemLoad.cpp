@@ -208,7 +208,7 @@ bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<Imag
     return false;
   }
   if (imageWords(q.image, widthOf(*memory), laneWords(memory->lanes[0]), memory->path, words, problem)) return true;
-  fprintf(stderr, "ERROR -- %s\n", problem.c_str());
+  fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());
   return false;
 }
 

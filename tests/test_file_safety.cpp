@@ -40,8 +40,9 @@ struct Folder {
 };
 
 std::vector<std::string> inFolder(const Folder& f, std::vector<std::string> args) {
-  for (std::string& a : args)
-    for (size_t at; (at = a.find("D/")) != std::string::npos;) a.replace(at, 2, f.path + "/");
+  for (std::string& a : args)  // the folder's own name may hold "D/": go on after each replacement
+    for (size_t at = a.find("D/"); at != std::string::npos; at = a.find("D/", at + f.path.size() + 1))
+      a.replace(at, 2, f.path + "/");
   return args;
 }
 
@@ -126,6 +127,16 @@ TEST(FileSafety, ReadingRefusesWhatIsNoFileAndStopsAtTheCap) {
     exit(readWholeFile(fifo, t, why) && t.size() == 70000 ? 0 : 1);
   });
   EXPECT_EQ(reader.status, 0);
+}
+
+// A NUL byte read from a file cannot end the message that quotes it.
+TEST(FileSafety, ANulByteInAnImageIsShownInItsMessage) {
+  Folder f;
+  std::string image = f.path + "/nul.hex";
+  std::ofstream(image) << std::string("1\0 2\n", 5);
+  RunResult r = runProgram(processor, {"-X", "--load", "Memory.Rom=" + image});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ERROR -- " + image + ":1: bad digit '\\0' in 1\\0\n");
 }
 
 TEST(FileSafety, RunningOutOfMemoryIsAMessageAndStatusTwo) {
