@@ -22,11 +22,12 @@ struct BitChange {
 };
 
 // What the walk knows of the past.  With a history (kept while --explain is given) every bit's value
-// at any tick since the last initialisation; without one only the present, with the time a value took
+// at any tick since its oldest kept change; without one only the present, with the time a value took
 // effect read from the scheduling record where that record tells it.
 struct Past {
   const std::vector<std::vector<BitChange>>* history = nullptr;  // per bit, in time order; null: none
-  const std::vector<SignalValue>* startValues = nullptr;         // per bit, at the initialisation
+  const std::vector<SignalValue>* startValues = nullptr;         // per bit, before its history
+  const std::vector<uint64_t>* startTimes = nullptr;             // per bit, when that value took effect
   uint64_t now = 0;                                              // the latest tick the walk may ask for
 
   SignalValue valueAt(int bit, uint64_t at) const;

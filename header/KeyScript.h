@@ -20,8 +20,8 @@ struct ScriptedKey {
   uint64_t ticks = 0;
 };
 
-// Parses a script; on a malformed one returns false, sets error to the problem and leaves keys as they
-// were.  Timed steps may not reach past tick 2^62, so that the run never wraps its 64-bit time.
+// Parses a script; on a malformed one returns false, sets error to the problem and leaves keys empty.
+// Timed steps may not reach past tick 2^62, so that the run never wraps its 64-bit time.
 bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std::string& error);
 
 // The script of this run; keyScriptGiven is set when --keys was given at all.

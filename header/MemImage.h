@@ -16,9 +16,10 @@
 #include "Signal.h"
 
 struct ImageWord {
-  uint32_t address;  // word address in the memory
-  uint64_t value;    // the word, bit 0 least significant
-  int line;          // line of the source it came from, for messages
+  uint32_t address;     // word address in the memory
+  uint64_t value;       // the word, bit 0 least significant
+  int line;             // line of the source it came from, for messages
+  uint32_t repeat = 1;  // N*WORD: the same word at N addresses from address on (only as parsed)
 };
 
 struct ImageByte {
@@ -29,19 +30,21 @@ struct ImageByte {
 
 struct MemoryImage {
   std::string file;              // where it came from, for messages ("FILE:LINE: ...")
-  std::vector<ImageWord> words;  // in the order given; a later word at the same address wins
+  std::vector<ImageWord> words;  // in the order given, N*WORD as one run; a later word at the same address wins
   std::vector<ImageByte> bytes;  // Intel HEX only, in the order given; words is then empty
 };
 
 // Parses text in either format.  On a fault returns false with error "FILE:LINE: problem".
 bool parseMemoryImage(const std::string& text, const std::string& file, MemoryImage& image, std::string& error);
-// Reads and parses a file; an unreadable file is an error too.
+// Reads and parses a file (a regular file or a FIFO of at most 16 MiB); an unreadable file is an
+// error too, "FILE: cannot read the memory image: reason".
 bool readMemoryImage(const std::string& file, MemoryImage& image, std::string& error);
 
-// The image's words for a memory of bitsPerWord bits per word: the words as given, or its bytes taken
-// ceil(bitsPerWord/8) to a word, most significant byte first (byte address / bytes per word = word
-// address; bytes a word lacks are zero).  Checks every word against the width and against a memory of
-// numberOfWords words; on a fault returns false with error "FILE:LINE: problem" naming memory.
+// The image's words for a memory of bitsPerWord bits per word: the words as given, each N*WORD spelt
+// out as N words, or its bytes taken ceil(bitsPerWord/8) to a word, most significant byte first (byte
+// address / bytes per word = word address; bytes a word lacks are zero).  Checks every word against
+// the width and against a memory of numberOfWords words before spelling any out; on a fault returns
+// false with error "FILE:LINE: problem" naming memory.
 bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWords, const std::string& memory,
                 std::vector<ImageWord>& words, std::string& error);
 

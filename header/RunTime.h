@@ -10,6 +10,8 @@ SignalValue complement(SignalValue sv);
 int integerFromSignals(int numberOfBits, const int* inputs);
 // Packs the current values of the listed signals two bits each into 32-bit words.
 void packSignals(int numberOfSignals, const int* inputs, unsigned int* packed32BitFileWordStart);
+// Packs the given values the same way, replacing the words' previous contents.
+void packValues(int numberOfValues, const SignalValue* values, unsigned int* packed32BitFileWordStart);
 void unpackSignals(int numberOfSignals, const unsigned int* packed32BitFileWordStart, SignalValue* sigVals);
 
 #endif

@@ -9,6 +9,9 @@
 // error fully buffered in a large buffer, flushed by the run loop; both line-buffered when they share
 // a file, pipe or terminal, so that their lines arrive whole and in order.
 void guardStandardStreams();
+// Part of guardStandardStreams: a failed allocation prints "ERROR -- out of memory" after the text
+// already buffered and ends the process with status 2.
+void reportMemoryExhaustion();
 
 // After the run: flushes standard output and standard error and returns the exit status the program
 // ends with: 0, or 1 when something written to either was lost (it was closed at the start, or a

@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "Isa.h"
 
@@ -206,6 +204,8 @@ struct OperandReader {
     if (!isLabelName(peek().text)) return expected("a label, an address or .+N");
     auto found = run.labels.find(peek().text);
     if (found == run.labels.end()) return fail(peek().column, "undefined label '" + peek().text + "'");
+    if (found->second.address >= addressLimit)  // a label after the word at 65535
+      return fail(peek().column, "label '" + peek().text + "' is at 65536, past the last address 65535");
     value = found->second.address;
     ++next;
     return true;
@@ -332,6 +332,11 @@ void defineLabel(Run& run, const Token& name, int line, uint32_t address) {
 void scanLine(Run& run, int line, uint32_t& address, std::vector<Statement>& statements) {
   std::vector<Token> tokens;
   int badColumn = 0;
+  size_t nul = run.out.lines[line - 1].find('\0');
+  if (nul != std::string::npos) {  // even in a comment: it would cut the listing and every message short
+    run.error(line, static_cast<int>(nul) + 1, "NUL byte in the source: is it a text file?");
+    return;
+  }
   if (!lex(run.out.lines[line - 1], tokens, badColumn)) {
     run.error(line, badColumn, "unexpected character " + shown(run.out.lines[line - 1][badColumn - 1]));
     return;
@@ -405,11 +410,3 @@ bool assemble(const std::string& source, const std::string& file, Assembly& out)
   return out.errors.empty();
 }
 
-bool readSource(const std::string& file, std::string& text) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return !in.bad();
-}

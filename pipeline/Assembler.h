@@ -21,7 +21,5 @@ struct Assembly {
 // Assembles source; true when there was no error.  file names the source in messages.
 bool assemble(const std::string& source, const std::string& file, Assembly& out);
 
-// Reads a whole source file; false when it cannot be read.
-bool readSource(const std::string& file, std::string& text);
 
 #endif

@@ -24,6 +24,7 @@
 #include "Bundles.h"
 #include "BundlePaths.h"
 #include "CircuitHooks.h"
+#include "FileIO.h"
 #include "Globals.h"
 #include "Isa.h"
 #include "ProcessorOptions.h"
@@ -84,30 +85,22 @@ void appendTrace(std::string& text, unsigned& flags, const char* name, const std
   text += trace + "\n";
 }
 
-bool writeFile(const std::string& path, const std::string& text, std::string& problem) {
-  FILE* f = fopen(path.c_str(), "w");
-  bool ok = f && fwrite(text.data(), 1, text.size(), f) == text.size();
-  int error = errno;
-  if (f && fclose(f) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) problem = path + ": " + strerror(error);
-  return ok;
-}
-
 void fail(const std::string& problem) {
   fprintf(stderr, "ERROR -- --gtkw: %s\n", problem.c_str());
   exit(2);
 }
 
+// Both files are checked against the dump and every input before either is written.
 void writeWaveformViews() {
   std::string save = absolute(gtkwFileName), filter = absolute(mnemonicFilterPath(gtkwFileName));
-  if (vcdFileName && (absolute(vcdFileName) == save || absolute(vcdFileName) == filter))
+  if (vcdFileName && (sameFile(vcdFileName, save) || sameFile(vcdFileName, filter) || sameFile(save, filter)))
     fail("the save file and its filter " + filter + " must not be the --vcd dump");
-  std::string problem;
-  if (!writeFile(save, saveFileText(filter, vcdFileName), problem) || !writeFile(filter, mnemonicFilterText(), problem))
-    fail("cannot write " + problem);
+  std::string conflict = conflictWithNotedFiles(save, "--gtkw");
+  if (conflict.empty()) conflict = conflictWithNotedFiles(filter, "(the --gtkw filter)");
+  if (!conflict.empty()) fail(conflict);
+  std::string reason;
+  if (!writeWholeFile(save, saveFileText(filter, vcdFileName), reason)) fail("cannot write " + save + ": " + reason);
+  if (!writeWholeFile(filter, mnemonicFilterText(), reason)) fail("cannot write " + filter + ": " + reason);
 }
 
 bool takeGtkw(const char* argument, std::string& problem) {

@@ -8,6 +8,7 @@
 
 #include "Assembler.h"
 #include "CircuitHooks.h"
+#include "FileIO.h"
 #include "MemImage.h"
 #include "ProcessorOptions.h"
 
@@ -24,14 +25,14 @@ bool isAssemblySource(const std::string& file) { return endsWith(file, ".s") || 
 
 // Assembles the source; its errors are printed in the assembler's own form before the refusal.
 bool assembleProgram(const std::string& file, MemoryImage& image, std::string& problem) {
-  std::string source;
-  if (!readSource(file, source)) {
-    problem = file + ": cannot read the program";
+  std::string source, reason;
+  if (!readWholeFile(file, source, reason)) {
+    problem = file + ": cannot read the program: " + reason;
     return false;
   }
   Assembly assembly;
   if (!assemble(source, file, assembly)) {
-    for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", e.c_str());
+    for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     problem = file + ": " + std::to_string(assembly.errors.size()) + " error(s) in the program";
     return false;
   }
@@ -42,6 +43,7 @@ bool assembleProgram(const std::string& file, MemoryImage& image, std::string& p
 
 bool takeProgram(const char* argument, std::string& problem) {
   std::string file = argument;
+  noteInputFile(file, "--program");
   MemoryImage image;
   bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
   if (!read) return false;

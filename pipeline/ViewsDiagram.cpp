@@ -34,6 +34,7 @@ struct Chart {
   std::vector<size_t> heldFetch;  // columns whose IF cell waits for the next fetch
   uint16_t heldAddress = 0;
   bool cutShort = false;
+  uint64_t lastCycleRun = 0;  // charted or not, so that an empty chart can say why
 };
 
 Chart chart;
@@ -108,6 +109,7 @@ void printBlock(size_t begin, size_t end, const Layout& layout) {
 void diagramBegin() { chart = Chart(); }
 
 void diagramCycle(const CycleView& c) {
+  chart.lastCycleRun = c.cycle;
   if (!charted(c.cycle)) return;
   if (chart.columns.size() >= mostCyclesCharted) {
     chart.cutShort = true;
@@ -129,6 +131,11 @@ void diagramCycle(const CycleView& c) {
 
 void diagramEnd() {
   printf("\n");
+  if (chart.columns.empty() && chart.lastCycleRun > 0) {
+    printf("Pipeline diagram: cycles %llu to %llu were asked for, but the run ended after cycle %llu\n",
+           (unsigned long long)diagramFrom, (unsigned long long)diagramTo, (unsigned long long)chart.lastCycleRun);
+    return;
+  }
   if (chart.columns.empty()) {
     printf("Pipeline diagram: no cycle was run\n");
     return;

@@ -5,13 +5,14 @@
 // line.  -d reads an image (either format the simulator loads) and prints one instruction per word.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <string>
 
 #include "Assembler.h"
+#include "FileIO.h"
 #include "Isa.h"
 #include "MemImage.h"
+#include "StdStreams.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ struct Options {
 };
 
 int refuse(const std::string& message) {
-  fprintf(stderr, "ERROR -- %s\n", message.c_str());
+  fprintf(stderr, "ERROR -- %s\n", shownText(message).c_str());
   return 2;
 }
 
@@ -64,18 +65,31 @@ int readOptions(int argc, char** argv, Options& o) {
   }
   if (o.input.empty()) return refuse("no file given (tarvik-asm --help shows the usage)");
   if (o.listing && o.disassembling) return refuse("-l lists a source; it does not go with -d");
+  if (!o.output.empty() && sameFile(o.output, o.input))
+    return refuse("the output -o " + o.output + " is the input " + o.input + ": it would be overwritten");
   return -1;
 }
 
+// Written whole and checked: a full disk or a closed pipe is an error, not a short image with status 0.
 int writeResult(const Options& o, const std::string& text) {
-  if (o.output.empty()) {
-    fputs(text.c_str(), stdout);
-    return 0;
+  std::string reason;
+  if (!o.output.empty())
+    return writeWholeFile(o.output, text, reason) ? 0 : refuse("cannot write '" + o.output + "': " + reason);
+  bool written = fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  if (flushedWithoutError(stdout, reason) && written) return 0;
+  return refuse("cannot write to standard output: " + reason);
+}
+
+// The source's name in the image's first comment: a control character there (a newline above all)
+// would end the comment and put the rest of the name among the words.
+std::string commentSafe(const std::string& name) {
+  std::string safe;
+  for (unsigned char c : name) {
+    char escaped[8];
+    snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    safe += c < 32 || c == 127 ? std::string(escaped) : std::string(1, char(c));
   }
-  std::ofstream out(o.output, std::ios::binary);
-  out << text;
-  out.close();
-  return out ? 0 : refuse("cannot write '" + o.output + "'");
+  return safe;
 }
 
 std::string hex4(uint64_t value) {
@@ -90,7 +104,7 @@ std::string withoutTrailingSpace(std::string s) {
 }
 
 std::string imageText(const Options& o, const Assembly& assembly) {
-  std::string text = "// " + o.input + ", assembled by tarvik-asm\n";
+  std::string text = "// " + commentSafe(o.input) + ", assembled by tarvik-asm\n";
   uint32_t next = 0;
   for (const AssembledWord& w : assembly.words) {
     if (w.address != next) text += "@" + hex4(w.address) + "\n";
@@ -103,11 +117,11 @@ std::string imageText(const Options& o, const Assembly& assembly) {
 }
 
 int assembleFile(const Options& o) {
-  std::string source;
-  if (!readSource(o.input, source)) return refuse(o.input + ": cannot read the source");
+  std::string source, reason;
+  if (!readWholeFile(o.input, source, reason)) return refuse(o.input + ": cannot read the source: " + reason);
   Assembly assembly;
   if (!assemble(source, o.input, assembly)) {
-    for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", e.c_str());
+    for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     return 1;
   }
   return writeResult(o, imageText(o, assembly));
@@ -130,6 +144,7 @@ int disassembleFile(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  reportMemoryExhaustion();
   Options options;
   int status = readOptions(argc, argv, options);
   if (status >= 0) return status;

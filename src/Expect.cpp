@@ -18,13 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "BundlePaths.h"
 #include "Bundles.h"
+#include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
 #include "Ph3.h"
@@ -56,11 +56,8 @@ std::string count(size_t n, const char* thing) {
   return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
 
-bool allOf(const std::string& s, size_t from, const char* allowed) {
-  if (s.size() <= from) return false;
-  for (size_t i = from; i < s.size(); i++)
-    if (!strchr(allowed, s[i])) return false;
-  return true;
+bool allOf(const std::string& s, size_t from, const std::string& allowed) {
+  return s.size() > from && s.find_first_not_of(allowed, from) == std::string::npos;
 }
 
 void pushBits(std::vector<SignalValue>& bits, uint64_t number, int count) {
@@ -251,27 +248,36 @@ void check() {
 
 }  // namespace
 
-void loadExpectations() {
-  if (!expectFileName) return;
-  std::ifstream in(expectFileName);
-  if (!in) {
-    fprintf(stderr, "ERROR -- cannot read expectations %s: %s\n", expectFileName, strerror(errno));
-    exit(2);
-  }
+bool parseExpectations(const std::string& text, const std::string& file, std::vector<std::string>& errors) {
   BundlePaths names = nameBundles();
-  int faults = 0, number = 0;
+  std::istringstream in(text);
+  int number = 0;
   std::string line, problem;
+  errors.clear();
   while (std::getline(in, line)) {
     number++;
     if (readLine(names, line, problem)) continue;
-    fprintf(stderr, "ERROR -- %s:%d: %s\n", expectFileName, number, problem.c_str());
-    faults++;
+    if (errors.size() == maxExpectationFaults) {
+      errors.push_back(file + ": more than " + std::to_string(maxExpectationFaults) + " faulty lines, the rest not read");
+      break;
+    }
+    errors.push_back(file + ":" + std::to_string(number) + ": " + problem);
   }
-  if (in.bad()) {
-    fprintf(stderr, "ERROR -- cannot read expectations %s: %s\n", expectFileName, strerror(errno));
+  return errors.empty();
+}
+
+void loadExpectations() {
+  if (!expectFileName) return;
+  std::string text, reason;
+  if (!readWholeFile(expectFileName, text, reason)) {
+    fprintf(stderr, "ERROR -- cannot read expectations %s: %s\n", expectFileName, reason.c_str());
     exit(2);
   }
-  if (faults) exit(2);
+  std::vector<std::string> errors;
+  if (!parseExpectations(text, expectFileName, errors)) {
+    for (const std::string& e : errors) fprintf(stderr, "ERROR -- %s\n", shownText(e).c_str());
+    exit(2);
+  }
   runObservers.push_back({nullptr, nullptr, check});
 }
 

@@ -8,7 +8,10 @@
 // batch past TIME has been applied (before any component has seen it), the history up to TIME is
 // complete, and the memories' stores are still as the evaluations up to TIME left them, so that is
 // when the explanation is printed, on standard output.  A TIME the run never passes is explained at
-// the end of the run, from the values there, and the text says so.
+// the end of the run, from the values there, and the text says so.  The history keeps the last 512 to
+// 1024 changes of each bit, so that a long run does not keep every change it made: an explanation
+// that reaches further back (a flip-flop that loaded long before a clock that kept running) leaves
+// out the "since" and the clock edge it cannot know.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -37,9 +40,13 @@ struct Request {
 
 std::vector<Request> requests;
 bool resolverAdded = false;
-std::vector<std::vector<BitChange>> history;  // per bit, since the last initialisation
-std::vector<SignalValue> startValues;         // per bit, at the last initialisation
-bool recording = false;                       // history is being kept and is complete
+// Per bit, the last changes (at least keptChanges of them): so that a long run's history stays small.
+// What was dropped is summed up by the value and the tick of the latest dropped change.
+const size_t keptChanges = 512;
+std::vector<std::vector<BitChange>> history;  // per bit, since the last initialisation or the trimming
+std::vector<SignalValue> startValues;         // per bit, at the last initialisation or latest dropped change
+std::vector<uint64_t> startTimes;             // per bit, 0 or the tick of the latest dropped change
+bool recording = false;                       // history is being kept
 
 bool decimalNumber(const std::string& text, uint64_t& n) {
   if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -79,6 +86,7 @@ Past pastUpTo(uint64_t now) {
   if (recording) {
     p.history = &history;
     p.startValues = &startValues;
+    p.startTimes = &startTimes;
   }
   p.now = now;
   return p;
@@ -91,8 +99,17 @@ void print(const Request& r, uint64_t at, const std::string& heading) {
 
 void startHistory() {
   startValues = phaseThree->currentSignals;
+  startTimes.assign(startValues.size(), 0);
   history.assign(startValues.size(), {});
   recording = true;
+}
+
+// Drops the older half of a full history, in one move, so that each change is moved at most once.
+void trim(size_t bit) {
+  std::vector<BitChange>& h = history[bit];
+  startValues[bit] = h[keptChanges - 1].value;
+  startTimes[bit] = h[keptChanges - 1].time;
+  h.erase(h.begin(), h.begin() + long(keptChanges));
 }
 
 bool anyPending() {
@@ -121,7 +138,9 @@ void recordBatch(uint64_t time, const std::vector<int>& changedBits) {
   for (int s : changedBits) {
     std::vector<BitChange>& h = history[size_t(s)];
     SignalValue last = h.empty() ? startValues[size_t(s)] : h.back().value;
-    if (now[size_t(s)] != last) h.push_back({time, now[size_t(s)]});
+    if (now[size_t(s)] == last) continue;
+    h.push_back({time, now[size_t(s)]});
+    if (h.size() == 2 * keptChanges) trim(size_t(s));
   }
 }
 
@@ -154,6 +173,8 @@ void resolveRequests() {
 
 }  // namespace
 
+// Before a bit's kept history only the start value is known, and when it took effect only if that
+// was the initialisation (tick 0) or a recorded change.
 SignalValue Past::valueAt(int bit, uint64_t at) const {
   if (!history) return phaseThree->currentSignals[size_t(bit)];
   const std::vector<BitChange>& h = (*history)[size_t(bit)];
@@ -171,8 +192,8 @@ bool Past::sinceAt(int bit, uint64_t at, uint64_t& since) const {
   }
   const std::vector<BitChange>& h = (*history)[size_t(bit)];
   auto after = std::upper_bound(h.begin(), h.end(), at, [](uint64_t t, const BitChange& c) { return t < c.time; });
-  since = after == h.begin() ? 0 : (after - 1)->time;
-  return true;
+  since = after == h.begin() ? (*startTimes)[size_t(bit)] : (after - 1)->time;
+  return since <= at;
 }
 
 bool Past::nextChangeAfter(int bit, uint64_t at, BitChange& next) const {
@@ -197,7 +218,8 @@ bool Past::lastRiseAtOrBefore(int bit, uint64_t latest, uint64_t& rise) const {
       rise = c->time;
       return true;
     }
-  return false;
+  rise = (*startTimes)[size_t(bit)];
+  return rise > 0 && rise <= latest && (*startValues)[size_t(bit)] == ONE;  // the latest dropped change
 }
 
 bool takeExplainOption(const char* argument, std::string& problem) {
@@ -239,6 +261,7 @@ void resetExplanations() {
   resolverAdded = false;
   history.clear();
   startValues.clear();
+  startTimes.clear();
   recording = false;
   explainDepth = 12;
   resetExplainTables();

@@ -127,7 +127,8 @@ void takeEntry(bool timed) {
 }  // namespace
 
 bool parseKeyScript(const std::string& text, std::vector<ScriptedKey>& script, std::string& error) {
-  std::vector<ScriptedKey> keys;  // a refused script leaves the caller's untouched
+  std::vector<ScriptedKey> keys;
+  script.clear();  // a refused script leaves nothing to replay, not the part before its fault
   uint64_t earliest = 0;
   for (size_t i = 0; i < text.size(); i++) {
     unsigned char c = static_cast<unsigned char>(text[i]);

@@ -11,11 +11,12 @@
 #include <map>
 #include <sstream>
 
+#include "FileIO.h"
 #include "MemImage.h"
 
 namespace {
 
-// N*WORD could otherwise ask for any amount of storage; no memory the simulator can hold is larger.
+// The most words an image may give, N*WORD counted as N; no memory the simulator can hold is larger.
 const uint64_t maxImageWords = uint64_t(1) << 24;
 const uint64_t addressLimit = uint64_t(1) << 32;
 
@@ -83,6 +84,7 @@ struct WordReader {
   uint64_t address = 0;
   int line = 0;
   std::string problem;
+  uint64_t given = 0;  // words so far, N*WORD as N
 
   bool token(const std::string& t) {
     uint64_t value = 0, repeat = 1;
@@ -93,14 +95,15 @@ struct WordReader {
     size_t star = t.find('*');
     if (star != std::string::npos && !readNumber(t.substr(0, star), 10, repeat, problem)) return false;
     if (!readNumber(star == std::string::npos ? t : t.substr(star + 1), 16, value, problem)) return false;
-    if (repeat > maxImageWords - image.words.size()) {
+    if (repeat > maxImageWords - given) {
       problem = "more than " + std::to_string(maxImageWords) + " words";
       return false;
     }
-    for (uint64_t k = 0; k < repeat; k++) {
-      if (!inRange(address)) return false;
-      image.words.push_back({uint32_t(address++), value, line});
-    }
+    given += repeat;
+    if (repeat == 0) return true;
+    if (!inRange(address + repeat - 1)) return false;
+    image.words.push_back({uint32_t(address), value, line, uint32_t(repeat)});  // kept as a run until the memory is known
+    address += repeat;
     return true;
   }
 
@@ -112,7 +115,7 @@ struct WordReader {
 };
 
 bool parseWords(const std::vector<std::string>& lines, MemoryImage& image, std::string& error) {
-  WordReader reader{image, 0, 0, {}};
+  WordReader reader{image, 0, 0, {}, 0};
   for (size_t i = 0; i < lines.size(); i++) {
     reader.line = int(i) + 1;
     if (i == 0 && trimmed(lines[i]) == "v2.0 raw") continue;
@@ -227,33 +230,28 @@ bool parseMemoryImage(const std::string& text, const std::string& file, MemoryIm
   return isIntelHex(lines) ? parseIntelHex(lines, image, error) : parseWords(lines, image, error);
 }
 
-// Read with stdio, which reports a directory or a failing device as a read error.
 bool readMemoryImage(const std::string& file, MemoryImage& image, std::string& error) {
-  FILE* in = fopen(file.c_str(), "rb");
-  std::string text;
-  bool failed = !in;
-  char buffer[4096];
-  for (size_t n; !failed && (n = fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
-  if (in) {
-    failed = failed || ferror(in);
-    fclose(in);
-  }
-  if (failed) {
-    error = file + ": cannot read the memory image";
+  std::string text, reason;
+  if (!readWholeFile(file, text, reason)) {
+    error = file + ": cannot read the memory image: " + reason;
     return false;
   }
   return parseMemoryImage(text, file, image, error);
 }
 
+// Every run is checked against the memory before it is spelt out word by word, so that a short file
+// cannot ask for more words than the memory holds.
 bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWords, const std::string& memory,
                 std::vector<ImageWord>& words, std::string& error) {
   int bytesPerWord = std::max(1, (bitsPerWord + 7) / 8);  // a memory of 0-bit words still takes bytes
-  words = image.bytes.empty() ? image.words : wordsOfBytes(image.bytes, bytesPerWord);
-  for (const ImageWord& w : words) {
+  const std::vector<ImageWord>& given = image.bytes.empty() ? image.words : wordsOfBytes(image.bytes, bytesPerWord);
+  words.clear();
+  for (const ImageWord& w : given) {
     std::string problem;
-    if (w.address >= numberOfWords)
-      problem = "address " + hex(w.address) + " is past the end of " + memory + " (" +
-                std::to_string(numberOfWords) + " words)";
+    uint64_t last = uint64_t(w.address) + w.repeat - 1;
+    if (last >= numberOfWords)
+      problem = "address " + hex(last) + " is past the end of " + memory + " (" + std::to_string(numberOfWords) +
+                " words)";
     else if (!fits(w.value, bitsPerWord))
       problem = "word " + hex(w.value) + " is wider than the " + std::to_string(bitsPerWord) + "-bit words of " +
                 memory;
@@ -261,5 +259,7 @@ bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWord
     error = located(image.file, w.line, problem);
     return false;
   }
+  for (const ImageWord& w : given)
+    for (uint32_t k = 0; k < w.repeat; k++) words.push_back({w.address + k, w.value, w.line});
   return true;
 }

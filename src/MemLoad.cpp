@@ -15,6 +15,7 @@
 
 #include "BundlePaths.h"
 #include "Bundles.h"
+#include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
 #include "Ph1.h"
@@ -169,20 +170,18 @@ void writeRomLane(int c, const std::vector<ImageWord>& words, int shift) {
   }
 }
 
-// Image words become determinate bits (codes 1 ZERO, 2 ONE, as packSignals stores them); words the
-// image does not give stay 0, UNINITIALIZED.
+// Image words become determinate bits, packed as the memory stores them; a later word at the same
+// address replaces an earlier one whole.  Words the image does not give stay UNINITIALIZED.
 void writeStoreLane(int c, const std::vector<ImageWord>& words, int shift) {
   const int* p = parametersOf(c);
   int width = p[bitWordWidthParameter], perWord = p[storeWordsPerSimWordParameter];
   if (preloadedStores.size() < size_t(phaseTwo->numberOfComponents)) preloadedStores.resize(size_t(phaseTwo->numberOfComponents));
   std::vector<uint32_t>& store = preloadedStores[size_t(c)];
   store.assign(size_t(p[numberOf32BitWordsParameter]), 0);
+  std::vector<SignalValue> bits(static_cast<size_t>(width));
   for (const ImageWord& w : words) {
-    uint32_t* word = store.data() + size_t(w.address) * size_t(perWord);
-    for (int i = 0; i < width; i++) {
-      uint32_t code = (w.value >> (shift + i)) & 1 ? 2u : 1u;
-      word[i / 16] |= code << (2 * (i % 16));
-    }
+    for (int i = 0; i < width; i++) bits[size_t(i)] = (w.value >> (shift + i)) & 1 ? ONE : ZERO;
+    packValues(width, bits.data(), store.data() + size_t(w.address) * size_t(perWord));
   }
 }
 
@@ -233,9 +232,22 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
     return false;
   }
   MemoryImage image;
+  noteInputFile(text.substr(equals + 1), "--load");
   if (!readMemoryImage(text.substr(equals + 1), image, problem)) return false;
   addMemoryLoad(text.substr(0, equals), image);
   return true;
+}
+
+// Two images for one memory would leave only the later one in it, unnoticed.
+bool loadedTwice(const std::vector<const NamedMemory*>& memories) {
+  for (size_t j = 0; j < memories.size(); j++)
+    for (size_t i = 0; i < j; i++)
+      if (memories[i] && memories[i] == memories[j]) {
+        fprintf(stderr, "ERROR -- %s is given two images, %s and %s: give one\n", memories[i]->path.c_str(),
+                queuedLoads[i].image.file.c_str(), queuedLoads[j].image.file.c_str());
+        return true;
+      }
+  return false;
 }
 
 void loadMemoryImages() {
@@ -244,8 +256,11 @@ void loadMemoryImages() {
   std::vector<std::vector<ImageWord>> words(queuedLoads.size());
   bool faulty = false;
   for (size_t i = 0; i < queuedLoads.size(); i++)
-    if (!checkLoad(queuedLoads[i], memories[i], words[i])) faulty = true;
-  if (faulty) exit(2);
+    if (!checkLoad(queuedLoads[i], memories[i], words[i])) {
+      faulty = true;
+      memories[i] = nullptr;
+    }
+  if (loadedTwice(memories) || faulty) exit(2);
   for (size_t i = 0; i < queuedLoads.size(); i++) load(*memories[i], words[i]);
 }
 

@@ -56,6 +56,12 @@ void packSignals(int numberOfSignals, const int* inputs, unsigned int* packed) {
   for (int i = 0; i < numberOfSignals; i++) packed[i / 16] |= codeOf(current[inputs[i]]) << (2 * (i % 16));
 }
 
+void packValues(int numberOfValues, const SignalValue* values, unsigned int* packed) {
+  if (numberOfValues <= 0) return;
+  for (int w = 0; w <= (numberOfValues - 1) / 16; w++) packed[w] = 0;
+  for (int i = 0; i < numberOfValues; i++) packed[i / 16] |= codeOf(values[i]) << (2 * (i % 16));
+}
+
 void unpackSignals(int numberOfSignals, const unsigned int* packed, SignalValue* sigVals) {
   for (int i = 0; i < numberOfSignals; i++) sigVals[i] = valueOfCode[(packed[i / 16] >> (2 * (i % 16))) & 3u];
 }

@@ -21,6 +21,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -59,9 +61,20 @@ void installBuffers() {
   }
 }
 
+// Out of memory, the text already collected goes out with a message, instead of abort() dropping both.
+void memoryExhausted() {
+  fflush(stdout);
+  fputs("ERROR -- out of memory\n", stderr);
+  fflush(stderr);
+  exit(2);
+}
+
 }  // namespace
 
+void reportMemoryExhaustion() { std::set_new_handler(memoryExhausted); }
+
 void guardStandardStreams() {
+  reportMemoryExhaustion();
   fillClosed(0, O_RDONLY);
   bool outClosed = fillClosed(1, O_WRONLY);
   bool errClosed = fillClosed(2, O_WRONLY);

@@ -8,8 +8,9 @@
 // x.  One time unit is one tick; ticks have no physical length, so the 1 ns timescale is nominal.
 // Times in the file never go back: a restart (F1) begins a new time base one unit after the last time
 // written, so tick t of the restarted run is written as offset + t, and a comment marks the restart.
-// Output goes through one large stdio buffer.  The first failed write is reported once, closes the
-// dump and ends the run.
+// Output goes through one large stdio buffer into a temporary file that replaces FILE when the run
+// ends.  The first failed write is reported once, drops the dump (an older FILE stays as it was) and
+// ends the run.
 #include "Vcd.h"
 
 #include <signal.h>
@@ -26,6 +27,7 @@
 
 #include "BundlePaths.h"
 #include "Bundles.h"
+#include "FileIO.h"
 #include "Globals.h"
 #include "Ph2.h"
 #include "Ph3.h"
@@ -44,7 +46,8 @@ struct DumpVariable {
 };
 
 struct WaveformDump {
-  FILE* file = nullptr;
+  OutputFile output;     // a temporary file until the dump is complete
+  FILE* file = nullptr;  // output.file while the dump is written
   std::string path;
   std::vector<DumpVariable> variables;
   std::vector<int> variableOfBit;  // by serial number; -1 for bits of no declared bundle
@@ -105,15 +108,17 @@ void writeTime(uint64_t t) {
   dump.lastTime = t;
 }
 
-// Reports the first failure, gives up the dump and ends the run.
-void fail(int error) {
+// Reports the first failure, gives up the dump (a file it replaces stays as it was) and ends the run.
+void fail(const std::string& reason) {
   if (dump.failed) return;
   dump.failed = true;
-  fprintf(stderr, "ERROR -- cannot write waveform dump %s: %s\n", dump.path.c_str(), strerror(error));
-  if (dump.file) fclose(dump.file);
+  fprintf(stderr, "ERROR -- cannot write waveform dump %s: %s\n", dump.path.c_str(), reason.c_str());
+  abandonOutput(dump.output);
   dump.file = nullptr;
   done = 1;
 }
+
+void fail(int error) { fail(strerror(error)); }
 
 // Hands the collected text to stdio and reports a failed write.
 void writeOut() {
@@ -207,16 +212,9 @@ void batchApplied(uint64_t time, const std::vector<int>& changedBits) {
 
 void ended() {
   if (!dump.file) return;
-  FILE* f = dump.file;
-  errno = 0;
-  int flushed = fflush(f);
-  int error = errno;
-  if (flushed != 0 || ferror(f)) {
-    fail(error ? error : EIO);
-    return;
-  }
+  std::string reason;
   dump.file = nullptr;
-  if (fclose(f) != 0) fail(errno ? errno : EIO);
+  if (!closeOutput(dump.output, reason)) fail(reason);
 }
 
 void collectVariables() {
@@ -241,11 +239,12 @@ void survivePipeReaders() {
 void startWaveformDump() {
   if (!vcdFileName) return;
   dump.path = vcdFileName;
-  dump.file = fopen(vcdFileName, "w");
-  if (!dump.file) {
-    fprintf(stderr, "ERROR -- cannot create waveform dump %s: %s\n", vcdFileName, strerror(errno));
+  std::string reason;
+  if (!openOutput(vcdFileName, dump.output, reason)) {
+    fprintf(stderr, "ERROR -- cannot create waveform dump %s: %s\n", vcdFileName, reason.c_str());
     exit(2);
   }
+  dump.file = dump.output.file;
   setvbuf(dump.file, outputBuffer, _IOFBF, sizeof outputBuffer);
   survivePipeReaders();
   collectVariables();
@@ -256,6 +255,6 @@ void startWaveformDump() {
 int waveformDumpStatus() { return dump.failed ? 2 : 0; }
 
 void resetWaveformDump() {
-  if (dump.file) fclose(dump.file);
+  abandonOutput(dump.output);
   dump = WaveformDump();
 }

@@ -19,6 +19,7 @@
 
 #include "CircuitHooks.h"
 #include "Explain.h"
+#include "FileIO.h"
 #include "Globals.h"
 #include "KeyScript.h"
 #include "MemLoad.h"
@@ -185,11 +186,13 @@ bool takeKeyScript(const char* text, std::string& problem) {
 
 bool takeVcdFile(const char* name, std::string&) {
   vcdFileName = name;
+  noteOutputFile(name, "--vcd");
   return true;
 }
 
 bool takeExpectFile(const char* name, std::string&) {
   expectFileName = name;
+  noteInputFile(name, "--expect");
   return true;
 }
 
@@ -312,6 +315,7 @@ void resetCommandLineGlobals() {
   vcdFileName = expectFileName = nullptr;
   quietFlag = 0;
   resetPalette();
+  resetFileRoles();
 }
 
 CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem) {
@@ -358,7 +362,11 @@ CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* proble
       default: break;
     }
   }
-  return commandLineRun;
+  // Before anything is read after the options or written: no output may replace an input or another output.
+  std::string conflict = fileRoleConflict();
+  if (conflict.empty()) return commandLineRun;
+  if (problem) *problem = conflict;
+  return commandLineRefused;
 }
 
 void commandLine(int gargc, char** gargv) {

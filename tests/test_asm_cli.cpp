@@ -1,6 +1,8 @@
 // tarvik-asm as a user runs it: the listing image, the disassembly of an image it wrote, errors with
 // status 1 and no image, bad usage and unreadable or unfit files with status 2.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -78,10 +80,10 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
       {{"-o", "D/bad.hex", "D/bad.s"}, 1, "",
        "D/bad.s:2:11: bad register 'r9' (registers are r0..r7)\n  add r1, r9, r0\n          ^\n"
        "D/bad.s:3:5: undefined label 'nowhere'\nbra nowhere\n    ^\n"},
-      {{"-d", "D/bad.hex"}, 2, "", "ERROR -- D/bad.hex: cannot read the memory image\n"},
+      {{"-d", "D/bad.hex"}, 2, "", "ERROR -- D/bad.hex: cannot read the memory image: No such file or directory\n"},
       {{"-d", "D/wide.hex"}, 2, "", "ERROR -- D/wide.hex:1: word 0x12345 is wider than the 16-bit words of the processor's memory\n"},
       {{"-d", "D/intel.hex"}, 0, "0000: 0AF0  setlo r1, 0xF0\n0001: 1234  setlo r2, 0x34\n", ""},
-      {{"D/none.s"}, 2, "", "ERROR -- D/none.s: cannot read the source\n"},
+      {{"D/none.s"}, 2, "", "ERROR -- D/none.s: cannot read the source: No such file or directory\n"},
       {{}, 2, "", "ERROR -- no file given (tarvik-asm --help shows the usage)\n"},
       {{"-x", "D/prog.s"}, 2, "", "ERROR -- unknown option '-x' (tarvik-asm --help lists the options)\n"},
       {{"-l", "-d", "D/prog.hex"}, 2, "", "ERROR -- -l lists a source; it does not go with -d\n"},
@@ -100,6 +102,47 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
   for (size_t at; (at = image.find("  // ")) != std::string::npos;) image.erase(at, image.find('\n', at) - at);
   std::ifstream written(d.path + "/prog.hex");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), image);
+}
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// No run loses what a user wrote or reports success on a short image.
+TEST(AsmCli, NothingIsOverwrittenCutShortOrMisread) {
+  TempDir d;
+  std::string s = d.write("s.s", "nop\n"), hex = d.write("i.hex", "0000\n");
+  d.write("nul.s", std::string("nop ; a\0b\nnop\n", 14));
+  d.write("end.s", ".word end\n.org 65535\nnop\nend:\n");
+  std::string dir = d.path + "/d.s", newline = d.path + "/x\n0BAD #.s";
+  mkdir(dir.c_str(), 0755);
+  d.write("x\n0BAD #.s", "nop\n");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  } runs[] = {
+      {{"-o", "D/s.s", "D/s.s"}, 2, "", "ERROR -- the output -o D/s.s is the input D/s.s: it would be overwritten\n"},
+      {{"-d", "-o", "D/./i.hex", "D/i.hex"}, 2, "",
+       "ERROR -- the output -o D/./i.hex is the input D/i.hex: it would be overwritten\n"},
+      {{"D/nul.s"}, 1, "", std::string("D/nul.s:1:8: NUL byte in the source: is it a text file?\nnop ; a\\0b\n       ^\n")},
+      {{"D/end.s"}, 1, "", "D/end.s:1:7: label 'end' is at 65536, past the last address 65535\n.word end\n      ^\n"},
+      {{"D/d.s"}, 2, "", "ERROR -- D/d.s: cannot read the source: Is a directory\n"},
+      {{"D/x\n0BAD #.s"}, 0, "// D/x\\x0A0BAD #.s, assembled by tarvik-asm\n0000\n", ""},
+  };
+  for (const auto& run : runs) {
+    std::vector<std::string> args;
+    for (const std::string& a : run.args) args.push_back(replaced(a, "D/", d.path + "/"));
+    RunResult r = runProgram(program, args);
+    EXPECT_EQ(r.status, run.status) << run.args.back();
+    EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << run.args.back();
+    EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << run.args.back();
+  }
+  EXPECT_EQ(contents(s), "nop\n");
+  EXPECT_EQ(contents(hex), "0000\n");
+  std::string full = program + " '" + s + "' > /dev/full 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(full.c_str())), 2);
 }
 
 TEST(AsmCli, HelpGoesToStandardOutput) {

@@ -172,6 +172,25 @@ TEST(Expect, AFileThatCannotBeReadIsRefused) {
   EXPECT_EQ(r.err, "ERROR -- option --expect requires a file name\n");
 }
 
+// A NUL byte is no digit, and shows as \0 in the message; a file of nothing but faults is cut short.
+TEST(Expect, NulBytesAndFloodsOfFaults) {
+  RunResult r = runChecks(std::string("a \0\nx 0x0\0\n", 11));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(linesStartingWith(r.err, "ERROR -- ").size(), 2u) << r.err;
+  EXPECT_NE(r.err.find(":1: cannot read value \\0 (hex"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(":2: cannot read value 0x0\\0 (hex"), std::string::npos) << r.err;
+  std::string flood;
+  for (int i = 0; i < 1000; i++) flood += "?\n";
+  ExpectFile f(flood);
+  r = runCircuit(checked, {"-X", "--expect", f.path});
+  std::vector<std::string> errors = linesStartingWith(r.err, "ERROR -- ");
+  ASSERT_EQ(errors.size(), 21u);
+  EXPECT_EQ(errors[19], "ERROR -- " + f.path + ":20: expected a signal name and a value, found 1 word");
+  EXPECT_EQ(errors[20], "ERROR -- " + f.path + ": more than 20 faulty lines, the rest not read");
+  r = runCircuit(checked, {"-X", "--expect", "/dev/urandom"});
+  EXPECT_EQ(linesOf(r.err).back(), "ERROR -- cannot read expectations /dev/urandom: not a regular file");
+}
+
 // ---- The processor --------------------------------------------------------------------------------
 
 const char* const processor = TARVIK_PIPELINE_DIR "/5a-LD-hazard";

@@ -177,6 +177,21 @@ void probedFlipFlop() {
   Probe(SD("ad"), q, "Q");
 }
 
+// A long run keeps only the latest changes of each bit; an explanation at its end reads the same as one
+// from the whole history (this text was taken with every change kept).
+TEST(Explain, ALongRunKeepsABoundedHistoryThatStillExplainsItsEnd) {
+  RunResult r = runCircuit(flipFlopCapturingXXX, {"-X", "-T", "100000", "--explain", "q@999999", "--explain", "clk@99000"});
+  EXPECT_EQ(r.out.substr(r.out.find("explain ")),
+            "explain clk at 99000\n"
+            "clk = ZERO since 98998 <- Clock at ab (init Zero=ZERO): at its initial value\n"
+            "explain q at 999999: the run ended at 100013, so these are the values at its end\n"
+            "q = XXX since 13 <- Dff at ac: loaded XXX when clk rose at 99989 (R Zero=ZERO, C clk=ONE, D d=XXX, S "
+            "Zero=ZERO)\n"
+            "  clk = ONE at 99989 since 99989 <- Clock at ab (init Zero=ZERO): changed by its timing\n"
+            "  d = XXX at 99989 since 7 <- Not at aa (u=UNINITIALIZED)\n"
+            "    u = UNINITIALIZED at 99989 since 0: nothing drives it\n");
+}
+
 // The probes' reports on standard error are the same with an explanation as without.
 TEST(Explain, LeavesTheProbeReportsAlone) {
   RunResult plain = runCircuit(probedFlipFlop, {"-X", "-T", "200"});

@@ -1,6 +1,9 @@
 // Memory image reading: both formats, their faults with line numbers, and words formed for a width.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "MemImage.h"
@@ -11,10 +14,11 @@ namespace {
 std::string shown(const MemoryImage& image) {
   std::string s;
   char item[48];
-  for (const ImageWord& w : image.words) {
-    snprintf(item, sizeof item, "%s%x:%llx", s.empty() ? "" : " ", w.address, (unsigned long long)w.value);
-    s += item;
-  }
+  for (const ImageWord& w : image.words)
+    for (uint32_t k = 0; k < w.repeat; k++) {
+      snprintf(item, sizeof item, "%s%x:%llx", s.empty() ? "" : " ", w.address + k, (unsigned long long)w.value);
+      s += item;
+    }
   for (const ImageByte& b : image.bytes) {
     snprintf(item, sizeof item, "%s%x=%x", s.empty() ? "" : " ", b.address, b.value);
     s += item;
@@ -102,13 +106,39 @@ TEST(MemoryImageWords, FormedForTheMemoryWidthAndChecked) {
   }
 }
 
-TEST(MemoryImageFile, UnreadableFileIsAnError) {
+TEST(MemoryImageFile, UnreadableFileIsAnErrorWithItsReason) {
+  std::string big = "/tmp/tarvik-big-image-" + std::to_string(getpid());
+  ASSERT_EQ(truncate(big.c_str(), 0) == 0 || errno == ENOENT, true);
+  FILE* f = fopen(big.c_str(), "w");
+  ASSERT_TRUE(f);
+  fseek(f, (16 << 20) + 1, SEEK_SET);  // sparse: 16 MiB and two bytes, nothing written
+  fputc('0', f);
+  fclose(f);
+  const std::pair<std::string, std::string> cases[] = {
+      {"/nonexistent/image.hex", "/nonexistent/image.hex: cannot read the memory image: No such file or directory"},
+      {"/", "/: cannot read the memory image: Is a directory"},
+      {"/dev/zero", "/dev/zero: cannot read the memory image: not a regular file"},
+      {big, big + ": cannot read the memory image: larger than 16 MiB"},
+  };
+  for (const auto& c : cases) {
+    MemoryImage image;
+    std::string error;
+    EXPECT_FALSE(readMemoryImage(c.first, image, error));
+    EXPECT_EQ(error, c.second);
+  }
+  unlink(big.c_str());
+}
+
+// N*WORD is checked against the memory as a whole: a short file cannot make gigabytes of words.
+TEST(MemoryImageWords, RunsAreCheckedBeforeTheyAreSpeltOut) {
   MemoryImage image;
   std::string error;
-  EXPECT_FALSE(readMemoryImage("/nonexistent/image.hex", image, error));
-  EXPECT_EQ(error, "/nonexistent/image.hex: cannot read the memory image");
-  EXPECT_FALSE(readMemoryImage("/", image, error));
-  EXPECT_EQ(error, "/: cannot read the memory image");
+  ASSERT_TRUE(parseMemoryImage("@1 16777215*0", "f", image, error)) << error;
+  ASSERT_EQ(image.words.size(), 1u);
+  std::vector<ImageWord> words;
+  EXPECT_FALSE(imageWords(image, 16, 64, "ROM", words, error));
+  EXPECT_EQ(error, "f:1: address 0xffffff is past the end of ROM (64 words)");
+  EXPECT_TRUE(words.empty());
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST(MemoryLoad, EveryFaultyImageIsReportedAndNothingRuns) {
   r = runWith({"--load", "Rom"});
   EXPECT_EQ(r.err, "ERROR -- option --load requires NAME=FILE, not Rom\n");
   r = runWith({"--load", "Rom=/nonexistent"});
-  EXPECT_EQ(r.err, "ERROR -- /nonexistent: cannot read the memory image\n");
+  EXPECT_EQ(r.err, "ERROR -- /nonexistent: cannot read the memory image: No such file or directory\n");
 }
 
 TEST(MemoryLoad, ExpectOfMemoryWordsRefusesFaultsBeforeTheRun) {
@@ -109,6 +109,19 @@ TEST(MemoryLoad, ExpectOfMemoryWordsRefusesFaultsBeforeTheRun) {
   EXPECT_EQ(errors[0], "ERROR -- " + checks.path + ":1: address 4 is past the end of Wide (4 words)");
   EXPECT_EQ(errors[2], "ERROR -- " + checks.path + ":3: cannot read address x (decimal or 0x..)");
   EXPECT_EQ(errors[3], "ERROR -- " + checks.path + ":4: value 0x100 does not fit the 8 bits of Ram[0]");
+}
+
+// A word given twice keeps the later one whole, in a Ram as in a Rom; one memory may get one image.
+TEST(MemoryLoad, ALaterWordWinsAndAMemoryTakesOneImage) {
+  TextFile twice("4*f @2 7\n@1 0"), checks("Ram[2] 0x07\nRam[1] 0\nRom[2] 7\nBox.RegFile[2] 7\n");
+  RunResult r = runWith({"--load", "Ram=" + twice.path, "--load", "Rom=" + twice.path, "--load", "Box.RegFile=" + twice.path,
+                         "--expect", checks.path});
+  EXPECT_EQ(r.status, 0) << r.err;
+  TextFile first("1"), second("2");
+  r = runWith({"--load", "top.Ram=" + first.path, "--load", "Ram=" + second.path});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(linesStartingWith(r.err, "ERROR"),
+            std::vector<std::string>{"ERROR -- Ram is given two images, " + first.path + " and " + second.path + ": give one"});
 }
 
 void badLane() {

@@ -54,7 +54,7 @@ TEST(Program, IsRefusedBeforeTheRunWhenItCannotBeRun) {
   struct Case {
     std::string file, says;
   } cases[] = {
-      {"/nonexistent/prog.s", "ERROR -- /nonexistent/prog.s: cannot read the program"},
+      {"/nonexistent/prog.s", "ERROR -- /nonexistent/prog.s: cannot read the program: No such file or directory"},
       {scratchFile("bad.s", "addd r1, r2, r3\nadd r1, r2, 9\n"), "2 error(s) in the program"},
       {scratchFile("long.s", ".org 64\nnop\n"), "ERROR -- "},
   };
