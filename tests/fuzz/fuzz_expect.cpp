@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Expect.h"
+#include "ExpectNetlist.h"
 #include "FuzzCheck.h"
 #include "MemImage.h"
 #include "Netlist.h"
@@ -24,24 +25,10 @@
 
 namespace {
 
-void pair(const SD& box, const Signal& in, const Signal& out) {
-  Module(box, "Pair", in, out);
-  Signal mid(1, "mid");
-  Not(SD(box, "aa"), in, mid);
-  Not(SD(box, "ab"), mid, out);
-}
-
-// A switch through two boxes of inverters (a name inside both, and at the top), a constant word, a
-// floating bus and an undriven bundle; a Rom of 12-bit words and two byte Rams joined as Wide.
+// The tests' netlist of checked bundles, with a Rom of 12-bit words and two byte Rams joined as Wide.
 void build() {
   static const unsigned char rom[8] = {0x0A, 0xBC, 0x01, 0x23, 0, 0, 0, 0};
-  Signal a(1, "a"), x(1, "x"), y(1, "y"), word(12, 0xA5Cu, "word"), bus(1, "bus"), idle(3, "idle"), mid(1, "mid");
-  Switch(SD("aa"), a, 'a', Zero, "A");
-  pair(SD("ab"), a, x);
-  pair(SD("ac"), x, y);
-  Tsb(SD("ad"), One, Zero, bus);
-  Tsb(SD("ae"), Zero, One, (idle[0]));
-  Or(SD("af"), y, mid);
+  checkedNetlist();
   Signal address(2, "address"), romOut(12, "romOut"), high(8, "high"), low(8, "low"), in(8, "in");
   Rom(SD("ba"), address, romOut, 4, 12, rom);
   Ram(SD("bb"), (Zero, Zero, address, address), in, high, 4, 8, 2, 1, 1);
