@@ -50,7 +50,7 @@ bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWord
 
 // Queues an image for the memory NAME (named as for --load).  Resolved and checked against the
 // memory's size and word width after elaboration, before the run.
-void addMemoryLoad(const std::string& name, const MemoryImage& image);
+void addMemoryLoad(const std::string& name, MemoryImage image);
 // Resolves every queued image, reporting "ERROR -- ..." and exiting with status 2 on a fault before
 // anything is loaded.  Called by the driver after elaboration.
 void loadMemoryImages();

@@ -5,6 +5,7 @@
 // checks them against the ROM's 64 words before the run and loads them again at every restart.
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "Assembler.h"
 #include "CircuitHooks.h"
@@ -47,7 +48,7 @@ bool takeProgram(const char* argument, std::string& problem) {
   MemoryImage image;
   bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
   if (!read) return false;
-  addMemoryLoad(romName, image);
+  addMemoryLoad(romName, std::move(image));
   return true;
 }
 

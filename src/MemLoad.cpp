@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 #include "BundlePaths.h"
 #include "Bundles.h"
@@ -208,7 +209,7 @@ bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<Imag
     return false;
   }
   if (imageWords(q.image, widthOf(*memory), laneWords(memory->lanes[0]), memory->path, words, problem)) return true;
-  fprintf(stderr, "ERROR -- %s\n", problem.c_str());
+  fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());
   return false;
 }
 
@@ -222,7 +223,7 @@ void WideMemory(const char* name, const std::vector<std::string>& lanes) {
   wideDeclarations.push_back({name ? name : "", lanes});
 }
 
-void addMemoryLoad(const std::string& name, const MemoryImage& image) { queuedLoads.push_back({name, image}); }
+void addMemoryLoad(const std::string& name, MemoryImage image) { queuedLoads.push_back({name, std::move(image)}); }
 
 bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   std::string text = argument;
@@ -234,7 +235,7 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   MemoryImage image;
   noteInputFile(text.substr(equals + 1), "--load");
   if (!readMemoryImage(text.substr(equals + 1), image, problem)) return false;
-  addMemoryLoad(text.substr(0, equals), image);
+  addMemoryLoad(text.substr(0, equals), std::move(image));
   return true;
 }
 

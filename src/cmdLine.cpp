@@ -383,7 +383,7 @@ void commandLine(int gargc, char** gargv) {
       printCircuitOptions(stdout);
       exit(0);
     case commandLineRefused:
-      fprintf(stderr, "ERROR -- %s\n", problem.c_str());
+      fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());
       exit(2);
   }
 }

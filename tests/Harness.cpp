@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "Sim.h"
@@ -132,4 +133,23 @@ std::vector<std::string> linesStartingWith(const std::string& text, const std::s
   for (const std::string& l : linesOf(text))
     if (l.compare(0, prefix.size(), prefix) == 0) lines.push_back(l);
   return lines;
+}
+
+ScratchFolder::ScratchFolder() {
+  char name[] = "/tmp/tarvik-test-XXXXXX";
+  path = mkdtemp(name) ? name : "/tmp";
+}
+
+ScratchFolder::~ScratchFolder() {
+  if (path != "/tmp") std::system(("rm -rf '" + path + "'").c_str());
+}
+
+std::string ScratchFolder::write(const std::string& file, const std::string& text) const {
+  std::ofstream(path + "/" + file, std::ios::binary) << text;
+  return path + "/" + file;
+}
+
+std::string ScratchFolder::read(const std::string& file) const {
+  std::ifstream in(path + "/" + file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }

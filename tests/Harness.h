@@ -28,6 +28,17 @@ std::vector<std::string> linesOf(const std::string& text);
 // Only the lines that begin with prefix.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix);
 
+// A fresh folder under /tmp, removed with all it holds when the test ends.
+struct ScratchFolder {
+  std::string path;
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  std::string write(const std::string& file, const std::string& text) const;  // returns the file's path
+  std::string read(const std::string& file) const;                            // "" when it cannot be read
+};
+
 // The text main() prints before anything else.
 extern const char* const startupText;
 

@@ -17,19 +17,6 @@ namespace {
 
 const std::string program = TARVIK_PIPELINE_DIR "/tarvik-asm";
 
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char name[] = "/tmp/tarvik-asm-XXXXXX";
-    path = mkdtemp(name) ? name : "/tmp";
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string write(const std::string& file, const std::string& text) const {
-    std::ofstream(path + "/" + file) << text;
-    return path + "/" + file;
-  }
-};
-
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
@@ -64,7 +51,7 @@ const char disassembly[] =
     "0011: 0000  nop\n";
 
 TEST(AsmCli, AssemblesListsAndDisassembles) {
-  TempDir d;
+  ScratchFolder d;
   d.write("prog.s", source);
   d.write("bad.s", "nop\n  add r1, r9, r0\nbra nowhere\n");
   d.write("wide.hex", "12345\n");
@@ -100,23 +87,17 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
   // The image written with -o is the listing without its comments.
   std::string image = replaced(listing, "D/", d.path + "/");
   for (size_t at; (at = image.find("  // ")) != std::string::npos;) image.erase(at, image.find('\n', at) - at);
-  std::ifstream written(d.path + "/prog.hex");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), image);
-}
-
-std::string contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  EXPECT_EQ(d.read("prog.hex"), image);
 }
 
 // No run loses what a user wrote or reports success on a short image.
 TEST(AsmCli, NothingIsOverwrittenCutShortOrMisread) {
-  TempDir d;
-  std::string s = d.write("s.s", "nop\n"), hex = d.write("i.hex", "0000\n");
+  ScratchFolder d;
+  std::string s = d.write("s.s", "nop\n");
+  d.write("i.hex", "0000\n");
   d.write("nul.s", std::string("nop ; a\0b\nnop\n", 14));
   d.write("end.s", ".word end\n.org 65535\nnop\nend:\n");
-  std::string dir = d.path + "/d.s", newline = d.path + "/x\n0BAD #.s";
-  mkdir(dir.c_str(), 0755);
+  mkdir((d.path + "/d.s").c_str(), 0755);
   d.write("x\n0BAD #.s", "nop\n");
   const struct {
     std::vector<std::string> args;
@@ -139,8 +120,8 @@ TEST(AsmCli, NothingIsOverwrittenCutShortOrMisread) {
     EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << run.args.back();
     EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << run.args.back();
   }
-  EXPECT_EQ(contents(s), "nop\n");
-  EXPECT_EQ(contents(hex), "0000\n");
+  EXPECT_EQ(d.read("s.s"), "nop\n");
+  EXPECT_EQ(d.read("i.hex"), "0000\n");
   std::string full = program + " '" + s + "' > /dev/full 2>/dev/null";
   EXPECT_EQ(WEXITSTATUS(std::system(full.c_str())), 2);
 }

@@ -177,6 +177,14 @@ void probedFlipFlop() {
   Probe(SD("ad"), q, "Q");
 }
 
+// A flip-flop that takes a switch's value late in a long run of its clock.
+void lateLoad() {
+  Signal d(1, "d"), clk(1, "clk"), q(1, "q");
+  Switch(SD("aa"), d, 'd', Zero, "D");
+  Clock(SD("ab"), clk, 20, 10, 50, Zero);
+  Dff(SD("ac"), (Zero, d, clk, Zero), q);
+}
+
 // A long run keeps only the latest changes of each bit; an explanation at its end reads the same as one
 // from the whole history (this text was taken with every change kept).
 TEST(Explain, ALongRunKeepsABoundedHistoryThatStillExplainsItsEnd) {
@@ -190,6 +198,12 @@ TEST(Explain, ALongRunKeepsABoundedHistoryThatStillExplainsItsEnd) {
             "  clk = ONE at 99989 since 99989 <- Clock at ab (init Zero=ZERO): changed by its timing\n"
             "  d = XXX at 99989 since 7 <- Not at aa (u=UNINITIALIZED)\n"
             "    u = UNINITIALIZED at 99989 since 0: nothing drives it\n");
+  // The load some 700 clock changes before the end is among the changes kept.
+  r = runCircuit(lateLoad, {"-X", "-T", "100000", "--keys", "{@88500}d", "--explain", "q@999999"});
+  EXPECT_EQ(r.out.substr(r.out.find("explain ")),
+            "explain q at 999999: the run ended at 100013, so these are the values at its end\n"
+            "q = ONE since 88582 <- Dff at ac (R Zero=ZERO, C clk=XXX, D d=ONE, S Zero=ZERO): loaded when clk rose at "
+            "88565\n");
 }
 
 // The probes' reports on standard error are the same with an explanation as without.

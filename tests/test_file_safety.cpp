@@ -22,26 +22,10 @@ namespace {
 const std::string processor = TARVIK_PIPELINE_DIR "/5a-LD-hazard";
 const std::string gates = TARVIK_EXAMPLES_DIR "/switch_gates";
 
-struct Folder {
-  std::string path;
-  Folder() {
-    char name[] = "/tmp/tarvik-files-XXXXXX";
-    path = mkdtemp(name) ? name : "/tmp";
-  }
-  ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string write(const std::string& file, const std::string& text) const {
-    std::ofstream(path + "/" + file) << text;
-    return path + "/" + file;
-  }
-  std::string read(const std::string& file) const {
-    std::ifstream in(path + "/" + file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-};
-
-std::vector<std::string> inFolder(const Folder& f, std::vector<std::string> args) {
-  for (std::string& a : args)
-    for (size_t at; (at = a.find("D/")) != std::string::npos;) a.replace(at, 2, f.path + "/");
+std::vector<std::string> inFolder(const ScratchFolder& f, std::vector<std::string> args) {
+  for (std::string& a : args)  // the folder's own name may hold "D/": go on after each replacement
+    for (size_t at = a.find("D/"); at != std::string::npos; at = a.find("D/", at + f.path.size() + 1))
+      a.replace(at, 2, f.path + "/");
   return args;
 }
 
@@ -65,7 +49,7 @@ TEST(FileSafety, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
        "ERROR -- --gtkw: the save file and its filter D/x-mnemonics.txt must not be the --vcd dump"},
   };
   for (const auto& c : cases) {
-    Folder f;
+    ScratchFolder f;
     f.write("e.expect", "a 0\n");
     f.write("p.s", "nop\n");
     f.write("p.hex", "0000\n");
@@ -83,7 +67,7 @@ TEST(FileSafety, AnOutputThatIsAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
 
 // The dump replaces an older one whole when the run ends, keeping its permissions and its link.
 TEST(FileSafety, ADumpReplacesAnOlderOneOnlyWhenComplete) {
-  Folder f;
+  ScratchFolder f;
   std::string old = f.write("old.vcd", "old\n");
   chmod(old.c_str(), 0640);
   ASSERT_EQ(symlink(old.c_str(), (f.path + "/via.vcd").c_str()), 0);
@@ -105,7 +89,7 @@ TEST(FileSafety, ADumpReplacesAnOlderOneOnlyWhenComplete) {
 }
 
 TEST(FileSafety, ReadingRefusesWhatIsNoFileAndStopsAtTheCap) {
-  Folder f;
+  ScratchFolder f;
   std::string text, reason;
   f.write("small", "abc");
   EXPECT_TRUE(readWholeFile(f.path + "/small", text, reason, 3));
@@ -126,6 +110,16 @@ TEST(FileSafety, ReadingRefusesWhatIsNoFileAndStopsAtTheCap) {
     exit(readWholeFile(fifo, t, why) && t.size() == 70000 ? 0 : 1);
   });
   EXPECT_EQ(reader.status, 0);
+}
+
+// A NUL byte read from a file cannot end the message that quotes it.
+TEST(FileSafety, ANulByteInAnImageIsShownInItsMessage) {
+  ScratchFolder f;
+  std::string image = f.path + "/nul.hex";
+  std::ofstream(image) << std::string("1\0 2\n", 5);
+  RunResult r = runProgram(processor, {"-X", "--load", "Memory.Rom=" + image});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ERROR -- " + image + ":1: bad digit '\\0' in 1\\0\n");
 }
 
 TEST(FileSafety, RunningOutOfMemoryIsAMessageAndStatusTwo) {

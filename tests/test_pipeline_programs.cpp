@@ -1,6 +1,7 @@
 // The example programs of examples/programs run on the processor and leave the registers and RAM
 // words their .expect files give; --program refuses what it cannot run, before the run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -51,12 +52,17 @@ TEST(Program, AnImageRunsLikeItsSource) {
 }
 
 TEST(Program, IsRefusedBeforeTheRunWhenItCannotBeRun) {
+  ScratchFolder folder;
+  std::string directory = folder.path + "/d.s";
+  mkdir(directory.c_str(), 0755);
   struct Case {
     std::string file, says;
   } cases[] = {
       {"/nonexistent/prog.s", "ERROR -- /nonexistent/prog.s: cannot read the program: No such file or directory"},
       {scratchFile("bad.s", "addd r1, r2, r3\nadd r1, r2, 9\n"), "2 error(s) in the program"},
       {scratchFile("long.s", ".org 64\nnop\n"), "ERROR -- "},
+      {directory, "ERROR -- " + directory + ": cannot read the program: Is a directory"},
+      {"/dev/zero", "ERROR -- /dev/zero: cannot read the memory image: not a regular file"},
   };
   for (const Case& c : cases) {
     RunResult r = runProgramFile(c.file, {"--cycles", "1"});
