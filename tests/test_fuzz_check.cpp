@@ -1,6 +1,7 @@
 // The fuzz targets' shared checks: they count lines as the readers they check do, split NUL-separated
-// words as a command line would, and read "FILE:LINE:" only where a message really starts so; a check
-// that drifted from the readers would report faults that are not there, or miss those that are.
+// words as a command line would, read "FILE:LINE:" only where a message really starts so, and judge
+// written numbers by the documented notations; a check that drifted would report faults that are not
+// there, or miss those that are.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "Assembler.h"
 #include "MemImage.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/Notations.h"
 
 namespace {
 
@@ -72,6 +74,38 @@ TEST(FuzzCheck, ReadsTheLineOfAMessageOnlyWhereItStartsSo) {
       EXPECT_EQ(at, c.after) << c.message;
     }
   }
+}
+
+// The limits of --explain's TIME (64 bits) and of --explain-depth (1000), leading zeros allowed.
+TEST(FuzzCheck, ComparesDecimalNumbersWithALimit) {
+  const std::string max = "18446744073709551615";
+  const struct {
+    std::string text, limit;
+    bool atMost;
+  } cases[] = {
+      {"0", "1000", true},   {"1000", "1000", true},      {"1001", "1000", false}, {"0001000", "1000", true},
+      {"999", "1000", true}, {"00000", "0", true},        {"", "1000", false},     {"+1", "1000", false},
+      {"1 ", "1000", false}, {max, max, true},            {"18446744073709551616", max, false},
+      {"00000000000000000000018446744073709551615", max, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(decimalAtMost(c.text, c.limit), c.atMost) << c.text << " " << c.limit;
+}
+
+// A value of --expect against a bundle's width, in each notation.
+TEST(FuzzCheck, JudgesExpectValuesByNotationAndWidth) {
+  const struct {
+    const char* value;
+    int width;
+    bool fits;
+  } cases[] = {
+      {"0x0fff", 12, true},  {"0x1000", 12, false}, {"0x000000000001", 1, true}, {"0x", 12, false},
+      {"0xg", 12, false},    {"0b111", 3, true},     {"0b1000", 3, false},       {"0b0001", 1, true},
+      {"4095", 12, true},    {"4096", 12, false},    {"0101", 3, false},         {"0101", 7, true},
+      {"18446744073709551615", 64, true},            {"18446744073709551616", 64, false},
+      {"0X1", 3, true},      {"XZU", 3, true},       {"XZ", 3, false},           {"XZUX", 3, false},
+      {"0B1", 3, false},     {"-1", 3, false},       {"", 1, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(valueFits(c.value, c.width), c.fits) << c.value << " " << c.width;
 }
 
 }  // namespace

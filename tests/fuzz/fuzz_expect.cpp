@@ -7,10 +7,8 @@
 // netlist's unambiguous names the verdict on a line must follow the notations of the value (hex,
 // binary, decimal, or letters exactly as wide as the bundle, numbers fitting its width).  Reading the
 // same text again gives the same errors.
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <sstream>
 #include <string>
@@ -21,6 +19,7 @@
 #include "FuzzCheck.h"
 #include "MemImage.h"
 #include "Netlist.h"
+#include "Notations.h"
 #include "Sim.h"
 
 namespace {
@@ -29,7 +28,8 @@ namespace {
 void build() {
   static const unsigned char rom[8] = {0x0A, 0xBC, 0x01, 0x23, 0, 0, 0, 0};
   checkedNetlist();
-  Signal address(2, "address"), romOut(12, "romOut"), high(8, "high"), low(8, "low"), in(8, "in");
+  Signal address(2, "address"), romOut(12, "romOut"), high(8, "high"), low(8, "low"), in(8, 0u, "in");
+  Switch(SD("b0"), address, 'b', Zero, "B");
   Rom(SD("ba"), address, romOut, 4, 12, rom);
   Ram(SD("bb"), (Zero, Zero, address, address), in, high, 4, 8, 2, 1, 1);
   Ram(SD("bc"), (Zero, Zero, address, address), in, low, 4, 8, 2, 1, 1);
@@ -49,34 +49,6 @@ int widthOf(const std::string& name) {
   for (const auto& k : knownNames)
     if (name == k.name) return k.width;
   return 0;  // not known here
-}
-
-bool allOf(const std::string& s, size_t from, const char* allowed) {
-  return s.size() > from && s.find_first_not_of(allowed, from) == std::string::npos;
-}
-
-// Significant bits of a number written in base 2, 16 or 10 (10: more than 64 when it does not fit).
-size_t significantBits(const std::string& digits, int base) {
-  uint64_t value = 0;
-  if (base == 10) {
-    errno = 0;
-    value = strtoull(digits.c_str(), nullptr, 10);
-    if (errno == ERANGE) return 65;
-  }
-  size_t first = digits.find_first_not_of('0');
-  if (first == std::string::npos) return 0;
-  if (base != 10) value = strtoull(digits.substr(first, 1).c_str(), nullptr, base);
-  size_t bits = 0;
-  for (; value; value >>= 1) bits++;
-  return base == 10 ? bits : bits + (base == 16 ? 4 : 1) * (digits.size() - first - 1);
-}
-
-bool valueFits(const std::string& v, int width) {
-  if (v.compare(0, 2, "0x") == 0 && allOf(v, 2, "0123456789abcdefABCDEF"))
-    return significantBits(v.substr(2), 16) <= size_t(width);
-  if (v.compare(0, 2, "0b") == 0 && allOf(v, 2, "01")) return significantBits(v.substr(2), 2) <= size_t(width);
-  if (allOf(v, 0, "0123456789")) return significantBits(v, 10) <= size_t(width);
-  return allOf(v, 0, "01XZU") && v.size() == size_t(width);
 }
 
 std::vector<std::string> wordsOf(const std::string& line) {

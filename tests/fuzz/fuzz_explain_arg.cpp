@@ -6,7 +6,6 @@
 // non-empty NAME before the last '@' and after it a decimal TIME that fits 64 bits; the depth is a
 // decimal number from 0 to 1000, which becomes the walk's depth, while a refused one leaves the depth
 // as it was.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,25 +15,16 @@
 #include "Explain.h"
 #include "FuzzCheck.h"
 #include "Globals.h"
+#include "Notations.h"
 
 namespace {
 
-bool decimal(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
-
-// Compares decimal numbers as numbers: leading zeros dropped, then the shorter (or smaller) is less.
-bool atMost(const std::string& digits, const std::string& limit) {
-  std::string n = digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
-  return n.size() < limit.size() || (n.size() == limit.size() && n <= limit);
-}
-
 bool validExplain(const std::string& a) {
   size_t at = a.rfind('@');
-  if (at == std::string::npos || at == 0) return false;
-  std::string time = a.substr(at + 1);
-  return decimal(time) && atMost(time, "18446744073709551615");
+  return at != std::string::npos && at > 0 && decimalAtMost(a.substr(at + 1), "18446744073709551615");
 }
 
-bool validDepth(const std::string& a) { return decimal(a) && atMost(a, "1000"); }
+bool validDepth(const std::string& a) { return decimalAtMost(a, "1000"); }
 
 void checkOutcome(bool taken, bool valid, const std::string& argument, const std::string& problem) {
   require(taken == valid, "an argument is taken exactly when it is well formed");
