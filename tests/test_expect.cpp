@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ExpectNetlist.h"
 #include "Harness.h"
 #include "Sim.h"
 
@@ -26,28 +27,9 @@ struct ExpectFile {
   ~ExpectFile() { unlink(path.c_str()); }
 };
 
-void pair(const SD& box, const Signal& in, const Signal& out) {
-  Module(box, "Pair", in, out);
-  Signal mid(1, "mid");
-  Not(SD(box, "aa"), in, mid);
-  Not(SD(box, "ab"), mid, out);
-}
-
-// A switch through two pairs of inverters; a constant word, a floating bus and an undriven bundle;
-// a top-level bundle named like one inside a box.
-void checked() {
-  Signal a(1, "a"), x(1, "x"), y(1, "y"), word(12, 0xA5Cu, "word"), bus(1, "bus"), idle(3, "idle"), mid(1, "mid");
-  Switch(SD("aa"), a, 'a', Zero, "A");
-  pair(SD("ab"), a, x);
-  pair(SD("ac"), x, y);
-  Tsb(SD("ad"), One, Zero, bus);
-  Tsb(SD("ae"), Zero, One, (idle[0]));
-  Or(SD("af"), y, mid);
-}
-
 RunResult runChecks(const std::string& text, const std::string& keys = "a") {
   ExpectFile f(text);
-  return runCircuit(checked, {"-X", "--keys", keys, "--expect", f.path});
+  return runCircuit(checkedNetlist, {"-X", "--keys", keys, "--expect", f.path});
 }
 
 TEST(Expect, MatchingValuesInEveryNotationPass) {
@@ -103,7 +85,7 @@ TEST(Expect, ChecksWithoutAnyKeyPressSeeTheSettledCircuit) {
 
 TEST(Expect, UnknownAndAmbiguousNamesAreRefusedBeforeTheRun) {
   ExpectFile f("nope 1\nPair.nope 0\nPair 0\n");
-  RunResult r = runCircuit(checked, {"-X", "--keys", "a", "--expect=" + f.path});
+  RunResult r = runCircuit(checkedNetlist, {"-X", "--keys", "a", "--expect=" + f.path});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(linesStartingWith(r.err, "ERROR -- "),
             (std::vector<std::string>{"ERROR -- " + f.path + ":1: no signal bundle is named nope",
@@ -115,8 +97,8 @@ TEST(Expect, UnknownAndAmbiguousNamesAreRefusedBeforeTheRun) {
 void twoMids() {
   Signal a(1, "a"), x(1, "x"), y(1, "y");
   Switch(SD("aa"), a, 'a', Zero, "A");
-  pair(SD("ab"), a, x);
-  pair(SD("ac"), x, y);
+  invertingPair(SD("ab"), a, x);
+  invertingPair(SD("ac"), x, y);
 }
 
 TEST(Expect, ANameOfSeveralBundlesMustBeQualified) {
@@ -144,7 +126,7 @@ TEST(Expect, EveryMalformedLineIsReportedWithFileAndLine) {
       "word 0b1000000000000\n"
       "word 101001011100   # digits alone are decimal\n"
       "a 1\n");
-  RunResult r = runCircuit(checked, {"-X", "--expect", f.path});
+  RunResult r = runCircuit(checkedNetlist, {"-X", "--expect", f.path});
   EXPECT_EQ(r.status, 2);
   const std::string at = "ERROR -- " + f.path + ":";
   EXPECT_EQ(linesStartingWith(r.err, "ERROR -- "),
@@ -164,10 +146,10 @@ TEST(Expect, EveryMalformedLineIsReportedWithFileAndLine) {
 }
 
 TEST(Expect, AFileThatCannotBeReadIsRefused) {
-  RunResult r = runCircuit(checked, {"-X", "--expect", "/nonexistent/checks"});
+  RunResult r = runCircuit(checkedNetlist, {"-X", "--expect", "/nonexistent/checks"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(linesOf(r.err).back(), "ERROR -- cannot read expectations /nonexistent/checks: No such file or directory");
-  r = runCircuit(checked, {"-X", "--expect"});
+  r = runCircuit(checkedNetlist, {"-X", "--expect"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "ERROR -- option --expect requires a file name\n");
 }
@@ -182,12 +164,12 @@ TEST(Expect, NulBytesAndFloodsOfFaults) {
   std::string flood;
   for (int i = 0; i < 1000; i++) flood += "?\n";
   ExpectFile f(flood);
-  r = runCircuit(checked, {"-X", "--expect", f.path});
+  r = runCircuit(checkedNetlist, {"-X", "--expect", f.path});
   std::vector<std::string> errors = linesStartingWith(r.err, "ERROR -- ");
   ASSERT_EQ(errors.size(), 21u);
   EXPECT_EQ(errors[19], "ERROR -- " + f.path + ":20: expected a signal name and a value, found 1 word");
   EXPECT_EQ(errors[20], "ERROR -- " + f.path + ": more than 20 faulty lines, the rest not read");
-  r = runCircuit(checked, {"-X", "--expect", "/dev/urandom"});
+  r = runCircuit(checkedNetlist, {"-X", "--expect", "/dev/urandom"});
   EXPECT_EQ(linesOf(r.err).back(), "ERROR -- cannot read expectations /dev/urandom: not a regular file");
 }
 

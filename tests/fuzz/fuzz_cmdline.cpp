@@ -4,18 +4,24 @@
 // The input is the list of words after the program name, separated by NUL bytes.  parseCommandLine
 // must end in one of its outcomes without exiting; the text options must stay terminated inside
 // their fields, the flag tables counted no more often than words were given, a refusal must say why,
-// a key script must hold only presses the input dispatch knows, and the file names must point into
-// the words.  Parsing the same words again from the initial state must give the same options: nothing
-// may depend on what an earlier parse left behind.
+// a key script must hold only presses the input dispatch knows and timed steps within the last tick,
+// a script refused by --keys must leave none behind, and the file names must point into the words.
+// Parsing the same words again from the initial state must give the same options: nothing may depend
+// on what an earlier parse left behind.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "CircuitHooks.h"
+#include "Explain.h"
+#include "FuzzCheck.h"
 #include "Globals.h"
 #include "KeyScript.h"
+#include "MemImage.h"
 #include "cmdLine.h"
 
 namespace {
@@ -32,7 +38,7 @@ std::string snapshot() {
   add((long long)stopTime);
   s += std::string(FunctionKeyString) + "|" + XW_geometry + "|" + CursorKeyString + "|" + WindowLabelString + "|";
   s += std::string(vcdFileName ? vcdFileName : "(none)") + "|" + (expectFileName ? expectFileName : "(none)") + "|";
-  for (const ScriptedKey& k : keyScript) add(k.eventType), add(k.keyChar);
+  for (const ScriptedKey& k : keyScript) add(k.eventType), add(k.keyChar), add((long long)k.ticks);
   return s;
 }
 
@@ -46,14 +52,31 @@ bool pointsIntoWords(const char* p, const std::vector<std::string>& words) {
 }
 
 bool knownKey(const ScriptedKey& k) {
-  return (k.eventType == 1 && k.keyChar >= 0 && k.keyChar < 128) ||
+  return (k.eventType == waitUntilTick && k.keyChar == 0) || (k.eventType == waitTicks && k.keyChar == 0) ||
+         (k.eventType == 1 && k.keyChar >= 0 && k.keyChar < 128) ||
          (k.eventType == 2 && k.keyChar >= 1 && k.keyChar <= 35) ||
          (k.eventType == 3 && k.keyChar >= -1 && k.keyChar <= 6);
 }
 
+// The script's timed steps never take it past tick 2^62, so that the run's time cannot wrap.
+bool withinLastTick(const std::vector<ScriptedKey>& script) {
+  const uint64_t lastTick = uint64_t(1) << 62;
+  uint64_t reached = 0;
+  for (const ScriptedKey& k : script) {
+    if (k.eventType == waitUntilTick) reached = k.ticks;
+    if (k.eventType == waitTicks) reached = k.ticks > lastTick - reached ? lastTick + 1 : reached + k.ticks;
+    if (reached > lastTick) return false;
+  }
+  return true;
+}
+
 CommandLineOutcome parseFresh(std::vector<std::string>& words, std::string& problem) {
+  // --explain and --load queue requests and routines in the library; forget those of the last input.
   resetCommandLineGlobals();
   resetKeyScript();
+  resetExplanations();
+  resetMemoryImages();
+  resetCircuitHooks();
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(&w[0]);
   argv.push_back(nullptr);
@@ -75,9 +98,11 @@ void checkOptions(const std::vector<std::string>& words, CommandLineOutcome outc
       numberOfProfRunTimeFlags + numberOfUserRunTimeFlags > given)
     abort();
   if (!pointsIntoWords(vcdFileName, words) || !pointsIntoWords(expectFileName, words)) abort();
-  if (keyScript.size() > 0 && !keyScriptGiven && outcome != commandLineRefused) abort();
+  // Only an accepted --keys gives a script; a refused one leaves the script as it was.
+  if (!keyScript.empty() && !keyScriptGiven) abort();
   for (const ScriptedKey& k : keyScript)
     if (!knownKey(k)) abort();
+  if (!withinLastTick(keyScript)) abort();
   if (optind < 0 || optind > given + 1) abort();
 }
 
@@ -85,10 +110,7 @@ void checkOptions(const std::vector<std::string>& words, CommandLineOutcome outc
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> words{"prog"};
-  for (size_t i = 0; i < size && words.size() <= 48; i++) {
-    if (i == 0 || data[i - 1] == '\0') words.emplace_back();
-    if (data[i] != '\0' && words.back().size() < 200) words.back() += char(data[i]);
-  }
+  for (std::string& w : nulSeparatedWords(data, size, 48, 200)) words.push_back(std::move(w));
 
   std::string problem;
   CommandLineOutcome outcome = parseFresh(words, problem);

@@ -1,0 +1,83 @@
+// Fuzz target: the processor's assembler, and the disassembler against it.
+//
+// The input is an assembly source.  A refused source has errors, in line order, each
+// "f.s:LINE:COL: message" on a line of the source and a column within it (one past its end for a
+// missing operand), followed by that line and a caret under the column.  An accepted one has no
+// errors, its listing lines are the source's, and its words lie at distinct addresses and come from
+// lines of the source.  Then every word is disassembled at its address, with absolute and with
+// relative (.+N) branch targets, and each text, placed at that address by .org, must assemble back to
+// the same word.  Every word has such a text (docs/assembly.md), so no word is skipped.
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Assembler.h"
+#include "FuzzCheck.h"
+#include "Isa.h"
+
+namespace {
+
+void checkError(const std::string& error, const std::vector<std::string>& lines, long& lastLine) {
+  size_t at = 0;
+  long line = lineOfMessage(error, "f.s", at);
+  require(line >= 1 && size_t(line) <= lines.size(), "an error names a line of the source");
+  require(line >= lastLine, "errors come in line order");
+  lastLine = line;
+  const std::string& text = lines[size_t(line - 1)];
+  long column = numberAt(error, at);
+  require(column >= 1 && size_t(column) <= text.size() + 1, "an error's column lies within its line");
+  require(error.compare(at, 2, ": ") == 0 && error.size() > at + 2 && error[at + 2] != '\n',
+          "an error has a message after its column");
+  size_t shownLine = error.find('\n', at);
+  require(shownLine != std::string::npos && error.compare(shownLine + 1, text.size() + 1, text + "\n") == 0,
+          "an error shows its source line");
+  std::string caret = error.substr(shownLine + text.size() + 2);
+  require(!caret.empty() && caret.size() <= size_t(column) && caret.back() == '^' &&
+              caret.find_first_not_of(" \t") == caret.size() - 1,
+          "an error's caret stands under its column");
+}
+
+void checkWords(const Assembly& a, const std::vector<std::string>& lines) {
+  require(a.lines == lines, "the listing lines are the source's");
+  std::set<uint16_t> addresses;
+  for (const AssembledWord& w : a.words) {
+    require(addresses.insert(w.address).second, "no two words share an address");
+    require(w.line >= 1 && size_t(w.line) <= lines.size(), "a word comes from a line of the source");
+  }
+}
+
+// Each word's disassembly, placed at its address, in one style of branch target.
+std::string disassembly(const std::vector<AssembledWord>& words, bool absoluteTargets) {
+  std::string source;
+  for (const AssembledWord& w : words)
+    source += ".org " + std::to_string(w.address) + "\n" + disassemble(w.word, absoluteTargets ? w.address : -1) + "\n";
+  return source;
+}
+
+void checkRoundTrip(const Assembly& a, bool absoluteTargets) {
+  Assembly again;
+  require(assemble(disassembly(a.words, absoluteTargets), "d.s", again), "a disassembly assembles");
+  require(again.words.size() == a.words.size(), "a disassembly gives as many words");
+  for (size_t i = 0; i < a.words.size(); i++)
+    require(again.words[i].address == a.words[i].address && again.words[i].word == a.words[i].word,
+            "a disassembled word assembles back to itself at its address");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string source = textOf(data, size);
+  std::vector<std::string> lines = sourceLines(source);
+  Assembly a;
+  bool good = assemble(source, "f.s", a);
+  require(good == a.errors.empty(), "an assembly fails exactly when it has errors");
+  long lastLine = 1;
+  for (const std::string& e : a.errors) checkError(e, lines, lastLine);
+  if (!good) return 0;
+  checkWords(a, lines);
+  checkRoundTrip(a, true);
+  checkRoundTrip(a, false);
+  return 0;
+}

@@ -1,0 +1,122 @@
+// Fuzz target: the --expect reader (parseExpectations) against a small elaborated netlist.
+//
+// The input is the text of an expectations file.  It is taken exactly when it has no errors; each
+// error is "f.expect:LINE: problem" on a line of the text, one per faulty line in line order, at most
+// maxExpectationFaults of them and then the one line that says the rest was not read.  Lines with no
+// words (blank or a comment) are never faulty, lines with other than two words always are.  For the
+// netlist's unambiguous names the verdict on a line must follow the notations of the value (hex,
+// binary, decimal, or letters exactly as wide as the bundle, numbers fitting its width).  Reading the
+// same text again gives the same errors.
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Expect.h"
+#include "ExpectNetlist.h"
+#include "FuzzCheck.h"
+#include "MemImage.h"
+#include "Netlist.h"
+#include "Notations.h"
+#include "Sim.h"
+
+namespace {
+
+// The tests' netlist of checked bundles, with a Rom of 12-bit words and two byte Rams joined as Wide.
+void build() {
+  static const unsigned char rom[8] = {0x0A, 0xBC, 0x01, 0x23, 0, 0, 0, 0};
+  checkedNetlist();
+  Signal address(2, "address"), romOut(12, "romOut"), high(8, "high"), low(8, "low"), in(8, 0u, "in");
+  Switch(SD("b0"), address, 'b', Zero, "B");
+  Rom(SD("ba"), address, romOut, 4, 12, rom);
+  Ram(SD("bb"), (Zero, Zero, address, address), in, high, 4, 8, 2, 1, 1);
+  Ram(SD("bc"), (Zero, Zero, address, address), in, low, 4, 8, 2, 1, 1);
+  WideMemory("Wide", {"Ram", "Ram_1"});
+}
+
+// Names that pick one bundle or memory word, with its width; -1: a word past the memory's end.
+const struct {
+  const char* name;
+  int width;
+} knownNames[] = {
+    {"a", 1}, {"word", 12}, {"top.word", 12}, {"idle", 3}, {"Rom[0]", 12}, {"Rom[0x3]", 12}, {"Wide[2]", 16},
+    {"Rom[4]", -1},
+};
+
+int widthOf(const std::string& name) {
+  for (const auto& k : knownNames)
+    if (name == k.name) return k.width;
+  return 0;  // not known here
+}
+
+std::vector<std::string> wordsOf(const std::string& line) {
+  std::istringstream in(line.substr(0, line.find('#')));
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// The lines reported faulty, checked for their form; the last line read (all, unless cut short).
+std::set<long> faultyLines(const std::vector<std::string>& errors, size_t lineCount, size_t& lastRead) {
+  const std::string cut = "f.expect: more than " + std::to_string(maxExpectationFaults) + " faulty lines, the rest not read";
+  bool cutShort = errors.size() == maxExpectationFaults + 1;
+  require(errors.size() <= maxExpectationFaults || (cutShort && errors.back() == cut),
+          "at most maxExpectationFaults errors, then the line that says the rest was not read");
+  std::set<long> lines;
+  long last = 0;
+  for (size_t i = 0; i < errors.size() - (cutShort ? 1 : 0); i++) {
+    size_t at = 0;
+    long line = lineOfMessage(errors[i], "f.expect", at);
+    require(line > last && size_t(line) <= lineCount, "errors name lines of the text, one each, in order");
+    require(errors[i].compare(at, 1, " ") == 0 && errors[i].size() > at + 1, "an error says what is wrong");
+    lines.insert(line);
+    last = line;
+  }
+  lastRead = cutShort ? size_t(last) : lineCount;
+  return lines;
+}
+
+void checkLines(const std::vector<std::string>& lines, const std::set<long>& faulty, size_t lastRead) {
+  for (size_t i = 0; i < lastRead; i++) {
+    std::vector<std::string> words = wordsOf(lines[i]);
+    bool isFaulty = faulty.count(long(i + 1)) > 0;
+    if (words.size() != 2) {
+      require(isFaulty == !words.empty(), "a line without words is fine, one with other than two is faulty");
+      continue;
+    }
+    int width = widthOf(words[0]);
+    if (width != 0) require(isFaulty == (width < 0 || !valueFits(words[1], width)), "a value is read by its notation");
+  }
+}
+
+std::vector<std::string> parsed(const std::string& text, bool& good) {
+  resetExpectations();  // the checks of the last input would pile up
+  std::vector<std::string> errors;
+  good = parseExpectations(text, "f.expect", errors);
+  return errors;
+}
+
+}  // namespace
+
+// The netlist is built and elaborated once; reading expectations does not change it.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  build();
+  elaborate();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string text = textOf(data, size);
+  std::vector<std::string> lines = sourceLines(text);
+  bool good = false, again = false;
+  std::vector<std::string> errors = parsed(text, good);
+  require(good == errors.empty(), "a text is taken exactly when it has no errors");
+  size_t lastRead = 0;
+  std::set<long> faulty = faultyLines(errors, lines.size(), lastRead);
+  checkLines(lines, faulty, lastRead);
+  require(parsed(text, again) == errors && again == good, "reading the same text again gives the same errors");
+  resetExpectations();
+  return 0;
+}
