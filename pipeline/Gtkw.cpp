@@ -93,7 +93,7 @@ void fail(const std::string& problem) {
 // Both files are checked against the dump and every input before either is written.
 void writeWaveformViews() {
   std::string save = absolute(gtkwFileName), filter = absolute(mnemonicFilterPath(gtkwFileName));
-  if (vcdFileName && (sameFile(vcdFileName, save) || sameFile(vcdFileName, filter) || sameFile(save, filter)))
+  if (vcdFileName && (sameFile(vcdFileName, save) || sameFile(vcdFileName, filter)))
     fail("the save file and its filter " + filter + " must not be the --vcd dump");
   std::string conflict = conflictWithNotedFiles(save, "--gtkw");
   if (conflict.empty()) conflict = conflictWithNotedFiles(filter, "(the --gtkw filter)");
