@@ -15,7 +15,7 @@ void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const 
                const Signal& ALUo1, const Signal& LMDR, const Signal& IR_WB, const Signal& Reg0, const Signal& Reg1,
                const Signal& Reg2, const Signal& Reg3, const Signal& Reg4, const Signal& Reg5, const Signal& Reg6,
                const Signal& Reg7, const Signal& stallIF, const Signal& stallID, const Signal& stallEX,
-               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq) {
+               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq, ExStage exStage) {
   Module(coord, "BasicPipe", (reset, clock, DataBusIn),
          (memory, read, AddrBusOut, DataBusOut, PC, PCtmp, IR_ID, PC1, A, B, IR1, D, IR_EX, ALUo, DMAR, SMDR, N, Z,
           IR_MEM, ALUo1, LMDR, IR_WB, Reg0, Reg1, Reg2, Reg3, Reg4, Reg5, Reg6, Reg7, stallIF, stallID, stallEX,
@@ -66,8 +66,8 @@ void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const 
   Mux(SD(coord, "ij"), stallID, (Reg0, IR_ID), IR_EX_in);
   IR(SD(coord, "il-in"), reset, clock, stallEX, IR_EX_in, IR_EX);
   Stall_EX(SD(coord, "jl-jn"), stallMEM, IR_ID, IR_EX, IR_MEM, stallEX);
-  EX(SD(coord, "fl-hn"), reset, clock, stallEX, IR_EX, alu1, alu2, D, exBranch, exSetlo, exHilo, exImmediate, N, Z,
-     ALUo, DMAR, SMDR);
+  exStage(SD(coord, "fl-hn"), reset, clock, stallEX, IR_EX, alu1, alu2, D, exBranch, exSetlo, exHilo, exImmediate,
+          N, Z, ALUo, DMAR, SMDR);
   ALU1(SD(coord, "gj"), PC1, A, D, exBranch, exSetlo, alu1);
   ALU2(SD(coord, "gj"), B, IR1, exBranch, exHilo, exImmediate, alu2);
   Mux(SD(coord, "ip"), stallEX, (Reg0, IR_EX), IR_MEM_in);

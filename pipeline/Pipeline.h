@@ -92,6 +92,13 @@ void Stall_MEM(const SD& coord, const Signal& IR_ID, const Signal& IR_EX, const 
 void BranchDecision(const SD& coord, const Signal& isBranch, const Signal& c, const Signal& lt, const Signal& eq,
                     const Signal& branch);
 
+// The EX stage's shape; BasicPipe takes one so that a variant of the stage can be tried in the whole processor.
+using ExStage = void (*)(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall,
+                         const Signal& IR, const Signal& alu1, const Signal& alu2, const Signal& D,
+                         const Signal& exBranch, const Signal& exSetlo, const Signal& exHilo,
+                         const Signal& exImmediate, const Signal& N, const Signal& Z, const Signal& ALUo,
+                         const Signal& DMAR, const Signal& SMDR);
+
 // The processor: register file, stages, instruction registers, stall units and the shared memory bus.
 void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const Signal& DataBusIn,
                const Signal& memory, const Signal& read, const Signal& AddrBusOut, const Signal& DataBusOut,
@@ -101,7 +108,7 @@ void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const 
                const Signal& ALUo1, const Signal& LMDR, const Signal& IR_WB, const Signal& Reg0, const Signal& Reg1,
                const Signal& Reg2, const Signal& Reg3, const Signal& Reg4, const Signal& Reg5, const Signal& Reg6,
                const Signal& Reg7, const Signal& stallIF, const Signal& stallID, const Signal& stallEX,
-               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq);
+               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq, ExStage exStage = EX);
 
 // Shared wiring patterns of the blocks above.
 // update = (not clock) or stall, through _clock: a register loaded by update takes its input at the

@@ -39,13 +39,6 @@ const char* const startupText =
 
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::string tempPath(const char* what) {
   char name[64];
   snprintf(name, sizeof name, "/tmp/tarvik-test-%d-%s-XXXXXX", int(getpid()), what);
@@ -80,8 +73,8 @@ RunResult inChild(Body body) {
     r.status = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))
     r.status = 128 + WTERMSIG(status);
-  r.out = readFile(outPath);
-  r.err = readFile(errPath);
+  r.out = fileText(outPath);
+  r.err = fileText(errPath);
   unlink(outPath.c_str());
   unlink(errPath.c_str());
   return r;
@@ -100,16 +93,18 @@ std::vector<char*> argvOf(const std::string& program, const std::vector<std::str
 
 }  // namespace
 
-RunResult runCircuit(void (*build)(), const std::vector<std::string>& args) {
+RunResult runCircuit(void (*build)(), const std::vector<std::string>& args, unsigned timeLimit) {
   return inChild([&] {
+    alarm(timeLimit);
     std::vector<std::string> storage;
     std::vector<char*> argv = argvOf("circuit", args, storage);
     Sim(int(argv.size()) - 1, argv.data(), build);
   });
 }
 
-RunResult runProgram(const std::string& path, const std::vector<std::string>& args) {
+RunResult runProgram(const std::string& path, const std::vector<std::string>& args, unsigned timeLimit) {
   return inChild([&] {
+    alarm(timeLimit);  // kept across exec
     std::vector<std::string> storage;
     std::vector<char*> argv = argvOf(path, args, storage);
     execv(path.c_str(), argv.data());
@@ -149,7 +144,9 @@ std::string ScratchFolder::write(const std::string& file, const std::string& tex
   return path + "/" + file;
 }
 
-std::string ScratchFolder::read(const std::string& file) const {
-  std::ifstream in(path + "/" + file, std::ios::binary);
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+std::string ScratchFolder::read(const std::string& file) const { return fileText(path + "/" + file); }

@@ -16,10 +16,11 @@ struct RunResult {
   int status = -1;  // exit status, or 128 + signal number when killed by a signal
 };
 
-// Runs Sim(argv, build) in a child; args are the words after the program name.
-RunResult runCircuit(void (*build)(), const std::vector<std::string>& args);
-// Runs a program; path relative paths are taken from the build directory of the examples.
-RunResult runProgram(const std::string& path, const std::vector<std::string>& args);
+// Runs Sim(argv, build) in a child; args are the words after the program name.  A child still running
+// after timeLimit seconds (0: no limit) is ended by SIGALRM, status 142, so a hang fails the test.
+RunResult runCircuit(void (*build)(), const std::vector<std::string>& args, unsigned timeLimit = 0);
+// Runs a program, with the same time limit.
+RunResult runProgram(const std::string& path, const std::vector<std::string>& args, unsigned timeLimit = 0);
 // Runs any function in a child, capturing its output; the status is what it exits with (0 on return).
 RunResult runInChild(const std::function<void()>& body);
 
@@ -27,6 +28,9 @@ RunResult runInChild(const std::function<void()>& body);
 std::vector<std::string> linesOf(const std::string& text);
 // Only the lines that begin with prefix.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix);
+
+// The whole content of a file, byte for byte; "" when it cannot be read.
+std::string fileText(const std::string& path);
 
 // A fresh folder under /tmp, removed with all it holds when the test ends.
 struct ScratchFolder {
@@ -37,6 +41,14 @@ struct ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   std::string write(const std::string& file, const std::string& text) const;  // returns the file's path
   std::string read(const std::string& file) const;                            // "" when it cannot be read
+  std::string operator/(const std::string& file) const { return path + "/" + file; }
+};
+
+// A file holding text, alone in a scratch folder of its own; both go when the test ends.
+struct TextFile {
+  ScratchFolder folder;
+  std::string path;
+  explicit TextFile(const std::string& text, const std::string& name = "text") : path(folder.write(name, text)) {}
 };
 
 // The text main() prints before anything else.

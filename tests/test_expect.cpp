@@ -15,20 +15,8 @@
 
 namespace {
 
-struct ExpectFile {
-  std::string path;
-  explicit ExpectFile(const std::string& text) {
-    char name[] = "/tmp/tarvik-expect-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd >= 0) close(fd);
-    path = name;
-    std::ofstream(path) << text;
-  }
-  ~ExpectFile() { unlink(path.c_str()); }
-};
-
 RunResult runChecks(const std::string& text, const std::string& keys = "a") {
-  ExpectFile f(text);
+  TextFile f(text);
   return runCircuit(checkedNetlist, {"-X", "--keys", keys, "--expect", f.path});
 }
 
@@ -84,7 +72,7 @@ TEST(Expect, ChecksWithoutAnyKeyPressSeeTheSettledCircuit) {
 }
 
 TEST(Expect, UnknownAndAmbiguousNamesAreRefusedBeforeTheRun) {
-  ExpectFile f("nope 1\nPair.nope 0\nPair 0\n");
+  TextFile f("nope 1\nPair.nope 0\nPair 0\n");
   RunResult r = runCircuit(checkedNetlist, {"-X", "--keys", "a", "--expect=" + f.path});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(linesStartingWith(r.err, "ERROR -- "),
@@ -102,18 +90,18 @@ void twoMids() {
 }
 
 TEST(Expect, ANameOfSeveralBundlesMustBeQualified) {
-  ExpectFile f("mid 1\nid 1\n");
+  TextFile f("mid 1\nid 1\n");
   RunResult r = runCircuit(twoMids, {"-X", "--keys", "a", "--expect", f.path});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "There are 7 components.\nThere are 7 signals.\n"
                    "ERROR -- " + f.path + ":1: mid names 2 signal bundles (Pair.mid, Pair_1.mid); qualify it by module scope\n"
                    "ERROR -- " + f.path + ":2: no signal bundle is named id\n");
-  ExpectFile qualified("Pair.mid 0\nPair_1.mid 0\ntop.x 1\n");
+  TextFile qualified("Pair.mid 0\nPair_1.mid 0\ntop.x 1\n");
   EXPECT_EQ(runCircuit(twoMids, {"-X", "--keys", "a", "--expect", qualified.path}).status, 0);
 }
 
 TEST(Expect, EveryMalformedLineIsReportedWithFileAndLine) {
-  ExpectFile f(
+  TextFile f(
       "a\n"
       "a 1 2\n"
       "a 0xZZ\n"
@@ -163,7 +151,7 @@ TEST(Expect, NulBytesAndFloodsOfFaults) {
   EXPECT_NE(r.err.find(":2: cannot read value 0x0\\0 (hex"), std::string::npos) << r.err;
   std::string flood;
   for (int i = 0; i < 1000; i++) flood += "?\n";
-  ExpectFile f(flood);
+  TextFile f(flood);
   r = runCircuit(checkedNetlist, {"-X", "--expect", f.path});
   std::vector<std::string> errors = linesStartingWith(r.err, "ERROR -- ");
   ASSERT_EQ(errors.size(), 21u);
@@ -191,12 +179,12 @@ const char* const romProgramResult =
     "BasicPipe.Registers.write 0b0000000\n";
 
 TEST(Expect, TheProcessorsRegisterFileAfterTheRomProgram) {
-  ExpectFile f(romProgramResult);
+  TextFile f(romProgramResult);
   RunResult r = runProgram(processor, {"-X", "--keys", resetThenCycles(40), "--expect", f.path});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(linesStartingWith(r.err, "MISMATCH").size(), 0u);
 
-  ExpectFile wrong(std::string(romProgramResult) + "Reg4 0x00F2\n");
+  TextFile wrong(std::string(romProgramResult) + "Reg4 0x00F2\n");
   r = runProgram(processor, {"-X", "--keys", resetThenCycles(40), "--expect", wrong.path});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(linesStartingWith(r.err, "MISMATCH"),

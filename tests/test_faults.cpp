@@ -44,13 +44,6 @@ std::string readAll(int fd) {
   return text;
 }
 
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 // How the child's standard output or error is set up.
 enum StreamSetup { captured, closedStream, fullDevice, pipeClosedEarly };
 

@@ -17,16 +17,9 @@ namespace {
 const std::string examplesDir = TARVIK_EXAMPLES_DIR;
 const std::string buildDir = examplesDir.substr(0, examplesDir.rfind('/'));
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 // The value of an entry of this build's CMake cache.
 std::string cached(const std::string& entry) {
-  for (const std::string& line : linesOf(readFile(buildDir + "/CMakeCache.txt"))) {
+  for (const std::string& line : linesOf(fileText(buildDir + "/CMakeCache.txt"))) {
     if (line.compare(0, entry.size() + 1, entry + ":") != 0) continue;
     return line.substr(line.find('=') + 1);
   }
@@ -38,36 +31,27 @@ bool exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-struct Scratch {
-  std::string path;
-  Scratch() {
-    char name[] = "/tmp/tarvik-install-XXXXXX";
-    path = mkdtemp(name) ? name : "/tmp";
-  }
-  ~Scratch() { system(("rm -rf '" + path + "'").c_str()); }
-};
-
 // Runs a shell command with its output in log; true when it succeeded.
 bool succeeds(const std::string& command, const std::string& log) {
   return system((command + " >'" + log + "' 2>&1").c_str()) == 0;
 }
 
 TEST(InstalledPackage, BuildsACircuitOfItsOwnWithFindPackage) {
-  Scratch s;
+  ScratchFolder s;
   std::string prefix = s.path + "/prefix", project = s.path + "/build", log = s.path + "/log";
-  ASSERT_TRUE(succeeds("cmake --install '" + buildDir + "' --prefix '" + prefix + "'", log)) << readFile(log);
+  ASSERT_TRUE(succeeds("cmake --install '" + buildDir + "' --prefix '" + prefix + "'", log)) << fileText(log);
   for (const char* header : {"Sim.h", "Signal.h", "Schmtc.h", "SecEvTyp.h"})
     EXPECT_TRUE(exists(prefix + "/include/tarvik/" + header)) << header;
   EXPECT_FALSE(exists(prefix + "/include/tarvik/Ph4.h"));  // internal headers stay inside
   EXPECT_TRUE(exists(prefix + "/lib/cmake/Tarvik/TarvikConfig.cmake"));
   // The library links X11, so the package looks for it.
-  EXPECT_EQ(readFile(prefix + "/lib/cmake/Tarvik/TarvikDependencies.cmake"), "set(TARVIK_LINKS_X11 1)\n");
+  EXPECT_EQ(fileText(prefix + "/lib/cmake/Tarvik/TarvikDependencies.cmake"), "set(TARVIK_LINKS_X11 1)\n");
 
   std::string configure = "cmake -S '" TARVIK_SOURCE_DIR "/tests/installed_circuit' -B '" + project +
                           "' -DCMAKE_PREFIX_PATH='" + prefix + "' -DCMAKE_CXX_COMPILER='" +
                           cached("CMAKE_CXX_COMPILER") + "'";
-  ASSERT_TRUE(succeeds(configure, log)) << readFile(log);
-  ASSERT_TRUE(succeeds("cmake --build '" + project + "'", log)) << readFile(log);
+  ASSERT_TRUE(succeeds(configure, log)) << fileText(log);
+  ASSERT_TRUE(succeeds("cmake --build '" + project + "'", log)) << fileText(log);
 
   RunResult r = runProgram(project + "/blinker", {"-X", "--keys", "b"});
   EXPECT_EQ(r.status, 0);

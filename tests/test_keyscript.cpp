@@ -16,34 +16,12 @@ namespace {
 
 const unsigned hangSeconds = 10;
 
-std::vector<char*> argvOf(const std::string& program, const std::vector<std::string>& args,
-                          std::vector<std::string>& storage) {
-  storage.assign(1, program);
-  storage.insert(storage.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& s : storage) argv.push_back(&s[0]);
-  argv.push_back(nullptr);
-  return argv;
-}
-
 RunResult runGuarded(void (*build)(), const std::vector<std::string>& args) {
-  return runInChild([&] {
-    alarm(hangSeconds);
-    std::vector<std::string> storage;
-    std::vector<char*> argv = argvOf("circuit", args, storage);
-    Sim(int(argv.size()) - 1, argv.data(), build);
-  });
+  return runCircuit(build, args, hangSeconds);
 }
 
 RunResult runExampleGuarded(const std::string& name, const std::vector<std::string>& args) {
-  return runInChild([&] {
-    alarm(hangSeconds);  // kept across exec
-    std::vector<std::string> storage;
-    std::string path = TARVIK_EXAMPLES_DIR "/" + name;
-    std::vector<char*> argv = argvOf(path, args, storage);
-    execv(path.c_str(), argv.data());
-    _exit(127);
-  });
+  return runProgram(TARVIK_EXAMPLES_DIR "/" + name, args, hangSeconds);
 }
 
 std::string probeLines(const RunResult& r) {

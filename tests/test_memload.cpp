@@ -14,18 +14,6 @@
 
 namespace {
 
-struct TextFile {
-  std::string path;
-  explicit TextFile(const std::string& text) {
-    char name[] = "/tmp/tarvik-memload-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd >= 0) close(fd);
-    path = name;
-    std::ofstream(path) << text;
-  }
-  ~TextFile() { unlink(path.c_str()); }
-};
-
 void registerFileIn(const SD& box, const Signal& address) {
   Module(box, "Box", address, address);
   Signal out(4, "out");

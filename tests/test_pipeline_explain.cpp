@@ -36,85 +36,7 @@ void oldEX(const SD& coord, const Signal& reset, const Signal& clock, const Sign
   Reg16(SD(coord, "cd"), D, update, reset, SMDR);
 }
 
-// BasicPipe (BasicPipe.cpp) with the old EX stage in place of the mended one.
-void oldBasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const Signal& DataBusIn,
-                  const Signal& memory, const Signal& read, const Signal& AddrBusOut, const Signal& DataBusOut,
-                  const Signal& PC, const Signal& PCtmp, const Signal& IR_ID, const Signal& PC1, const Signal& A,
-                  const Signal& B, const Signal& IR1, const Signal& D, const Signal& IR_EX, const Signal& ALUo,
-                  const Signal& DMAR, const Signal& SMDR, const Signal& N, const Signal& Z, const Signal& IR_MEM,
-                  const Signal& ALUo1, const Signal& LMDR, const Signal& IR_WB, const Signal& Reg0, const Signal& Reg1,
-                  const Signal& Reg2, const Signal& Reg3, const Signal& Reg4, const Signal& Reg5, const Signal& Reg6,
-                  const Signal& Reg7, const Signal& stallIF, const Signal& stallID, const Signal& stallEX,
-                  const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq) {
-  Module(coord, "BasicPipe", (reset, clock, DataBusIn),
-         (memory, read, AddrBusOut, DataBusOut, PC, PCtmp, IR_ID, PC1, A, B, IR1, D, IR_EX, ALUo, DMAR, SMDR, N, Z,
-          IR_MEM, ALUo1, LMDR, IR_WB, Reg0, Reg1, Reg2, Reg3, Reg4, Reg5, Reg6, Reg7, stallIF, stallID, stallEX,
-          stallMEM, branchDecision, MemReq));
-  Signal exHilo(1, "exHilo");
-  Signal IR_MEM_in(16, "IR_MEM_in");
-  Signal alu1(16, "alu1");
-  Signal memrq_IF(1, "memrq_IF");
-  Signal src2(16, "src2");
-  Signal aOut(16, "aOut");
-  Signal src1(16, "src1");
-  Signal IR_WB_in(16, "IR_WB_in");
-  Signal src1_sel(3, "src1_sel");
-  Signal IR_ID_in(16, "IR_ID_in");
-  Signal exSetlo(1, "exSetlo");
-  Signal registerSelect(3, "registerSelect");
-  Signal alu2(16, "alu2");
-  Signal isBranch(1, "isBranch");
-  Signal src2_sel(3, "src2_sel");
-  Signal instruction(16, "instruction");
-  Signal registerInput(16, "registerInput");
-  Signal exBranch(1, "exBranch");
-  Signal rw_MEM(1, "rw_MEM");
-  Signal src3(16, "src3");
-  Signal exImmediate(1, "exImmediate");
-  Signal rw_IF(1, "rw_IF");
-  Signal memrq_MEM(1, "memrq_MEM");
-  Signal src3_sel(3, "src3_sel");
-  Signal writeRegister(1, "writeRegister");
-  Signal branchCode(3, "branchCode");
-  Signal IR_EX_in(16, "IR_EX_in");
-  // Register k is data group k of the register selectors.
-  Signal registerFile = (Reg7, Reg6, Reg5, Reg4, Reg3, Reg2, Reg1, Reg0);
-
-  Registers(SD(coord, "av-dz"), reset, clock, writeRegister, registerSelect, registerInput, Reg7, Reg6, Reg5, Reg4,
-            Reg3, Reg2, Reg1, Reg0);
-  Stall_IF(SD(coord, "ja-jb"), stallID, IR_ID, IR_EX, IR_MEM, stallIF);
-  IF(SD(coord, "fa-hb"), reset, clock, stallIF, branchDecision, ALUo, DataBusIn, memrq_IF, rw_IF, PC, PCtmp,
-     instruction);
-  Mux(SD(coord, "ic"), stallIF, (Reg0, instruction), IR_ID_in);
-  IR(SD(coord, "if-ih"), reset, clock, stallID, IR_ID_in, IR_ID);
-  Stall_ID(SD(coord, "jf-jh"), stallEX, IR_ID, IR_EX, IR_MEM, stallID);
-  ID(SD(coord, "ff-hh"), reset, clock, stallID, IR_ID, PCtmp, src1, src2, src3, src1_sel, src2_sel, src3_sel, PC1, A,
-     B, IR1, D);
-  Mux(SD(coord, "bg"), src1_sel, registerFile, src1);
-  Mux(SD(coord, "cg"), src2_sel, registerFile, src2);
-  Mux(SD(coord, "dg"), src3_sel, registerFile, src3);
-  Mux(SD(coord, "ij"), stallID, (Reg0, IR_ID), IR_EX_in);
-  IR(SD(coord, "il-in"), reset, clock, stallEX, IR_EX_in, IR_EX);
-  Stall_EX(SD(coord, "jl-jn"), stallMEM, IR_ID, IR_EX, IR_MEM, stallEX);
-  oldEX(SD(coord, "fl-hn"), reset, clock, stallEX, IR_EX, alu1, alu2, D, exBranch, exSetlo, exHilo, exImmediate, N, Z,
-        ALUo, DMAR, SMDR);
-  ALU1(SD(coord, "gj"), PC1, A, D, exBranch, exSetlo, alu1);
-  ALU2(SD(coord, "gj"), B, IR1, exBranch, exHilo, exImmediate, alu2);
-  Mux(SD(coord, "ip"), stallEX, (Reg0, IR_EX), IR_MEM_in);
-  IR(SD(coord, "ir-it"), reset, clock, stallMEM, IR_MEM_in, IR_MEM);
-  Stall_MEM(SD(coord, "jr-jt"), IR_ID, IR_EX, IR_MEM, stallMEM);
-  MEM(SD(coord, "fr-ht"), reset, clock, stallMEM, IR_MEM, ALUo, DMAR, SMDR, DataBusIn, isBranch, branchCode,
-      memrq_MEM, rw_MEM, ALUo1, LMDR, aOut, DataBusOut, MemReq);
-  BranchDecision(SD(coord, "dm"), isBranch, branchCode, N, Z, branchDecision);
-  Mux(SD(coord, "iv"), stallMEM, (Reg0, IR_MEM), IR_WB_in);
-  IR(SD(coord, "ix-iz"), reset, clock, Zero, IR_WB_in, IR_WB);
-  WB(SD(coord, "fx-hz"), clock, IR_WB, ALUo1, LMDR, writeRegister, registerSelect, registerInput);
-  Or(SD(coord, "ds"), (memrq_IF, memrq_MEM), memory);
-  Mux(SD(coord, "ds"), memrq_MEM, (rw_MEM, rw_IF), read);
-  Mux(SD(coord, "aa"), MemReq, (PC, aOut), AddrBusOut);
-}
-
-// The processor of simnet without its front panel, on the old pipeline.
+// The processor of simnet without its front panel, with the old EX stage.
 void oldProcessor() {
   Signal reset(1, "reset"), clock(1, "clock"), DataBus(16, "DataBus"), memory(1, "memory"), read(1, "read"),
       AddrBus(16, "AddrBus"), DataWrite(16, "DataWrite"), PC(16, "PC"), PCtmp(16, "PCtmp"), IR_ID(16, "IR_ID"),
@@ -124,9 +46,9 @@ void oldProcessor() {
       Reg4(16, "Reg4"), Reg5(16, "Reg5"), Reg6(16, "Reg6"), Reg7(16, "Reg7"), stallIF(1, "stallIF"),
       stallID(1, "stallID"), stallEX(1, "stallEX"), stallMEM(1, "stallMEM"), branchDecision(1, "branchDecision"),
       MemReq(1, "MemReq"), enTriLink(1, "enTriLink"), enTriROM(1, "enTriROM"), enTriRAM(1, "enTriRAM");
-  oldBasicPipe(SD("la-sj"), reset, clock, DataBus, memory, read, AddrBus, DataWrite, PC, PCtmp, IR_ID, PC1, A, B, IR1,
-               D, IR_EX, ALUo, DMAR, SMDR, N, Z, IR_MEM, ALUo1, LMDR, IR_WB, Reg0, Reg1, Reg2, Reg3, Reg4, Reg5, Reg6,
-               Reg7, stallIF, stallID, stallEX, stallMEM, branchDecision, MemReq);
+  BasicPipe(SD("la-sj"), reset, clock, DataBus, memory, read, AddrBus, DataWrite, PC, PCtmp, IR_ID, PC1, A, B, IR1, D,
+            IR_EX, ALUo, DMAR, SMDR, N, Z, IR_MEM, ALUo1, LMDR, IR_WB, Reg0, Reg1, Reg2, Reg3, Reg4, Reg5, Reg6, Reg7,
+            stallIF, stallID, stallEX, stallMEM, branchDecision, MemReq, oldEX);
   Memory(SD("ol-sn"), memory, read, AddrBus, DataWrite, DataBus, enTriLink, enTriROM, enTriRAM);
   Switch(SD("ad.ac-ae"), reset, '0', One, "RST");
   Switch(SD("bd.ac-ae"), clock, '1', Zero, "CLK");

@@ -19,25 +19,6 @@ namespace {
 
 const std::string processor = TARVIK_PIPELINE_DIR "/5a-LD-hazard";
 
-// A fresh directory, removed with what the test left in it.
-struct Scratch {
-  std::string dir;
-  Scratch() {
-    char name[] = "/tmp/tarvik-gtkw-XXXXXX";
-    dir = mkdtemp(name) ? name : "";
-  }
-  ~Scratch() {
-    if (!dir.empty()) (void)!system(("rm -rf '" + dir + "'").c_str());
-  }
-};
-
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
@@ -109,8 +90,8 @@ top.branchDecision
 
 // Relative names are written absolute; without --vcd the dump is not named.
 TEST(Gtkw, SaveFileListsTheSignalsByStage) {
-  Scratch scratch;
-  const std::string& dir = scratch.dir;
+  ScratchFolder scratch;
+  const std::string& dir = scratch.path;
   ASSERT_EQ(0, chdir(dir.c_str()));
   RunResult r = runProgram(processor, {"-X", "--keys", "0", "--gtkw", "run.gtkw", "--vcd", "run.vcd"});
   ASSERT_EQ(0, r.status) << r.err;
@@ -129,8 +110,8 @@ TEST(Gtkw, FilterNameReplacesTheExtension) {
 
 // Every word in order, as GTKWave prints it in hex, then the disassembler's text.
 TEST(Gtkw, FilterMapsEveryWordToItsInstruction) {
-  Scratch scratch;
-  const std::string& dir = scratch.dir;
+  ScratchFolder scratch;
+  const std::string& dir = scratch.path;
   ASSERT_EQ(0, runProgram(processor, {"-X", "--keys", "", "--gtkw", dir + "/p.gtkw"}).status);
   std::vector<std::string> lines = linesOf(fileText(dir + "/p-mnemonics.txt"));
   ASSERT_EQ(65536u, lines.size());
@@ -143,8 +124,8 @@ TEST(Gtkw, FilterMapsEveryWordToItsInstruction) {
 }
 
 TEST(Gtkw, FilesThatCannotBeWrittenStopBeforeTheRun) {
-  Scratch scratch;
-  const std::string& dir = scratch.dir;
+  ScratchFolder scratch;
+  const std::string& dir = scratch.path;
   const struct {
     std::vector<std::string> args;
     std::string err;
@@ -167,8 +148,8 @@ TEST(Gtkw, FilesThatCannotBeWrittenStopBeforeTheRun) {
 }
 
 TEST(Gtkw, RunIsTheSameWithAndWithoutTheSaveFile) {
-  Scratch scratch;
-  const std::string& dir = scratch.dir;
+  ScratchFolder scratch;
+  const std::string& dir = scratch.path;
   std::string keys = "0" + std::string(24, '1');
   RunResult plain = runProgram(processor, {"-X", "--keys", keys, "--vcd", dir + "/a.vcd"});
   RunResult viewed = runProgram(processor, {"-X", "--keys", keys, "--vcd", dir + "/b.vcd", "--gtkw", dir + "/b.gtkw"});
@@ -185,8 +166,8 @@ TEST(Gtkw, GtkwaveShowsTheInstructionRegistersAsInstructions) {
   if (!have("gtkwave") || !have("Xvfb")) GTEST_SKIP() << "gtkwave or Xvfb is not installed";
   XvfbServer x;
   ASSERT_TRUE(x.ready());
-  Scratch scratch;
-  const std::string& dir = scratch.dir;
+  ScratchFolder scratch;
+  const std::string& dir = scratch.path;
   ASSERT_EQ(0, runProgram(processor, {"-X", "--keys", "011", "--vcd", dir + "/run.vcd", "--gtkw", dir + "/run.gtkw"})
                    .status);
   std::ofstream(dir + "/show.tcl") << "gtkwave::setMarker [gtkwave::getMaxTime]\n"

@@ -20,12 +20,6 @@ RunResult runProgramFile(const std::string& file, const std::vector<std::string>
   return runProgram(processor, args);
 }
 
-std::string scratchFile(const std::string& name, const std::string& text) {
-  std::string path = std::string(testing::TempDir()) + name;
-  std::ofstream(path) << text;
-  return path;
-}
-
 }  // namespace
 
 class ExamplePrograms : public testing::TestWithParam<const char*> {};
@@ -42,9 +36,10 @@ INSTANTIATE_TEST_SUITE_P(Suite, ExamplePrograms,
 
 // The same program as an assembly source and as the image tarvik-asm would write for it.
 TEST(Program, AnImageRunsLikeItsSource) {
-  std::string source = scratchFile("five.s", "setlo r1, 5\nnop\nnop\nadd r2, r1, r1\n");
-  std::string image = scratchFile("five.hex", "v2.0 raw\n0A05 0000 0000 1009\n");
-  std::string expect = scratchFile("five.expect", "Reg1 5\nReg2 10\n");
+  ScratchFolder folder;
+  std::string source = folder.write("five.s", "setlo r1, 5\nnop\nnop\nadd r2, r1, r1\n");
+  std::string image = folder.write("five.hex", "v2.0 raw\n0A05 0000 0000 1009\n");
+  std::string expect = folder.write("five.expect", "Reg1 5\nReg2 10\n");
   for (const std::string& file : {source, image}) {
     RunResult r = runProgramFile(file, {"--cycles", "10", "--expect", expect});
     EXPECT_EQ(r.status, 0) << file << "\n" << r.err;
@@ -59,8 +54,8 @@ TEST(Program, IsRefusedBeforeTheRunWhenItCannotBeRun) {
     std::string file, says;
   } cases[] = {
       {"/nonexistent/prog.s", "ERROR -- /nonexistent/prog.s: cannot read the program: No such file or directory"},
-      {scratchFile("bad.s", "addd r1, r2, r3\nadd r1, r2, 9\n"), "2 error(s) in the program"},
-      {scratchFile("long.s", ".org 64\nnop\n"), "ERROR -- "},
+      {folder.write("bad.s", "addd r1, r2, r3\nadd r1, r2, 9\n"), "2 error(s) in the program"},
+      {folder.write("long.s", ".org 64\nnop\n"), "ERROR -- "},
       {directory, "ERROR -- " + directory + ": cannot read the program: Is a directory"},
       {"/dev/zero", "ERROR -- /dev/zero: cannot read the memory image: not a regular file"},
   };

@@ -20,19 +20,6 @@ namespace {
 
 const std::string processor = std::string(TARVIK_PIPELINE_DIR) + "/5a-LD-hazard";
 
-std::string scratchFile(const std::string& name, const std::string& text) {
-  std::string path = std::string(testing::TempDir()) + name;
-  std::ofstream(path) << text;
-  return path;
-}
-
-std::string fileText(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 // What the views print: standard output after the start-up text.
 std::string viewsText(const RunResult& r) {
   EXPECT_EQ(r.status, 0) << r.err;
@@ -137,9 +124,9 @@ const char* const program = "0A40 1205 0000 0000 9048 5848 0000 249A\n"
                             "D7F0 0000 0000 0000 3A09\n";
 
 TEST(ProcessorViews, ViewsOfAProgramWithStallsBranchesLoadsAndStores) {
-  std::string image = scratchFile("views.hex", program);
+  TextFile image(program, "views.hex");
   std::string text = viewsText(runViews(
-      {"--load", "Memory.Rom=" + image, "--cycles", "24", "--trace", "--diagram-cycles", "7:16", "--summary"}));
+      {"--load", "Memory.Rom=" + image.path, "--cycles", "24", "--trace", "--diagram-cycles", "7:16", "--summary"}));
   struct Case {
     int cycle;
     const char* line;
@@ -203,8 +190,8 @@ TEST(ProcessorViews, DiagramWrapsInBlocks) {
 TEST(ProcessorViews, LeaveTheSimulationAsItIs) {
   std::string keys = "0";
   for (int i = 0; i < 30; i++) keys += "11";
-  std::string plainDump = std::string(testing::TempDir()) + "plain.vcd",
-              viewedDump = std::string(testing::TempDir()) + "viewed.vcd";
+  ScratchFolder folder;
+  std::string plainDump = folder / "plain.vcd", viewedDump = folder / "viewed.vcd";
   RunResult byKeys = runProgram(processor, {"-X", "--keys", keys, "--vcd", plainDump});
   RunResult viewed =
       runProgram(processor, {"-X", "--cycles", "30", "--trace", "--diagram", "--summary", "--vcd", viewedDump});

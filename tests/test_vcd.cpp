@@ -106,29 +106,12 @@ Waveform readVcd(const std::string& text) {
   return w;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char name[] = "/tmp/tarvik-vcd-XXXXXX";
-    path = mkdtemp(name) ? name : "/tmp";
-  }
-  ~TempDir() { system(("rm -rf '" + path + "'").c_str()); }
-  std::string operator/(const std::string& file) const { return path + "/" + file; }
-};
-
 // The dump as GTKWave reads it: converted to its own format and written out again by its tools.
-std::string throughGtkwave(const TempDir& dir, const std::string& vcd) {
+std::string throughGtkwave(const ScratchFolder& dir, const std::string& vcd) {
   std::string fst = dir / "w.fst", back = dir / "back.vcd";
   std::string command = "vcd2fst '" + vcd + "' '" + fst + "' >/dev/null 2>&1 && fst2vcd '" + fst + "' > '" + back + "'";
   if (system(command.c_str()) != 0) return "conversion failed";
-  return readFile(back);
+  return fileText(back);
 }
 
 // The value letter a probe report stands for in a dump.
@@ -188,26 +171,26 @@ const std::map<std::string, int> modularVariables = {
     {"top.Outer.Pair.mid", 1}, {"top.Outer.Pair_1.mid", 1}};
 
 TEST(WaveformDump, HoldsEveryBundleInItsModuleScopeAsGtkwaveReadsIt) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string vcd = dir / "w.vcd";
   RunResult r = runCircuit(modular, {"-X", "--vcd", vcd, "--keys", "a"});
   ASSERT_EQ(r.status, 0) << r.err;
-  Waveform ours = readVcd(readFile(vcd)), theirs = readVcd(throughGtkwave(dir, vcd));
+  Waveform ours = readVcd(fileText(vcd)), theirs = readVcd(throughGtkwave(dir, vcd));
   EXPECT_EQ(ours.width, modularVariables);
   EXPECT_EQ(ours.scopes, (std::vector<std::string>{"top", "top.Pair", "top.Pair_1", "top.Outer", "top.Outer.Pair",
                                                    "top.Outer.Pair_1"}));
   EXPECT_EQ(ours.timescale, "1 ns");
   EXPECT_EQ(theirs.width, ours.width);
   EXPECT_EQ(theirs.changes, ours.changes);
-  EXPECT_NE(readFile(vcd).find("One time unit is one simulation tick"), std::string::npos);
+  EXPECT_NE(fileText(vcd).find("One time unit is one simulation tick"), std::string::npos);
 }
 
 TEST(WaveformDump, WritesTheFiveValuesAndEveryChangeAtItsTick) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string vcd = dir / "w.vcd";
   RunResult r = runCircuit(modular, {"-X", "--vcd=" + vcd, "--keys", "a"});
   ASSERT_EQ(r.status, 0) << r.err;
-  Waveform w = readVcd(readFile(vcd));
+  Waveform w = readVcd(fileText(vcd));
   auto last = [&](const char* path) { return w.changes[path].back().second; };
   EXPECT_EQ(last("top.word"), "0101");  // constant 5, most significant bit first
   EXPECT_EQ(last("top.bus"), "z");      // HIZ
@@ -221,17 +204,17 @@ TEST(WaveformDump, WritesTheFiveValuesAndEveryChangeAtItsTick) {
 }
 
 TEST(WaveformDump, WritesOnlyChangesUnderIncreasingTimestamps) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string vcd = dir / "w.vcd";
   ASSERT_EQ(runCircuit(modular, {"-X", "--vcd", vcd, "--keys", "aaa"}).status, 0);
-  std::vector<std::string> lines = linesOf(readFile(vcd));
+  std::vector<std::string> lines = linesOf(fileText(vcd));
   size_t body = 0;
   while (body < lines.size() && lines[body] != "$enddefinitions $end") body++;
   for (size_t i = body + 1; i + 1 < lines.size(); i++)
     if (lines[i][0] == '#') {
       EXPECT_NE(lines[i + 1][0], '#') << "empty timestamp " << lines[i];
     }
-  Waveform w = readVcd(readFile(vcd));
+  Waveform w = readVcd(fileText(vcd));
   for (size_t i = 1; i < w.times.size(); i++) EXPECT_LT(w.times[i - 1], w.times[i]);
   for (const auto& v : w.changes)
     for (size_t i = 1; i < v.second.size(); i++) EXPECT_NE(v.second[i - 1].second, v.second[i].second) << v.first;
@@ -239,11 +222,11 @@ TEST(WaveformDump, WritesOnlyChangesUnderIncreasingTimestamps) {
 
 // F1 restarts at tick 0; the dump goes on one unit after the last time written.
 TEST(WaveformDump, ARestartContinuesTheTimeAxisFromAnOffset) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string vcd = dir / "w.vcd";
   RunResult r = runCircuit(modular, {"-X", "--vcd", vcd, "--keys", "a{F1}"});
   ASSERT_EQ(r.status, 0) << r.err;
-  Waveform w = readVcd(readFile(vcd));
+  Waveform w = readVcd(fileText(vcd));
   ASSERT_EQ(w.comments.size(), 1u);
   std::vector<std::string> lines = linesOf(r.err);
   size_t restart = 0;  // the second report at time 0 of z's probe begins the restarted run
@@ -299,7 +282,7 @@ std::string probedRow(const std::string& err, const std::string& name) {
 }
 
 TEST(WaveformDump, HoldsTheProcessorsRegistersAsItsProbesReportThem) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string vcd = dir / "w.vcd";
   RunResult r = runProgram(processor, {"-X", "--keys", resetThenCycles(40), "--vcd", vcd});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -323,7 +306,7 @@ void clockedWide() {
 }
 
 TEST(WaveformDump, AFileThatCannotBeCreatedEndsBeforeTheRun) {
-  TempDir dir;
+  ScratchFolder dir;
   RunResult r = runCircuit(clockedWide, {"-X", "-T", "100", "--vcd", dir / "none/w.vcd"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "There are 66 components.\nThere are 67 signals.\nERROR -- cannot create waveform dump " +
@@ -360,7 +343,7 @@ TEST(WaveformDump, AFullDiskIsReportedOnceAndEndsTheRun) {
 }
 
 TEST(WaveformDump, AReaderThatGoesAwayIsReportedOnce) {
-  TempDir dir;
+  ScratchFolder dir;
   std::string fifo = dir / "pipe";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   // The dump's open waits for this reader, which leaves at once; the run lasts long enough for a write
