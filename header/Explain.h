@@ -53,7 +53,7 @@ bool takeExplainDepthOption(const char* argument, std::string& problem);
 std::string explainBitNow(int bit);
 // Forgets requests, history and names of a previous run in this process (tests).
 void resetExplanations();
-// Forgets the walk's tables of names and drivers (part of resetExplanations).
+// Forgets the walk's table of drivers (part of resetExplanations).
 void resetExplainTables();
 
 // The window's gesture: Shift with the left button on a pane prints the explanation of the bit it

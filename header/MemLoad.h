@@ -1,5 +1,5 @@
-// The library's side of memory images: which components are memories and what they are named, the
-// --load option, and the store a Ram or RegisterFile starts from.
+// The library's side of memory images: the --load option, memories' shapes and words, and the store a
+// Ram or RegisterFile starts from.  Memories are named by the name index (NameIndex.h).
 #ifndef TARVIK_MEMLOAD_H
 #define TARVIK_MEMLOAD_H
 
@@ -7,10 +7,6 @@
 #include <string>
 
 #include "MemImage.h"
-
-// Records the component registered last as a memory (Rom, Ram, RegisterFile), in the module scope it
-// was registered in.  Called by their constructors.
-void recordMemoryComponent();
 
 // --load NAME=FILE: reads the image and queues it for NAME.  False with problem on a fault.
 bool takeMemoryLoadOption(const char* argument, std::string& problem);
@@ -24,9 +20,8 @@ struct MemoryShape {
 // Finds the memory a name picks, after elaboration.  False with problem when none or several.
 bool findMemory(const std::string& name, MemoryShape& shape, std::string& problem);
 
-// The full name of the memory that component cind is (a lane of a wide memory by its own name); ""
-// when it is no memory.  After elaboration.
-std::string memoryPathOf(int cind);
+// The number of words of the memory component cind.
+uint32_t memoryWordCount(int cind);
 
 // The store a Ram or RegisterFile starts from at every (re)initialisation, or null: all UNINITIALIZED.
 // Looked up only when the store is initialised.

@@ -5,6 +5,7 @@
 // program loads 0xFF00 into Reg1 and adds Reg1 to Reg4 .. Reg7 in the four words after the load; with
 // no forwarding, the register file afterwards shows which of those adds saw the loaded value.
 #include "Pipeline.h"
+#include "ProcessorNames.h"
 #include "ProcessorOptions.h"
 
 void simnet() {
@@ -77,7 +78,7 @@ void simnet() {
   probeRow("lk.ae", Reg6, "Reg6");
   Not(SD("mk.aa"), Zero, _15);
   probeRow("mk.ae", Reg7, "Reg7");
-  WideMemory("RAM", {"Memory.Ram", "Memory.Ram_1"});
+  WideMemory(processorNames::ram, {processorNames::ramLanes[0], processorNames::ramLanes[1]});
 }
 
 // The processor's own long options must exist before the command line is read.

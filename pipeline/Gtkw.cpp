@@ -22,11 +22,12 @@
 #include <vector>
 
 #include "Bundles.h"
-#include "BundlePaths.h"
 #include "CircuitHooks.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "Isa.h"
+#include "NameIndex.h"
+#include "ProcessorNames.h"
 #include "ProcessorOptions.h"
 
 const char* gtkwFileName = nullptr;
@@ -39,14 +40,24 @@ struct TraceGroup {
   bool asInstructions;
 };
 
+namespace names = processorNames;
+
 const TraceGroup traceGroups[] = {
-    {"Clock and reset", {"clock", "reset"}, false},
-    {"IF: PC", {"PC", "PCtmp"}, false},
-    {"IR: ID EX MEM WB", {"IR_ID", "IR_EX", "IR_MEM", "IR_WB"}, true},
-    {"Registers", {"Reg1", "Reg2", "Reg3", "Reg4", "Reg5", "Reg6", "Reg7"}, false},
-    {"Flags", {"N", "Z"}, false},
-    {"Memory bus", {"memory", "read", "AddrBus", "DataBus"}, false},
-    {"Stalls and branch", {"stallIF", "stallID", "stallEX", "stallMEM", "branchDecision"}, false},
+    {"Clock and reset", {names::clock, names::reset}, false},
+    {"IF: PC", {names::pc, names::pcNext}, false},
+    {"IR: ID EX MEM WB",
+     {names::instructionRegisters[0], names::instructionRegisters[1], names::instructionRegisters[2],
+      names::instructionRegisters[3]},
+     true},
+    {"Registers",
+     {names::registers[1], names::registers[2], names::registers[3], names::registers[4], names::registers[5],
+      names::registers[6], names::registers[7]},
+     false},
+    {"Flags", {names::n, names::z}, false},
+    {"Memory bus", {names::memory, names::read, names::addressBus, names::dataBus}, false},
+    {"Stalls and branch",
+     {names::stalls[0], names::stalls[1], names::stalls[2], names::stalls[3], names::branchDecision},
+     false},
 };
 
 // Trace flags of the save format: right-justified values in hex or binary; a comment; a file filter.
@@ -60,12 +71,6 @@ std::string absolute(const std::string& path) {
   return std::string(here) + "/" + path;
 }
 
-// The width of a signal the top level declared, or 0.
-size_t topLevelWidth(const char* name) {
-  for (const DeclaredBundle& b : declaredBundles())
-    if (b.scope == 0 && b.name == name) return b.bits.size();
-  return 0;
-}
 
 // Flag lines go out only when the flags change, as GTKWave writes them itself.
 void setFlags(std::string& text, unsigned& current, unsigned flags) {
@@ -76,9 +81,12 @@ void setFlags(std::string& text, unsigned& current, unsigned flags) {
   current = flags;
 }
 
+// The dump's variable of the bundle a name picks, with its range when wider than a bit.
 void appendTrace(std::string& text, unsigned& flags, const char* name, const std::string& filter) {
-  size_t width = topLevelWidth(name);
-  std::string trace = std::string(rootScopeName) + "." + name;
+  std::string problem;
+  int b = bundleNamed(name, problem);
+  size_t width = b < 0 ? 0 : declaredBundles()[size_t(b)].bits.size();
+  std::string trace = std::string(rootScopeName) + "." + (b < 0 ? name : nameIndex().bundlePaths[size_t(b)]);
   if (width > 1) trace += "[" + std::to_string(width - 1) + ":0]";
   setFlags(text, flags, width > 1 ? hexFlags | (filter.empty() ? 0 : fileFilterFlag) : binaryFlags);
   if (width > 1 && !filter.empty()) text += "^1 " + filter + "\n";

@@ -11,11 +11,10 @@
 #include "CircuitHooks.h"
 #include "FileIO.h"
 #include "MemImage.h"
+#include "ProcessorNames.h"
 #include "ProcessorOptions.h"
 
 namespace {
-
-const char romName[] = "Memory.Rom";
 
 bool endsWith(const std::string& s, const char* suffix) {
   std::string t = suffix;
@@ -48,7 +47,7 @@ bool takeProgram(const char* argument, std::string& problem) {
   MemoryImage image;
   bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
   if (!read) return false;
-  addMemoryLoad(romName, std::move(image));
+  addMemoryLoad(processorNames::rom, std::move(image));
   return true;
 }
 

@@ -64,9 +64,10 @@ const uint64_t maximumCycles = 10000000;
 void resetViewOptions();
 
 // The observation (ViewsObserve.cpp).
-// The current value of a bundle named by path ("Reg3", "BasicPipe.isBranch"); the lookup is made once.
-BusValue readBus(const char* path);
-SignalValue readBit(const char* path);
+// The current value of the bundle a name picks ("Reg3", "BasicPipe.isBranch"; the rule of NameIndex.h).
+// A name that picks none ends the process with status 2.
+BusValue readBus(const char* name);
+SignalValue readBit(const char* name);
 // Starts following the run when a view or --cycles asks for it; refuses --cycles with --keys.
 void startViews();
 void resetViews();

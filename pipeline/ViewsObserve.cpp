@@ -13,32 +13,26 @@
 // is shown from the register alone, as unknown.
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 
-#include "BundlePaths.h"
 #include "Bundles.h"
 #include "Globals.h"
 #include "KeyScript.h"
+#include "NameIndex.h"
 #include "Ph3.h"
 #include "Ph4.h"
+#include "ProcessorNames.h"
 #include "Views.h"
 
 namespace {
 
-std::map<std::string, std::vector<int>> bundleIndex;
-
-const std::vector<int>& bundleBits(const char* path) {
-  if (bundleIndex.empty()) {
-    BundlePaths names = nameBundles();
-    const std::vector<DeclaredBundle>& bundles = declaredBundles();
-    for (size_t b = 0; b < bundles.size(); b++) bundleIndex[names.paths[b]] = bundles[b].bits;
-  }
-  auto found = bundleIndex.find(path);
-  if (found == bundleIndex.end()) {
-    fprintf(stderr, "ERROR -- the processor's views need the signal %s, which this circuit does not have\n", path);
+const std::vector<int>& bundleBits(const char* name) {
+  std::string problem;
+  int b = bundleNamed(name, problem);
+  if (b < 0) {
+    fprintf(stderr, "ERROR -- the processor's views need the signal %s, which this circuit does not have\n", name);
     exit(2);
   }
-  return found->second;
+  return declaredBundles()[size_t(b)].bits;
 }
 
 BusValue busOf(const std::vector<int>& bits) {
@@ -63,29 +57,28 @@ struct ProcessorSignals {
 ProcessorSignals signals;
 
 void lookUpSignals() {
+  namespace names = processorNames;
   ProcessorSignals& s = signals;
-  s.clock = &bundleBits("clock");
-  s.reset = &bundleBits("reset");
-  s.pc = &bundleBits("PC");
-  s.dataBus = &bundleBits("DataBus");
-  s.addrBus = &bundleBits("AddrBus");
-  s.memory = &bundleBits("memory");
-  s.read = &bundleBits("read");
-  s.memReq = &bundleBits("MemReq");
-  s.isBranch = &bundleBits("BasicPipe.isBranch");
-  s.branchDecision = &bundleBits("branchDecision");
-  s.aluo = &bundleBits("ALUo");
-  s.writeRegister = &bundleBits("BasicPipe.writeRegister");
-  s.registerSelect = &bundleBits("BasicPipe.registerSelect");
-  s.n = &bundleBits("N");
-  s.z = &bundleBits("Z");
-  const char* const irs[] = {"IR_ID", "IR_EX", "IR_MEM", "IR_WB"};
-  const char* const stalls[] = {"stallIF", "stallID", "stallEX", "stallMEM"};
+  s.clock = &bundleBits(names::clock);
+  s.reset = &bundleBits(names::reset);
+  s.pc = &bundleBits(names::pc);
+  s.dataBus = &bundleBits(names::dataBus);
+  s.addrBus = &bundleBits(names::addressBus);
+  s.memory = &bundleBits(names::memory);
+  s.read = &bundleBits(names::read);
+  s.memReq = &bundleBits(names::memoryRequest);
+  s.isBranch = &bundleBits(names::isBranch);
+  s.branchDecision = &bundleBits(names::branchDecision);
+  s.aluo = &bundleBits(names::aluOutput);
+  s.writeRegister = &bundleBits(names::writeRegister);
+  s.registerSelect = &bundleBits(names::registerSelect);
+  s.n = &bundleBits(names::n);
+  s.z = &bundleBits(names::z);
   for (int k = 0; k < 4; k++) {
-    s.instructionRegister[k + 1] = &bundleBits(irs[k]);
-    s.stall[k] = &bundleBits(stalls[k]);
+    s.instructionRegister[k + 1] = &bundleBits(names::instructionRegisters[k]);
+    s.stall[k] = &bundleBits(names::stalls[k]);
   }
-  for (int r = 0; r < 8; r++) s.reg[r] = &bundleBits(("Reg" + std::to_string(r)).c_str());
+  for (int r = 0; r < 8; r++) s.reg[r] = &bundleBits(names::registers[r]);
 }
 
 struct Observation {
@@ -191,8 +184,8 @@ void ended() {
 
 }  // namespace
 
-BusValue readBus(const char* path) { return busOf(bundleBits(path)); }
-SignalValue readBit(const char* path) { return bitOf(bundleBits(path)); }
+BusValue readBus(const char* name) { return busOf(bundleBits(name)); }
+SignalValue readBit(const char* name) { return bitOf(bundleBits(name)); }
 
 void startViews() {
   if (cyclesToRun && keyScriptGiven) {
@@ -206,7 +199,6 @@ void startViews() {
 }
 
 void resetViews() {
-  bundleIndex.clear();
   signals = ProcessorSignals();
   observation = Observation();
   resetViewOptions();

@@ -2,13 +2,15 @@
 //
 // The registers, N, Z and PC are read off the circuit at the end.  The RAM words listed are those the
 // observed bus writes went to (a store in MEM to an address with bit 6 set); their values are read
-// from the RAM's two byte lanes at the end.  The counts come from the cycles read: instructions
-// completed are the fetched ones that were in WB (bubbles are not counted), stall cycles those in
-// which a stall signal was ONE, branches taken those in which MEM's branch was decided taken.
+// from the RAM (the wide memory of its two byte lanes) at the end.  The counts come from the cycles
+// read: instructions completed are the fetched ones that were in WB (bubbles are not counted), stall
+// cycles those in which a stall signal was ONE, branches taken those in which MEM's branch was
+// decided taken.
 #include <cstdio>
 #include <set>
 
 #include "MemImage.h"
+#include "ProcessorNames.h"
 #include "Views.h"
 
 namespace {
@@ -22,29 +24,25 @@ Tally tally;
 
 const unsigned ramAddressBit = 0x40, ramWordMask = 0x3F;
 
-// A RAM word from its two lanes, the high byte first.
 BusValue ramWord(unsigned w) {
-  const char* const lanes[] = {"Memory.Ram", "Memory.Ram_1"};
+  std::vector<SignalValue> bits;
+  std::string problem;
+  if (!readMemoryWord(processorNames::ram, w, bits, problem) || bits.size() != 16) bits.assign(16, UNINITIALIZED);
   BusValue v;
   v.unknown = 0;
-  for (int lane = 0; lane < 2; lane++) {
-    std::vector<SignalValue> bits;
-    std::string problem;
-    int shift = lane == 0 ? 8 : 0;
-    if (!readMemoryWord(lanes[lane], w, bits, problem) || bits.size() != 8) bits.assign(8, UNINITIALIZED);
-    for (int i = 0; i < 8; i++) setBusBit(v, i + shift, bits[size_t(i)]);
-  }
+  for (int i = 0; i < 16; i++) setBusBit(v, i, bits[size_t(i)]);
   return v;
 }
 
 void printRegisters() {
   printf("Registers:\n");
   for (int r = 0; r < 8; r++) {
-    BusValue v = readBus(("Reg" + std::to_string(r)).c_str());
+    BusValue v = readBus(processorNames::registers[r]);
     printf("  r%d = 0x%s %6s\n", r, hexWord(v).c_str(), signedWord(v).c_str());
   }
-  BusValue pc = readBus("PC");
-  printf("  N = %s  Z = %s  PC = 0x%s (%s)\n", flagLetter(readBit("N")).c_str(), flagLetter(readBit("Z")).c_str(),
+  BusValue pc = readBus(processorNames::pc);
+  printf("  N = %s  Z = %s  PC = 0x%s (%s)\n", flagLetter(readBit(processorNames::n)).c_str(),
+         flagLetter(readBit(processorNames::z)).c_str(),
          hexWord(pc).c_str(), pc.known() ? std::to_string(pc.value).c_str() : "?");
 }
 

@@ -2,8 +2,8 @@
 //
 // Each line is NAME VALUE; '#' starts a comment and blank lines are skipped.  NAME is a declared
 // bundle's name, qualified by its module scopes as far as needed to tell it from others (out,
-// Reg16_1.out, BasicPipe.Reg16_1.out, optionally from top.; names as in BundlePaths.h); a name that is
-// exactly some bundle's full path picks that bundle even when it also ends other paths.  VALUE is hex
+// Reg16_1.out, BasicPipe.Reg16_1.out, optionally from top.; names and the rule as in NameIndex.h); a
+// name that is exactly some bundle's full path picks that bundle even when it also ends other paths.  VALUE is hex
 // (0x..), binary (0b..), decimal (digits only), or a word of the capital letters 0 1 X Z U (XXX, HIZ,
 // UNINITIALIZED), most significant first, exactly as wide as the bundle.  Numbers must fit the
 // bundle's width.  Every faulty line is reported with file and line and ends the process with status
@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "BundlePaths.h"
 #include "Bundles.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
+#include "NameIndex.h"
 #include "Ph3.h"
 #include "Ph4.h"
 
@@ -143,8 +143,7 @@ bool readAddress(const std::string& text, uint32_t& address, std::string& proble
 }
 
 // The target of a check: a memory word when the name is NAME[ADDR], else a bundle.  Sets its width.
-bool readTarget(const BundlePaths& names, const std::string& name, Expectation& e, size_t& width,
-                std::string& problem) {
+bool readTarget(const std::string& name, Expectation& e, size_t& width, std::string& problem) {
   size_t open = name.find('[');
   if (open != std::string::npos && open > 0 && name.back() == ']') {
     MemoryShape shape;
@@ -157,13 +156,10 @@ bool readTarget(const BundlePaths& names, const std::string& name, Expectation& 
     width = word.size();
     return true;
   }
-  std::vector<size_t> found = pathsNamed(names.paths, name);
-  if (found.size() != 1) {
-    problem = namingProblem(names.paths, name, found, "signal bundle", "signal bundles");
-    return false;
-  }
-  e.path = names.paths[found[0]];
-  e.bits = declaredBundles()[found[0]].bits;
+  int b = bundleNamed(name, problem);
+  if (b < 0) return false;
+  e.path = nameIndex().bundlePaths[size_t(b)];
+  e.bits = declaredBundles()[size_t(b)].bits;
   width = e.bits.size();
   return true;
 }
@@ -174,7 +170,7 @@ std::string withoutComment(const std::string& line) {
 }
 
 // Reads one line; returns false with problem set when it is faulty.
-bool readLine(const BundlePaths& names, const std::string& line, std::string& problem) {
+bool readLine(const std::string& line, std::string& problem) {
   std::istringstream words(withoutComment(line));
   std::vector<std::string> w;
   for (std::string s; words >> s;) w.push_back(s);
@@ -187,7 +183,7 @@ bool readLine(const BundlePaths& names, const std::string& line, std::string& pr
   if (!parseValue(w[1], v, problem)) return false;
   Expectation e{};
   size_t width = 0;
-  if (!readTarget(names, w[0], e, width, problem) || !fitValue(v, width, w[0], w[1], problem)) return false;
+  if (!readTarget(w[0], e, width, problem) || !fitValue(v, width, w[0], w[1], problem)) return false;
   e.value = v.bits;
   e.notation = v.notation;
   expectations.push_back(e);
@@ -249,14 +245,13 @@ void check() {
 }  // namespace
 
 bool parseExpectations(const std::string& text, const std::string& file, std::vector<std::string>& errors) {
-  BundlePaths names = nameBundles();
   std::istringstream in(text);
   int number = 0;
   std::string line, problem;
   errors.clear();
   while (std::getline(in, line)) {
     number++;
-    if (readLine(names, line, problem)) continue;
+    if (readLine(line, problem)) continue;
     if (errors.size() == maxExpectationFaults) {
       errors.push_back(file + ": more than " + std::to_string(maxExpectationFaults) + " faulty lines, the rest not read");
       break;

@@ -17,11 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "BundlePaths.h"
-#include "Bundles.h"
 #include "CircuitHooks.h"
 #include "Explain.h"
 #include "Globals.h"
+#include "NameIndex.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
@@ -53,32 +52,6 @@ bool decimalNumber(const std::string& text, uint64_t& n) {
   errno = 0;
   n = strtoull(text.c_str(), nullptr, 10);
   return errno != ERANGE;
-}
-
-// The bits NAME or NAME[i] picks; false with problem.
-bool resolveName(const BundlePaths& names, const std::string& name, std::vector<int>& bits, std::string& problem) {
-  std::vector<size_t> found = pathsNamed(names.paths, name);
-  size_t open = name.rfind('[');
-  uint64_t index = 0;
-  bool indexed = found.empty() && open != std::string::npos && open > 0 && name.back() == ']';
-  std::string base = indexed ? name.substr(0, open) : name;
-  if (indexed) found = pathsNamed(names.paths, base);
-  if (found.size() != 1) {
-    problem = namingProblem(names.paths, base, found, "signal bundle", "signal bundles");
-    return false;
-  }
-  const std::vector<int>& all = declaredBundles()[found[0]].bits;
-  if (!indexed) {
-    bits.assign(all.rbegin(), all.rend());
-    return true;
-  }
-  if (!decimalNumber(name.substr(open + 1, name.size() - open - 2), index) || index >= all.size()) {
-    problem = "bit " + name.substr(open + 1, name.size() - open - 2) + " is out of range: " + names.paths[found[0]] +
-              " has " + std::to_string(all.size()) + (all.size() == 1 ? " bit" : " bits");
-    return false;
-  }
-  bits = {all[size_t(index)]};
-  return true;
 }
 
 Past pastUpTo(uint64_t now) {
@@ -158,11 +131,13 @@ void explainAtEnd() {
 
 // After elaboration: every name must pick one bundle (and the bit one of its bits).
 void resolveRequests() {
-  BundlePaths names = nameBundles();
   bool faulty = false;
   for (Request& r : requests) {
     std::string problem;
-    if (resolveName(names, r.name, r.bits, problem)) continue;
+    if (bitsNamed(r.name, r.bits, problem)) {
+      std::reverse(r.bits.begin(), r.bits.end());
+      continue;
+    }
     fprintf(stderr, "ERROR -- --explain %s: %s\n", r.argument.c_str(), problem.c_str());
     faulty = true;
   }

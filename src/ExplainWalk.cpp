@@ -13,12 +13,10 @@
 #include <set>
 #include <utility>
 
-#include "BundlePaths.h"
-#include "Bundles.h"
 #include "Explain.h"
 #include "Globals.h"
 #include "MemImage.h"
-#include "MemLoad.h"
+#include "NameIndex.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "msiPh1.h"
@@ -77,31 +75,12 @@ struct Driver {
   int output;
 };
 
-// Names and drivers, made once after elaboration.
+// The drivers of every bit, found once after elaboration.
 struct WalkTables {
   bool built = false;
-  std::vector<std::string> fullNames, shortNames;  // per bit
-  std::vector<std::vector<Driver>> drivers;        // per bit
-  std::vector<std::string> componentPaths;         // per component: its module scope's path
+  std::vector<std::vector<Driver>> drivers;  // per bit
 };
 WalkTables tables;
-
-void nameBits(const BundlePaths& names) {
-  const PhaseTwo& p2 = *phaseTwo;
-  tables.fullNames.assign(size_t(p2.numberOfSignals), "");
-  tables.shortNames.assign(size_t(p2.numberOfSignals), "");
-  const std::vector<DeclaredBundle>& bundles = declaredBundles();
-  for (size_t b = 0; b < bundles.size() && b < names.paths.size(); b++)
-    for (size_t i = 0; i < bundles[b].bits.size(); i++) {
-      size_t bit = size_t(bundles[b].bits[i]);
-      if (bit >= tables.fullNames.size() || !tables.fullNames[bit].empty()) continue;
-      std::string index = bundles[b].bits.size() > 1 ? "[" + std::to_string(i) + "]" : "";
-      tables.fullNames[bit] = names.paths[b] + index;
-      tables.shortNames[bit] = names.bundleNames[b] + index;
-    }
-  for (size_t bit = 0; bit < tables.fullNames.size(); bit++)
-    if (tables.fullNames[bit].empty()) tables.fullNames[bit] = tables.shortNames[bit] = p2.signalNames[bit];
-}
 
 // Module boxes only describe structure: a component drives its outputs when it has a routine.
 void findDrivers() {
@@ -117,15 +96,12 @@ void findDrivers() {
 void buildTables() {
   if (tables.built) return;
   tables.built = true;
-  BundlePaths names = nameBundles();
-  nameBits(names);
   findDrivers();
-  const std::vector<int>& scopes = componentScopes();
-  for (int c = 0; c < phaseTwo->numberOfComponents; c++) {
-    size_t scope = size_t(c) < scopes.size() ? size_t(scopes[size_t(c)]) : 0;
-    tables.componentPaths.push_back(scope < names.scopePaths.size() ? names.scopePaths[scope] : "");
-  }
 }
+
+// A bit's names as the walk prints them: in full where it stands alone, short among a driver's inputs.
+const std::string& fullName(int bit) { return nameIndex().bitNames[size_t(bit)]; }
+const std::string& shortName(int bit) { return nameIndex().shortBitNames[size_t(bit)]; }
 
 bool isLevel(SignalValue v) { return v == ZERO || v == ONE; }
 
@@ -231,7 +207,7 @@ std::vector<Pin> Walk::relevantInputs(const Driver& d, uint64_t at) const {
 }
 
 std::string Walk::head(int bit, uint64_t at) const {
-  std::string s = tables.fullNames[size_t(bit)] + " = " + signalValueName(value(bit, at));
+  std::string s = fullName(bit) + " = " + signalValueName(value(bit, at));
   if (at != requestTime) s += " at " + std::to_string(at);
   uint64_t since;
   if (past.sinceAt(bit, at, since)) s += " since " + std::to_string(since);
@@ -244,7 +220,8 @@ std::string Walk::driverText(const Driver& d) const {
   std::string kind = kindName(d.component), s = kind;
   if (!p2.decal[c].empty() && p2.decal[c] != kind) s += " \"" + p2.decal[c] + "\"";
   s += " at " + p2.rcpos[c];
-  if (!tables.componentPaths[c].empty()) s += " in " + tables.componentPaths[c];
+  const std::string& modulePath = nameIndex().componentPaths[c];
+  if (!modulePath.empty()) s += " in " + modulePath;
   return s;
 }
 
@@ -261,7 +238,7 @@ std::string Walk::pinsText(const std::vector<Pin>& pins, uint64_t at) const {
       continue;
     }
     s += (s.empty() ? "" : ", ") + std::string(p.role ? std::string(p.role) + " " : "") +
-         tables.shortNames[size_t(p.bit)] + "=" + signalValueName(v);
+         shortName(p.bit) + "=" + signalValueName(v);
   }
   if (levels) s += (s.empty() ? "" : ", ") + std::to_string(levels) + " more at ZERO or ONE";
   return " (" + s + ")";
@@ -291,8 +268,8 @@ bool Walk::loopBack(int bit, uint64_t at, int depth) {
   auto self = std::find(path.begin(), path.end(), std::make_pair(bit, at));
   if (self == path.end()) return false;
   std::string members;
-  for (auto p = self; p != path.end(); ++p) members += (members.empty() ? "" : ", ") + tables.fullNames[size_t(p->first)];
-  line(depth, tables.fullNames[size_t(bit)] + " = " + signalValueName(value(bit, at)) + ": a loop through " + members);
+  for (auto p = self; p != path.end(); ++p) members += (members.empty() ? "" : ", ") + fullName(p->first);
+  line(depth, fullName(bit) + " = " + signalValueName(value(bit, at)) + ": a loop through " + members);
   return true;
 }
 
@@ -350,7 +327,7 @@ void Walk::explainChange(uint64_t at, int depth, const Driver& d, const std::str
     line(depth, about);
     return;
   }
-  line(depth, about + ": after " + tables.shortNames[size_t(trigger->bit)] + " changed at " + std::to_string(latest));
+  line(depth, about + ": after " + shortName(trigger->bit) + " changed at " + std::to_string(latest));
   if (!tooDeep(depth + 1)) explain(trigger->bit, latest, depth + 1, true);
 }
 
@@ -441,14 +418,14 @@ void Walk::explainClocked(int bit, uint64_t at, int depth, const Driver& d, cons
   if (isLevel(v)) {
     bool clocked = past.sinceAt(bit, at, since) && since >= soonestLoad &&
                    past.lastRiseAtOrBefore(clockPin.bit, since - soonestLoad, edge) && since - edge <= latestLoad;
-    line(depth, about + (clocked ? ": loaded when " + tables.shortNames[size_t(clockPin.bit)] + " rose at " + std::to_string(edge) : ""));
+    line(depth, about + (clocked ? ": loaded when " + shortName(clockPin.bit) + " rose at " + std::to_string(edge) : ""));
     return;
   }
   std::string moving = transition(bit, at, v);
   if (!moving.empty()) {
     bool clocked = past.sinceAt(bit, at, since) && since >= soonestLoad &&
                    past.lastRiseAtOrBefore(clockPin.bit, since - soonestLoad, edge) && since - edge <= latestLoad;
-    line(depth, about + moving + (clocked ? ", loaded when " + tables.shortNames[size_t(clockPin.bit)] + " rose at " +
+    line(depth, about + moving + (clocked ? ", loaded when " + shortName(clockPin.bit) + " rose at " +
                                                 std::to_string(edge)
                                           : ""));
     return;
@@ -456,7 +433,7 @@ void Walk::explainClocked(int bit, uint64_t at, int depth, const Driver& d, cons
   if (at >= soonestLoad && past.lastRiseAtOrBefore(clockPin.bit, at - soonestLoad, edge) && loadsAt(d, pins, edge) &&
       value(dataPin.bit, edge) == v) {
     line(depth, lead + " <- " + driverText(d) + ": loaded " + signalValueName(v) + " when " +
-                    tables.shortNames[size_t(clockPin.bit)] + " rose at " + std::to_string(edge) + pinsText(pins, edge));
+                    shortName(clockPin.bit) + " rose at " + std::to_string(edge) + pinsText(pins, edge));
     if (tooDeep(depth + 1)) return;
     explain(clockPin.bit, edge, depth + 1, true);
     explain(dataPin.bit, edge, depth + 1);
@@ -506,7 +483,7 @@ void Walk::explainSource(int bit, uint64_t at, int depth, const Driver& d, const
   size_t c = size_t(d.component);
   int initBit = p2.integerParameters[c][p2.numberOfIntegerParameters[c] - 1];
   SignalValue v = value(bit, at), init = value(initBit, at);
-  std::string about = lead + " <- " + driverText(d) + " (init " + tables.shortNames[size_t(initBit)] + "=" +
+  std::string about = lead + " <- " + driverText(d) + " (init " + shortName(initBit) + "=" +
                       signalValueName(init) + ")";
   std::string moving = isLevel(v) ? "" : transition(bit, at, v);
   if (v == init)
@@ -524,10 +501,7 @@ void Walk::explainSource(int bit, uint64_t at, int depth, const Driver& d, const
 
 }  // namespace
 
-std::string bitName(int bit) {
-  buildTables();
-  return bit >= 0 && size_t(bit) < tables.fullNames.size() ? tables.fullNames[size_t(bit)] : "?";
-}
+std::string bitName(int bit) { return bit >= 0 && size_t(bit) < nameIndex().bitNames.size() ? fullName(bit) : "?"; }
 
 std::string explainBits(const std::vector<int>& bits, uint64_t at, const Past& past, int depth) {
   buildTables();

@@ -1,9 +1,5 @@
-// Memories by name, and loading images into them.
-//
-// Every Rom, Ram and RegisterFile records itself with the module scope it was registered in.  After
-// elaboration each gets a name: its decal, numbered among memories of the same decal in its scope
-// (Ram, Ram_1), behind the path of that scope (Memory.Ram_1), and wide memories (lanes side by side)
-// join the list.  A name picks a memory the way --expect picks a bundle (pathsNamed).
+// Loading images into memories, and reading their words.  Which memories there are and what they are
+// named is the name index's (NameIndex.h).
 //
 // Loading checks every queued image against its memory before any is loaded, then replaces the
 // contents: a Rom's bytes in the flat arrays in place (they are never changed by the run), a Ram's or
@@ -11,48 +7,24 @@
 // start and restart) instead of clearing it.  So a run without images does what it always did.
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <utility>
 
-#include "BundlePaths.h"
-#include "Bundles.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
-#include "Ph1.h"
+#include "NameIndex.h"
 #include "Ph2.h"
 #include "RunTime.h"
 #include "vlsiPh1.h"
 
 namespace {
 
-struct RegisteredMemory {
-  int component;
-  int scope;
-};
-
-struct WideDeclaration {
-  std::string name;
-  std::vector<std::string> lanes;
-};
-
 struct QueuedLoad {
   std::string name;
   MemoryImage image;
 };
 
-// A named memory: one component, or the lanes of a wide memory, most significant first.
-struct NamedMemory {
-  std::string path;
-  std::vector<int> lanes;
-};
-
-std::vector<RegisteredMemory> registeredMemories;
-std::vector<WideDeclaration> wideDeclarations;
 std::vector<QueuedLoad> queuedLoads;
-std::vector<NamedMemory> memoryTable;  // built once after elaboration
-std::vector<std::string> memoryPaths;  // the paths of memoryTable, for matching
-bool memoryTableBuilt = false;
 std::vector<std::vector<uint32_t>> preloadedStores;  // by component index; empty: none
 
 bool isRom(int c) { return phaseTwo->logicEvaluate[size_t(c)] == rom; }
@@ -69,69 +41,6 @@ int widthOf(const NamedMemory& m) {
   int width = 0;
   for (int c : m.lanes) width += laneWidth(c);
   return width;
-}
-
-// Finds a memory among the first `among` of the table.
-const NamedMemory* lookUp(const std::string& name, size_t among, std::string& problem) {
-  std::vector<std::string> paths(memoryPaths.begin(), memoryPaths.begin() + long(among));
-  std::vector<size_t> found = pathsNamed(paths, name);
-  if (found.size() == 1) return &memoryTable[found[0]];
-  problem = namingProblem(paths, name, found, "memory", "memories");
-  if (found.empty()) {
-    std::string list;
-    for (const std::string& p : paths) list += (list.empty() ? "" : ", ") + p;
-    problem += list.empty() ? " (the circuit has no memory)" : "; the memories are " + list;
-  }
-  return nullptr;
-}
-
-void addToTable(const std::string& path, const std::vector<int>& lanes) {
-  memoryTable.push_back({path, lanes});
-  memoryPaths.push_back(path);
-}
-
-// A wide memory whose lanes are not memories of one length is a fault of the circuit's construction.
-void addWideMemory(const WideDeclaration& d, size_t plain) {
-  std::vector<int> lanes;
-  std::string problem;
-  std::string first;
-  for (const std::string& lane : d.lanes) {
-    const NamedMemory* m = lookUp(lane, plain, problem);
-    if (m && !lanes.empty() && laneWords(m->lanes[0]) != laneWords(lanes[0]))
-      problem = "lane " + m->path + " has " + std::to_string(laneWords(m->lanes[0])) + " words but lane " + first +
-                " has " + std::to_string(laneWords(lanes[0]));
-    if (!m || !problem.empty()) {
-      fprintf(stderr, "ERROR -- wide memory %s: %s\n", d.name.c_str(), problem.c_str());
-      exit(1);
-    }
-    if (lanes.empty()) first = m->path;
-    lanes.push_back(m->lanes[0]);
-  }
-  if (lanes.empty()) {
-    fprintf(stderr, "ERROR -- wide memory %s: no lanes\n", d.name.c_str());
-    exit(1);
-  }
-  addToTable(d.name, lanes);
-}
-
-void buildMemoryTable() {
-  if (memoryTableBuilt) return;
-  memoryTableBuilt = true;
-  BundlePaths names = nameBundles();
-  std::vector<std::set<std::string>> used(names.scopePaths.size() + 1);
-  for (const RegisteredMemory& m : registeredMemories) {
-    size_t scope = size_t(m.scope) < names.scopePaths.size() ? size_t(m.scope) : 0;
-    std::string name = uniqueName(used[scope], phaseTwo->decal[size_t(m.component)]);
-    const std::string& within = scope < names.scopePaths.size() ? names.scopePaths[scope] : "";
-    addToTable(within.empty() ? name : within + "." + name, {m.component});
-  }
-  size_t plain = memoryTable.size();
-  for (const WideDeclaration& d : wideDeclarations) addWideMemory(d, plain);
-}
-
-const NamedMemory* memoryNamed(const std::string& name, std::string& problem) {
-  buildMemoryTable();
-  return lookUp(name, memoryTable.size(), problem);
 }
 
 // Bit i of a word in a Rom lane: bit i%8 of byte w*A + A-1 - i/8 (A bytes per word).
@@ -215,14 +124,6 @@ bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<Imag
 
 }  // namespace
 
-void recordMemoryComponent() {
-  registeredMemories.push_back({phaseOne->componentList.numberOfComponents - 1, currentModuleScope()});
-}
-
-void WideMemory(const char* name, const std::vector<std::string>& lanes) {
-  wideDeclarations.push_back({name ? name : "", lanes});
-}
-
 void addMemoryLoad(const std::string& name, MemoryImage image) { queuedLoads.push_back({name, std::move(image)}); }
 
 bool takeMemoryLoadOption(const char* argument, std::string& problem) {
@@ -252,7 +153,7 @@ bool loadedTwice(const std::vector<const NamedMemory*>& memories) {
 }
 
 void loadMemoryImages() {
-  buildMemoryTable();
+  stopOnMemoryFault();
   std::vector<const NamedMemory*> memories(queuedLoads.size());
   std::vector<std::vector<ImageWord>> words(queuedLoads.size());
   bool faulty = false;
@@ -291,24 +192,15 @@ bool readMemoryWord(const std::string& name, uint32_t address, std::vector<Signa
   return true;
 }
 
-std::string memoryPathOf(int cind) {
-  buildMemoryTable();
-  for (const NamedMemory& m : memoryTable)
-    if (m.lanes.size() == 1 && m.lanes[0] == cind) return m.path;
-  return "";
-}
-
 const uint32_t* preloadedStore(int cind) {
   size_t c = size_t(cind);
   return c < preloadedStores.size() && !preloadedStores[c].empty() ? preloadedStores[c].data() : nullptr;
 }
 
 void resetMemoryImages() {
-  registeredMemories.clear();
-  wideDeclarations.clear();
   queuedLoads.clear();
-  memoryTable.clear();
-  memoryPaths.clear();
-  memoryTableBuilt = false;
   preloadedStores.clear();
+  resetNameIndex();
 }
+
+uint32_t memoryWordCount(int cind) { return laneWords(cind); }

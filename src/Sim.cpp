@@ -7,6 +7,7 @@
 #include "Expect.h"
 #include "Globals.h"
 #include "MemImage.h"
+#include "NameIndex.h"
 #include "Ph1.h"
 #include "Ph2.h"
 #include "Ph3.h"
@@ -34,6 +35,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
+  buildNameIndex();
   callAfterElaborationHooks();
   loadMemoryImages();  // after the hook, which may queue images
   loadExpectations();

@@ -1,7 +1,7 @@
 // Waveform dump (--vcd FILE): the run as an IEEE 1364 value change dump.
 //
 // Every declared bundle is one variable of its width, in the scope of the module it was declared in,
-// all inside a root module scope "top" (names as in BundlePaths.h).  The dump follows the run through
+// all inside a root module scope "top" (names as in NameIndex.h).  The dump follows the run through
 // its observers: at every (re)initialisation it writes the values of all variables, after every
 // applied batch those variables holding a changed bit whose value now differs from what the file last
 // shows, under one timestamp per batch.  ZERO is 0, ONE 1, HIZ z, and XXX and UNINITIALIZED are both
@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "BundlePaths.h"
 #include "Bundles.h"
 #include "FileIO.h"
 #include "Globals.h"
+#include "NameIndex.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
@@ -128,7 +128,7 @@ void writeOut() {
   if (ferror(dump.file)) fail(errno ? errno : EIO);
 }
 
-void writeScope(const BundlePaths& names, const std::vector<std::vector<int>>& children,
+void writeScope(const NameIndex& names, const std::vector<std::vector<int>>& children,
                 const std::vector<std::vector<int>>& members, size_t scope) {
   const std::string& name = scope == 0 ? std::string(rootScopeName) : names.scopeNames[scope];
   fprintf(dump.file, "$scope module %s $end\n", name.c_str());
@@ -148,7 +148,7 @@ void writeScope(const BundlePaths& names, const std::vector<std::vector<int>>& c
 void writeHeader() {
   const std::vector<DeclaredBundle>& bundles = declaredBundles();
   const std::vector<ModuleScope>& scopes = moduleScopes();
-  BundlePaths names = nameBundles();
+  const NameIndex& names = nameIndex();
   std::vector<std::vector<int>> children(std::max<size_t>(scopes.size(), 1)), members(children.size());
   for (size_t i = 1; i < scopes.size(); i++) children[size_t(scopes[i].parent)].push_back(int(i));
   for (size_t b = 0; b < bundles.size(); b++) members[size_t(bundles[b].scope)].push_back(int(b));

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CompSupport.h"
-#include "MemLoad.h"
+#include "NameIndex.h"
 #include "Ph1.h"
 #include "Sim.h"
 #include "iconData.h"

@@ -1,0 +1,75 @@
+// The names of the elaborated netlist, in one index built once: module scopes, declared bundles and
+// their bits, the module path of every component, and the memories.  Every option and view that takes
+// a name (--expect, --explain, --load, --vcd, the processor's views) asks it; none keeps its own.
+//
+// How a NAME picks a thing (a bundle, a memory):
+//   the thing whose path NAME is, with or without "top."; failing that, every thing whose path NAME
+//   ends at a '.' boundary (Reg16_1.out ends BasicPipe.Reg16_1.out; ut ends nothing).  It must pick
+//   exactly one; otherwise the problem is "no THING is named NAME" or "NAME names 2 THINGS (a, b);
+//   qualify it by module scope".
+//
+// How things are named: sibling scopes with the same tag are numbered in declaration order (Reg16,
+// Reg16_1, Reg16_2, ...), and so are bundles of the same name in one scope.  Whitespace and '.'
+// become '_', since '.' joins the parts of a qualified name.  A bundle's path is the names of its
+// scopes below the top and its own name, joined by '.': BasicPipe.Reg16_1.out.  In the waveform dump
+// the top scope is a module named rootScopeName, so the same bundle shows there as
+// top.BasicPipe.Reg16_1.out.  A bit is named by its bundle (the first that holds it), with [i] when
+// the bundle is wider; a bit of no bundle by its signal's own name.  Every Rom, Ram and RegisterFile is
+// named by its decal, numbered among memories of the same decal in its scope (Ram, Ram_1), behind the
+// path of that scope (Memory.Ram_1); the wide memories (lanes side by side) follow under their
+// declared names.
+#ifndef TARVIK_NAMEINDEX_H
+#define TARVIK_NAMEINDEX_H
+
+#include <string>
+#include <vector>
+
+const char rootScopeName[] = "top";
+
+// A named memory: one component, or the lanes of a wide memory, most significant first.
+struct NamedMemory {
+  std::string path;
+  std::vector<int> lanes;
+};
+
+struct NameIndex {
+  bool built = false;
+  std::vector<std::string> scopeNames;      // per scope of moduleScopes(); "" for the top scope
+  std::vector<std::string> scopePaths;      // per scope: its qualified name without the top scope
+  std::vector<std::string> bundleNames;     // per bundle of declaredBundles(), unique within its scope
+  std::vector<std::string> bundlePaths;     // per bundle: qualified name without the top scope
+  std::vector<std::string> bitNames;        // per bit: the bundle's path, [i] when wider
+  std::vector<std::string> shortBitNames;   // per bit: the bundle's own name, [i] when wider
+  std::vector<std::string> componentPaths;  // per component: its module scope's path
+  std::vector<NamedMemory> memories;        // the memories in registration order, then the wide ones
+  std::string memoryFault;                  // why a wide memory could not be made; "" when none
+};
+
+// Builds the index of the elaborated netlist once; later calls do nothing.  The driver calls it right
+// after elaboration; every lookup calls it too, so that a netlist elaborated by a test can be asked.
+void buildNameIndex();
+const NameIndex& nameIndex();
+// Forgets the index and the recorded memories (tests that build another netlist in one process).
+void resetNameIndex();
+
+// The bundle NAME picks, as an index into declaredBundles(); -1 with problem.
+int bundleNamed(const std::string& name, std::string& problem);
+// The bits NAME picks, bit 0 first; NAME[i], when NAME[i] is no bundle itself, picks bit i of the
+// bundle NAME.  False with problem.
+bool bitsNamed(const std::string& name, std::vector<int>& bits, std::string& problem);
+
+// The memory NAME picks; null with problem, which lists the memories when none is picked.  The first
+// memory lookup ends the process (status 1) when a wide memory was declared with faulty lanes.
+const NamedMemory* memoryNamed(const std::string& name, std::string& problem);
+// The name of the memory that component cind is (a lane of a wide memory by its own name); "" when it
+// is no memory.
+std::string memoryPathOf(int cind);
+// Ends the process (status 1) when a wide memory was declared with faulty lanes: a fault of the
+// circuit's construction, reported when memories are first needed.
+void stopOnMemoryFault();
+
+// Records the component registered last as a memory (Rom, Ram, RegisterFile), in the module scope it
+// was registered in.  Called by their constructors.
+void recordMemoryComponent();
+
+#endif

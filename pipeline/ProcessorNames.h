@@ -1,0 +1,44 @@
+// The names of the processor's signals and memories that its views, its waveform layout and its
+// --program option read, in one place.  Each is looked up by the name index's rule (NameIndex.h), as
+// --expect and --explain look names up.
+#ifndef TARVIK_PROCESSORNAMES_H
+#define TARVIK_PROCESSORNAMES_H
+
+namespace processorNames {
+
+const char clock[] = "clock";
+const char reset[] = "reset";
+const char pc[] = "PC";
+const char pcNext[] = "PCtmp";
+const char n[] = "N";
+const char z[] = "Z";
+
+// The register file's outputs; Reg0 always reads 0.
+const char* const registers[8] = {"Reg0", "Reg1", "Reg2", "Reg3", "Reg4", "Reg5", "Reg6", "Reg7"};
+// The instruction registers of ID, EX, MEM and WB.
+const char* const instructionRegisters[4] = {"IR_ID", "IR_EX", "IR_MEM", "IR_WB"};
+// The stall signals of IF, ID, EX and MEM.
+const char* const stalls[4] = {"stallIF", "stallID", "stallEX", "stallMEM"};
+
+// The memory bus.
+const char memory[] = "memory";
+const char read[] = "read";
+const char memoryRequest[] = "MemReq";
+const char addressBus[] = "AddrBus";
+const char dataBus[] = "DataBus";
+
+// Branches and the register write-back.
+const char isBranch[] = "BasicPipe.isBranch";
+const char branchDecision[] = "branchDecision";
+const char aluOutput[] = "ALUo";
+const char writeRegister[] = "BasicPipe.writeRegister";
+const char registerSelect[] = "BasicPipe.registerSelect";
+
+// The program ROM, and the data RAM: one 16-bit wide memory of two byte lanes, high byte first.
+const char rom[] = "Memory.Rom";
+const char ram[] = "RAM";
+const char* const ramLanes[2] = {"Memory.Ram", "Memory.Ram_1"};
+
+}  // namespace processorNames
+
+#endif

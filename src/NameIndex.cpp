@@ -1,0 +1,271 @@
+// The netlist's names (see NameIndex.h).
+//
+// Names are handed out in declaration order; each parent scope keeps the set of names used among its
+// child scopes, and each scope the sets used among its bundles and among its memories, and a taken
+// name gets the first free suffix _1, _2, ...
+#include "NameIndex.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "Bundles.h"
+#include "Globals.h"
+#include "MemImage.h"
+#include "MemLoad.h"
+#include "Ph1.h"
+#include "Ph2.h"
+
+namespace {
+
+struct RegisteredMemory {
+  int component;
+  int scope;
+};
+
+struct WideDeclaration {
+  std::string name;
+  std::vector<std::string> lanes;
+};
+
+// Recorded during construction.
+std::vector<RegisteredMemory> registeredMemories;
+std::vector<WideDeclaration> wideDeclarations;
+
+NameIndex names;
+
+std::string printable(const std::string& name) {
+  if (name.empty()) return "_";
+  std::string s = name;
+  for (char& c : s)
+    if (static_cast<unsigned char>(c) <= ' ' || c == 127 || c == '.') c = '_';
+  return s;
+}
+
+// wanted made printable, with the first suffix _1, _2, ... that is not in used yet; entered in used.
+std::string uniqueName(std::set<std::string>& used, const std::string& wanted) {
+  std::string base = printable(wanted), name = base;
+  for (int k = 1; used.count(name); k++) name = base + "_" + std::to_string(k);
+  used.insert(name);
+  return name;
+}
+
+std::string within(const std::string& scopePath, const std::string& name) {
+  return scopePath.empty() ? name : scopePath + "." + name;
+}
+
+bool endsPath(const std::string& path, const std::string& name) {
+  return path.size() > name.size() && path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+         path[path.size() - name.size() - 1] == '.';
+}
+
+// The matching rule of NameIndex.h: the indexes of the paths a name picks.
+std::vector<size_t> pathsNamed(const std::vector<std::string>& paths, const std::string& name) {
+  const std::string root = std::string(rootScopeName) + ".";
+  std::vector<size_t> exact, ending;
+  for (size_t b = 0; b < paths.size(); b++) {
+    const std::string& p = paths[b];
+    if (name == p || name == root + p)
+      exact.push_back(b);
+    else if (endsPath(p, name) || endsPath(root + p, name))
+      ending.push_back(b);
+  }
+  return exact.empty() ? ending : exact;
+}
+
+// Why found (what pathsNamed gave) is not exactly one thing.
+std::string namingProblem(const std::vector<std::string>& paths, const std::string& name,
+                          const std::vector<size_t>& found, const char* thing, const char* things) {
+  if (found.empty()) return std::string("no ") + thing + " is named " + name;
+  std::string list;
+  for (size_t b : found) list += (list.empty() ? "" : ", ") + paths[b];
+  return name + " names " + std::to_string(found.size()) + " " + things + " (" + list +
+         "); qualify it by module scope";
+}
+
+void nameBundles() {
+  const std::vector<ModuleScope>& scopes = moduleScopes();
+  std::vector<std::set<std::string>> childScopes(scopes.size()), scopeBundles(scopes.size());
+  names.scopeNames.assign(scopes.size(), "");
+  names.scopePaths.assign(scopes.size(), "");
+  for (size_t i = 1; i < scopes.size(); i++) {
+    size_t parent = size_t(scopes[i].parent);
+    names.scopeNames[i] = uniqueName(childScopes[parent], scopes[i].name);
+    names.scopePaths[i] = within(names.scopePaths[parent], names.scopeNames[i]);
+  }
+  for (const DeclaredBundle& b : declaredBundles()) {
+    size_t scope = size_t(b.scope);
+    names.bundleNames.push_back(uniqueName(scopeBundles[scope], b.name));
+    names.bundlePaths.push_back(within(names.scopePaths[scope], names.bundleNames.back()));
+  }
+}
+
+void nameBits() {
+  const PhaseTwo& p2 = *phaseTwo;
+  names.bitNames.assign(size_t(p2.numberOfSignals), "");
+  names.shortBitNames.assign(size_t(p2.numberOfSignals), "");
+  const std::vector<DeclaredBundle>& bundles = declaredBundles();
+  for (size_t b = 0; b < bundles.size(); b++)
+    for (size_t i = 0; i < bundles[b].bits.size(); i++) {
+      size_t bit = size_t(bundles[b].bits[i]);
+      if (bit >= names.bitNames.size() || !names.bitNames[bit].empty()) continue;
+      std::string at = bundles[b].bits.size() > 1 ? "[" + std::to_string(i) + "]" : "";
+      names.bitNames[bit] = names.bundlePaths[b] + at;
+      names.shortBitNames[bit] = names.bundleNames[b] + at;
+    }
+  for (size_t bit = 0; bit < names.bitNames.size(); bit++)
+    if (names.bitNames[bit].empty()) names.bitNames[bit] = names.shortBitNames[bit] = p2.signalNames[bit];
+}
+
+void nameComponentPaths() {
+  const std::vector<int>& scopes = componentScopes();
+  for (int c = 0; c < phaseTwo->numberOfComponents; c++) {
+    size_t scope = size_t(c) < scopes.size() ? size_t(scopes[size_t(c)]) : 0;
+    names.componentPaths.push_back(scope < names.scopePaths.size() ? names.scopePaths[scope] : "");
+  }
+}
+
+std::vector<std::string> memoryPaths(size_t among) {
+  std::vector<std::string> paths;
+  for (size_t m = 0; m < among; m++) paths.push_back(names.memories[m].path);
+  return paths;
+}
+
+// Finds a memory among the first `among` of the names.
+const NamedMemory* lookUpMemory(const std::string& name, size_t among, std::string& problem) {
+  std::vector<std::string> paths = memoryPaths(among);
+  std::vector<size_t> found = pathsNamed(paths, name);
+  if (found.size() == 1) return &names.memories[found[0]];
+  problem = namingProblem(paths, name, found, "memory", "memories");
+  if (found.empty()) {
+    std::string list;
+    for (const std::string& p : paths) list += (list.empty() ? "" : ", ") + p;
+    problem += list.empty() ? " (the circuit has no memory)" : "; the memories are " + list;
+  }
+  return nullptr;
+}
+
+// The lanes are memories of one length; the first fault is kept as memoryFault.
+void addWideMemory(const WideDeclaration& d, size_t plain) {
+  std::vector<int> lanes;
+  std::string problem, first;
+  for (const std::string& lane : d.lanes) {
+    const NamedMemory* m = lookUpMemory(lane, plain, problem);
+    if (m && !lanes.empty() && memoryWordCount(m->lanes[0]) != memoryWordCount(lanes[0]))
+      problem = "lane " + m->path + " has " + std::to_string(memoryWordCount(m->lanes[0])) + " words but lane " +
+                first + " has " + std::to_string(memoryWordCount(lanes[0]));
+    if (!m || !problem.empty()) break;
+    if (lanes.empty()) first = m->path;
+    lanes.push_back(m->lanes[0]);
+  }
+  if (problem.empty() && lanes.empty()) problem = "no lanes";
+  if (problem.empty())
+    names.memories.push_back({d.name, lanes});
+  else
+    names.memoryFault = "wide memory " + d.name + ": " + problem;
+}
+
+void nameMemories() {
+  std::vector<std::set<std::string>> used(names.scopePaths.size() + 1);
+  for (const RegisteredMemory& m : registeredMemories) {
+    size_t scope = size_t(m.scope) < names.scopePaths.size() ? size_t(m.scope) : 0;
+    std::string name = uniqueName(used[scope], phaseTwo->decal[size_t(m.component)]);
+    names.memories.push_back({within(scope < names.scopePaths.size() ? names.scopePaths[scope] : "", name),
+                              {m.component}});
+  }
+  size_t plain = names.memories.size();
+  for (const WideDeclaration& d : wideDeclarations)
+    if (names.memoryFault.empty()) addWideMemory(d, plain);
+}
+
+// i of NAME[i]: decimal digits that number one of width bits.
+bool bitNumber(const std::string& digits, size_t width, size_t& i) {
+  i = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    i = i * 10 + size_t(c - '0');
+    if (i >= width) return false;
+  }
+  return !digits.empty();
+}
+
+// The bundles a name picks, by index into declaredBundles().
+std::vector<size_t> bundlesNamed(const std::string& name) { return pathsNamed(nameIndex().bundlePaths, name); }
+
+}  // namespace
+
+void buildNameIndex() {
+  if (names.built) return;
+  names.built = true;
+  nameBundles();
+  nameBits();
+  nameComponentPaths();
+  nameMemories();
+}
+
+const NameIndex& nameIndex() {
+  buildNameIndex();
+  return names;
+}
+
+void resetNameIndex() {
+  names = NameIndex();
+  registeredMemories.clear();
+  wideDeclarations.clear();
+}
+
+int bundleNamed(const std::string& name, std::string& problem) {
+  std::vector<size_t> found = bundlesNamed(name);
+  if (found.size() == 1) return int(found[0]);
+  problem = namingProblem(names.bundlePaths, name, found, "signal bundle", "signal bundles");
+  return -1;
+}
+
+// NAME[i] is tried as a bundle first, so that a bundle named with brackets stays reachable.
+bool bitsNamed(const std::string& name, std::vector<int>& bits, std::string& problem) {
+  size_t open = name.rfind('[');
+  bool indexed = bundlesNamed(name).empty() && open != std::string::npos && open > 0 && name.back() == ']';
+  int b = bundleNamed(indexed ? name.substr(0, open) : name, problem);
+  if (b < 0) return false;
+  const std::vector<int>& all = declaredBundles()[size_t(b)].bits;
+  if (!indexed) {
+    bits = all;
+    return true;
+  }
+  std::string digits = name.substr(open + 1, name.size() - open - 2);
+  size_t bit = 0;
+  if (!bitNumber(digits, all.size(), bit)) {
+    problem = "bit " + digits + " is out of range: " + names.bundlePaths[size_t(b)] + " has " +
+              std::to_string(all.size()) + (all.size() == 1 ? " bit" : " bits");
+    return false;
+  }
+  bits = {all[bit]};
+  return true;
+}
+
+void stopOnMemoryFault() {
+  const std::string& fault = nameIndex().memoryFault;
+  if (fault.empty()) return;
+  fprintf(stderr, "ERROR -- %s\n", fault.c_str());
+  exit(1);
+}
+
+const NamedMemory* memoryNamed(const std::string& name, std::string& problem) {
+  stopOnMemoryFault();
+  return lookUpMemory(name, names.memories.size(), problem);
+}
+
+std::string memoryPathOf(int cind) {
+  stopOnMemoryFault();
+  for (const NamedMemory& m : names.memories)
+    if (m.lanes.size() == 1 && m.lanes[0] == cind) return m.path;
+  return "";
+}
+
+void recordMemoryComponent() {
+  registeredMemories.push_back({phaseOne->componentList.numberOfComponents - 1, currentModuleScope()});
+}
+
+void WideMemory(const char* name, const std::vector<std::string>& lanes) {
+  wideDeclarations.push_back({name ? name : "", lanes});
+}
