@@ -16,6 +16,7 @@
 
 #include "BundlePaths.h"
 #include "Bundles.h"
+#include "CompKinds.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
@@ -55,7 +56,7 @@ std::vector<std::string> memoryPaths;  // the paths of memoryTable, for matching
 bool memoryTableBuilt = false;
 std::vector<std::vector<uint32_t>> preloadedStores;  // by component index; empty: none
 
-bool isRom(int c) { return phaseTwo->logicEvaluate[size_t(c)] == rom; }
+bool isRom(int c) { return kindOf(c).memory == romMemory; }
 
 const int* parametersOf(int c) { return phaseTwo->integerParameters[size_t(c)]; }
 

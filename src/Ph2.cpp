@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "CompKinds.h"
 #include "Globals.h"
 #include "Ph1.h"
 
@@ -134,6 +135,7 @@ void PhaseTwo::listsToArrays() {
   activationsFromWindow.clear();
   for (const SwitchNode* n = phaseOne->switchList.start; n; n = n->ptr)
     activationsFromWindow.push_back({int(n->keyChar), n->componentNumber, n->signalSerialNumber});
+  recogniseComponentKinds();
 }
 
 void PhaseTwo::dumpFromArrays() const {
