@@ -1,4 +1,5 @@
-// Flattening: the construction lists of phaseOne become the parallel arrays of the flat netlist.
+// Flattening: the construction lists of phaseOne become the parallel arrays of the flat netlist, and
+// every component's kind is recognised once they are (CompKinds.h).
 //
 // Pins, parameters and private storage of all components are laid out one after another in a few
 // contiguous stores; the per-component pointers point into them.
