@@ -27,10 +27,13 @@ std::vector<CircuitOption>& circuitOptions();
 void printCircuitOptions(FILE* to);
 
 // Adds a routine called once the netlist is built and flattened, before the run; routines run in the
-// order added and may report "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers
-// (Ph4.h).
+// order added, before the memory images are loaded (so they may queue some), and may report
+// "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers (Ph4.h).
 void addAfterElaborationHook(void (*hook)());
+void removeAfterElaborationHook(void (*hook)());
+// Runs the steps between flattening and the run in their one order (AfterElaboration.cpp): the
+// routines added above, then memory images, expectations and the waveform dump.
 void callAfterElaborationHooks();
-void resetCircuitHooks();
+void resetCircuitHooks();  // forgets the routines added
 
 #endif

@@ -31,6 +31,12 @@ extern int keyScriptGiven;
 extern uint64_t keyScriptStepReachedAt;  // tick at which the entry keyScriptNext became the next one
 extern bool keyScriptAfterTimedStep;     // the last entry taken was a timed step
 void resetKeyScript();
+// --keys TEXT: the script to replay; false with problem, and nothing to replay, when it is malformed.
+bool takeKeyScript(const char* text, std::string& problem);
+// Replays keys from the first on, as if given with --keys (the processor's --cycles makes its presses so).
+void replaceKeyScript(std::vector<ScriptedKey> keys);
+// True when every entry of the script has been taken (or none was given).
+bool keyScriptUsedUp();
 
 // Delivers the next press if the script has one and the circuit may take it; returns its event type
 // through eventType (0 when nothing was delivered).

@@ -17,6 +17,8 @@ struct Palette {
 
 extern const Palette defaultPalette;
 extern const Palette highContrastPalette;
+// The default palette's legend for the terminal, printed at start-up.
+extern const char defaultColourLegend[];
 
 // --palette NAME: puts the named palette's colours into the window's value colours; false (with the
 // problem) for a name it does not know.

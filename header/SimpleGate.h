@@ -10,7 +10,6 @@
 
 #include <cstdint>
 
-#include "SecEvTyp.h"
 #include "Signal.h"
 
 static_assert(ZERO == 0 && ONE == 4, "the parity below relies on the values of ZERO and ONE");
@@ -51,8 +50,5 @@ inline SignalValue simpleGateOutput(const int* in, int n, const SignalValue* cur
 inline SignalValue triStateOutput(SignalValue enable, SignalValue data) {
   return enable == ONE && (data == ZERO || data == ONE) ? data : HIZ;
 }
-
-// Which simple gate a component routine is: false for any other routine.
-bool simpleGateRoutine(ComponentRoutine routine, GateReduction& reduction, bool& invert);
 
 #endif

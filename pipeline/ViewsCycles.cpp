@@ -22,19 +22,16 @@ bool haltedAtEnd = false;
 }  // namespace
 
 void cyclesBegin() {
-  keyScript.assign(1, ScriptedKey{1, '0'});
-  keyScriptNext = 0;
-  keyScriptGiven = 1;
+  replaceKeyScript({ScriptedKey{1, '0'}});
   pressesLeft = 2 * cyclesToRun;
   haltedAtEnd = false;
 }
 
 void cyclesAtRest() {
-  if (keyScriptNext < keyScript.size()) return;
+  if (!keyScriptUsedUp()) return;
   if (pressesLeft > 0) {
     uint64_t block = std::min(pressesLeft, pressesPerBlock);
-    keyScript.assign(size_t(block), ScriptedKey{1, '1'});
-    keyScriptNext = 0;
+    replaceKeyScript(std::vector<ScriptedKey>(size_t(block), ScriptedKey{1, '1'}));
     pressesLeft -= block;
   } else if (!haltedAtEnd && phaseFive->windexPointer->display) {
     haltedAtEnd = true;

@@ -1,4 +1,4 @@
-// A circuit's own long options and its after-elaboration hook.
+// A circuit's own long options.
 //
 // The options are a table filled by the circuit's static initialisers, so it lives in a function-local
 // static (ready whatever the order of initialisation); the command line looks each word up in it and
@@ -9,16 +9,6 @@
 
 #include "CircuitHooks.h"
 
-namespace {
-std::vector<void (*)()> afterElaborationHooks;  // in the order added
-}  // namespace
-
-void addAfterElaborationHook(void (*hook)()) { afterElaborationHooks.push_back(hook); }
-
-void callAfterElaborationHooks() {
-  for (void (*hook)() : afterElaborationHooks) hook();
-}
-
 std::vector<CircuitOption>& circuitOptions() {
   static std::vector<CircuitOption> options;
   return options;
@@ -27,8 +17,6 @@ std::vector<CircuitOption>& circuitOptions() {
 void addCircuitOption(const CircuitOption& option) { circuitOptions().push_back(option); }
 
 void resetCircuitOptions() { circuitOptions().clear(); }
-
-void resetCircuitHooks() { afterElaborationHooks.clear(); }
 
 namespace {
 

@@ -38,7 +38,6 @@ struct Request {
 };
 
 std::vector<Request> requests;
-bool resolverAdded = false;
 // Per bit, the last changes (at least keptChanges of them): so that a long run's history stays small.
 // What was dropped is summed up by the value and the tick of the latest dropped change.
 const size_t keptChanges = 512;
@@ -210,8 +209,7 @@ bool takeExplainOption(const char* argument, std::string& problem) {
     return false;
   }
   requests.push_back({text, text.substr(0, at), time, {}, false});
-  if (!resolverAdded) addAfterElaborationHook(resolveRequests);
-  resolverAdded = true;
+  if (requests.size() == 1) addAfterElaborationHook(resolveRequests);  // the first attaches the resolver of all
   return true;
 }
 
@@ -233,7 +231,7 @@ std::string explainBitNow(int bit) {
 
 void resetExplanations() {
   requests.clear();
-  resolverAdded = false;
+  removeAfterElaborationHook(resolveRequests);
   history.clear();
   startValues.clear();
   startTimes.clear();

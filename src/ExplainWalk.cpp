@@ -13,61 +13,17 @@
 #include <set>
 #include <utility>
 
+#include "CompKinds.h"
+#include "CompSupport.h"
 #include "Explain.h"
 #include "Globals.h"
 #include "MemImage.h"
 #include "NameIndex.h"
 #include "Ph2.h"
 #include "Ph3.h"
-#include "msiPh1.h"
-#include "ssiPh1.h"
 #include "vlsiPh1.h"
 
 namespace {
-
-// What the walk does with a component's output.
-enum Role { gateRole, busDriver, flipFlop, wordRegister, selector, multiPort, readOnly, sourceRole, otherRole };
-
-struct Kind {
-  ComponentRoutine routine;
-  const char* name;
-  Role role;
-};
-
-// By evaluation routine; the keyboard sources have none and are known by their key routine.
-const Kind evaluatedKinds[] = {
-    {and_, "And", gateRole},          {or_, "Or", gateRole},
-    {nand, "Nand", gateRole},         {nor, "Nor", gateRole},
-    {xor_, "Xor", gateRole},          {xnor, "Xnor", gateRole},
-    {not_, "Not", gateRole},          {iand, "Iand", gateRole},
-    {inand, "Inand", gateRole},       {ciOr, "CiOr", gateRole},
-    {ciNor, "CiNor", gateRole},       {multiLevelCompare, "MultiLevelCompare", gateRole},
-    {tsb, "Tsb", busDriver},          {powerOn, "PowerOn", sourceRole},
-    {clock, "Clock", sourceRole},     {adder, "Adder", otherRole},
-    {increment, "Increment", otherRole}, {counter, "Counter", otherRole},
-    {gate, "Gate", gateRole},         {dff, "Dff", flipFlop},
-    {jkff, "Jkff", otherRole},        {mux, "Mux", selector},
-    {decoder, "Decoder", otherRole},  {encoder, "Encoder", otherRole},
-    {enabledRegister, "Register", wordRegister}, {bitAddressibleRegister, "BitAddressibleRegister", otherRole},
-    {multiPortRam, "Ram", multiPort}, {rom, "Rom", readOnly},
-};
-const Kind keyedKinds[] = {{toggleSwitch, "Switch", sourceRole}, {togglePulser, "Pulser", sourceRole}};
-const Kind unknownKind = {nullptr, "component", otherRole};
-
-const Kind& kindOf(int c) {
-  const PhaseTwo& p2 = *phaseTwo;
-  for (const Kind& k : evaluatedKinds)
-    if (p2.logicEvaluate[size_t(c)] == k.routine) return k;
-  for (const Kind& k : keyedKinds)
-    if (p2.xEventTriggered[size_t(c)] == k.routine) return k;
-  return unknownKind;
-}
-
-std::string kindName(int c) {
-  const Kind& k = kindOf(c);
-  if (k.role == multiPort && phaseTwo->integerParameters[size_t(c)][zeroIsZEROParameter]) return "RegisterFile";
-  return k.name;
-}
 
 // A driver of a bit: the component and which of its outputs the bit is.
 struct Driver {
@@ -217,7 +173,7 @@ std::string Walk::head(int bit, uint64_t at) const {
 std::string Walk::driverText(const Driver& d) const {
   const PhaseTwo& p2 = *phaseTwo;
   size_t c = size_t(d.component);
-  std::string kind = kindName(d.component), s = kind;
+  std::string kind = kindOf(d.component).name, s = kind;
   if (!p2.decal[c].empty() && p2.decal[c] != kind) s += " \"" + p2.decal[c] + "\"";
   s += " at " + p2.rcpos[c];
   const std::string& modulePath = nameIndex().componentPaths[c];
@@ -305,7 +261,7 @@ void Walk::explain(int bit, uint64_t at, int depth, bool change) {
 }
 
 bool Walk::combinational(const Driver& d) const {
-  Role r = kindOf(d.component).role;
+  ComponentRole r = kindOf(d.component).role;
   return r == gateRole || r == selector || r == otherRole;
 }
 
@@ -397,7 +353,7 @@ void Walk::explainBus(int bit, uint64_t at, int depth, const std::vector<Driver>
 
 // Flip-flops and registers show a clock edge on their outputs this many ticks later at the earliest
 // (the medium family's quick delay), and at the latest one lazy delay and a tick's shift later.
-const uint64_t soonestLoad = 13, latestLoad = 18;
+const uint64_t soonestLoad = msiQuickTime, latestLoad = msiLazyTime + 1;
 
 // Whether a clock edge at `edge` loaded the data pin: a Dff needs R and S at ZERO, a Register its
 // enable at ONE.

@@ -7,12 +7,12 @@
 // event itself, which checkEvent keeps.
 #include <cstdio>
 
+#include "CompKinds.h"
 #include "Explain.h"
 #include "Globals.h"
 #include "Ph2.h"
 #include "Ph5.h"
 #include "WindowX.h"
-#include "ssiPh1.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ int paneUnder(const Windex& w, int x, int y) {
 // The cell of a byte probe under the pointer: its cells run down (or across) the middle quarter.
 int byteCellUnder(const Windex& w, int c, int x, int y) {
   const ScreenTile& t = phaseTwo->tile[size_t(c)];
-  bool across = phaseTwo->drawDynamic[size_t(c)] == probebyteh;
+  bool across = kindOf(c).role == byteRowProbe;
   double from = across ? w.xPixel(t.x + t.w * 3 / 8) : w.yPixel(t.y + t.h * 3 / 8);
   double to = across ? w.xPixel(t.x + t.w * 5 / 8) : w.yPixel(t.y + t.h * 5 / 8);
   double along = to > from ? ((across ? x : y) - from) / (to - from) : 0;
@@ -56,9 +56,10 @@ int byteCellUnder(const Windex& w, int c, int x, int y) {
 int paneBit(const Windex& w, int c, int x, int y) {
   const PhaseTwo& p2 = *phaseTwo;
   size_t i = size_t(c);
-  bool byteProbe = p2.drawDynamic[i] == probebyte || p2.drawDynamic[i] == probebyteh;
+  ComponentRole role = kindOf(c).role;
+  bool byteProbe = role == byteColumnProbe || role == byteRowProbe;
   if (byteProbe && p2.numberOfDataInputs[i] == 8) return p2.dataInputs[i][byteCellUnder(w, c, x, y)];
-  if (p2.drawDynamic[i] == probe && p2.numberOfDataInputs[i] > 0) return p2.dataInputs[i][0];
+  if (role == bitProbe && p2.numberOfDataInputs[i] > 0) return p2.dataInputs[i][0];
   if (p2.numberOfOutputs[i] > 0) return p2.outputs[i][0];
   return p2.numberOfDataInputs[i] > 0 ? p2.dataInputs[i][0] : -1;
 }

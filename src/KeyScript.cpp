@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "Globals.h"
 #include "Ph4.h"
@@ -32,6 +33,22 @@ void resetKeyScript() {
   keyScriptGiven = 0;
   keyScriptStepReachedAt = 0;
   keyScriptAfterTimedStep = false;
+}
+
+void replaceKeyScript(std::vector<ScriptedKey> keys) {
+  keyScript = std::move(keys);
+  keyScriptNext = 0;
+  keyScriptGiven = 1;
+}
+
+bool keyScriptUsedUp() { return keyScriptNext >= keyScript.size(); }
+
+bool takeKeyScript(const char* text, std::string& problem) {
+  std::vector<ScriptedKey> keys;
+  bool parsed = parseKeyScript(text, keys, problem);
+  keyScript.clear();  // a refused script leaves nothing to replay
+  if (parsed) replaceKeyScript(std::move(keys));
+  return parsed;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "CompKinds.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
@@ -27,7 +28,7 @@ struct QueuedLoad {
 std::vector<QueuedLoad> queuedLoads;
 std::vector<std::vector<uint32_t>> preloadedStores;  // by component index; empty: none
 
-bool isRom(int c) { return phaseTwo->logicEvaluate[size_t(c)] == rom; }
+bool isRom(int c) { return kindOf(c).memory == romMemory; }
 
 const int* parametersOf(int c) { return phaseTwo->integerParameters[size_t(c)]; }
 

@@ -19,6 +19,14 @@
 const Palette defaultPalette = {"default", "#F0FFF0", "#008000", "#FF8C00", "#FFEBCD", "#FFFFFF"};
 const Palette highContrastPalette = {"high-contrast", "#F0E442", "#1F4E9C", "#D55E00", "#8FCBEF", "#9A9A9A"};
 
+// The default colours as the terminal's legend shows them at start-up, in 256-colour codes (ZERO 151,
+// ONE 28, XXX 208, HIZ 222, UNINITIALIZED 231).  They are a fixed text, not the nearest codes to the
+// colours above: change them with the default palette, by hand.
+const char defaultColourLegend[] =
+    "\033[30;48;5;151m   \033[0m <-- ZERO signal\t\t\033[30;48;5;208m   \033[0m <-- XXX signal    \n"
+    "\033[30;48;5;28m   \033[0m <-- ONE signal\t\t\033[30;48;5;222m   \033[0m <-- HIZ signal    \n"
+    "\t\t\t\t\033[30;48;5;231m   \033[0m <-- UNINITIALIZED signal    \n\n";
+
 namespace {
 
 const Palette* const palettes[] = {&defaultPalette, &highContrastPalette};

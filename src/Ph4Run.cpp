@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "CompKinds.h"
 #include "CompSupport.h"
 #include "Globals.h"
 #include "KeyScript.h"
@@ -18,8 +19,6 @@
 #include "Ph5.h"
 #include "SchCell.h"
 #include "Window.h"
-#include "msiPh1.h"
-#include "ssiPh1.h"
 
 namespace {
 
@@ -55,7 +54,7 @@ const int idleWaitMs = 100;
 
 void idleWait() {
   Windex& w = *phaseFive->windexPointer;
-  if (w.usable() && keyScriptNext >= keyScript.size()) w.waitForInput(idleWaitMs);
+  if (w.usable() && keyScriptUsedUp()) w.waitForInput(idleWaitMs);
 }
 
 }  // namespace
@@ -127,18 +126,19 @@ void PhaseFour::classifyDirectEvaluations() {
     // Components without an output drive nothing, and drawn ones need the pass's drawing step: their
     // routines keep those cases.
     if (!directEvaluationFlag || p2.numberOfOutputs[c] <= 0 || p2.drawDynamic[c]) continue;
+    const ComponentKind& k = kindOf(c);
     DirectKind kind = byRoutine;
-    if (simpleGateRoutine(p2.logicEvaluate[c], d.reduction, d.invert))
+    if (k.direct == directGate)
       kind = p2.numberOfDataInputs[c] == 2 ? gateOfTwo : gateOfAny;
-    else if (p2.logicEvaluate[c] == dff && p2.numberOfDataInputs[c] == 4)
+    else if (k.direct == directFlipFlop && p2.numberOfDataInputs[c] == 4)
       kind = dFlipFlop;
-    else if (p2.logicEvaluate[c] == tsb && p2.numberOfDataInputs[c] >= 1 && p2.numberOfControlInputs[c] >= 1)
+    else if (k.direct == directBuffer && p2.numberOfDataInputs[c] >= 1 && p2.numberOfControlInputs[c] >= 1)
       kind = triStateBuffer;
     if (kind == byRoutine) continue;
     const int* in = p2.dataInputs[c];
     int first = kind == gateOfTwo ? in[0] : kind == triStateBuffer ? p2.controlInputs[c][0] : 0;
     int second = kind == gateOfTwo || kind == triStateBuffer ? in[kind == gateOfTwo ? 1 : 0] : 0;
-    d = {in, p2.numberOfDataInputs[c], p2.outputs[c][0], first, second, kind, d.reduction, d.invert};
+    d = {in, p2.numberOfDataInputs[c], p2.outputs[c][0], first, second, kind, k.reduction, k.invert};
   }
   const int pins[2] = {0, 1};
   for (int r = 0; r < 3; r++)

@@ -37,9 +37,6 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree->formActivationLists();
   buildNameIndex();
   callAfterElaborationHooks();
-  loadMemoryImages();  // after the hook, which may queue images
-  loadExpectations();
-  startWaveformDump();
   phaseFour = new PhaseFour;
   phaseFive = new PhaseFive;
   if (zFlagSet) phaseFive->windexPointer->reviseView(zSetXa, zSetYa, zSetXb, zSetYb);

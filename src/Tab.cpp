@@ -8,11 +8,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CompKinds.h"
 #include "Globals.h"
 #include "Ph2.h"
 #include "Ph5.h"
 #include "Window.h"
-#include "msiPh1.h"
 
 void TabList::addTab(int cmp, int signalIndex, int xc, int yc) {
   Tab* t = new Tab;
@@ -34,7 +34,7 @@ void TabList::clear() {
 
 namespace {
 
-bool lineWanted(const Tab& in) { return !connectMuxOnlyFlag || phaseTwo->logicEvaluate[in.cmp] == mux; }
+bool lineWanted(const Tab& in) { return !connectMuxOnlyFlag || kindOf(in.cmp).role == selector; }
 
 }  // namespace
 

@@ -24,16 +24,17 @@ GC gc_ONE = nullptr, gc_ZERO = nullptr, gc_UNINITIALIZED = nullptr, gc_XXX = nul
    gc_BOLD = nullptr;
 unsigned long colormap1 = 0;
 unsigned long foreground1 = 0, background1 = 0;
-char bar_color_ONE[8] = "#008000";
-char bar_color_ZERO[8] = "#F0FFF0";
-char bar_color_UNINITIALIZED[8] = "#FFFFFF";
-char bar_color_XXX[8] = "#FF8C00";
-char bar_color_HIZ[8] = "#FFEBCD";
+char bar_color_ONE[8], bar_color_ZERO[8], bar_color_UNINITIALIZED[8], bar_color_XXX[8], bar_color_HIZ[8];
 XColor color_ONE, color_ZERO, color_UNINITIALIZED, color_XXX, color_HIZ;
 
 int Windex::cursor_shape[10] = {2, 52, 134, 116, 136, 108, 108, 12, 116, 14};
 
 namespace {
+
+// The value colours start as the default palette's (Palette.cpp), before anything is read.
+struct DefaultValueColours {
+  DefaultValueColours() { resetPalette(); }
+} defaultValueColours;
 
 // Shapes further outside the window than this are cut back to it.
 const double clipMargin = 2.0;

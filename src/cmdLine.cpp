@@ -177,13 +177,6 @@ bool takeCircuitOption(int gargc, char** gargv, int& i, Refusal& refusal) {
   return false;
 }
 
-bool takeKeyScript(const char* text, std::string& problem) {
-  if (!parseKeyScript(text, keyScript, problem)) return false;
-  keyScriptNext = 0;
-  keyScriptGiven = 1;
-  return true;
-}
-
 bool takeVcdFile(const char* name, std::string&) {
   vcdFileName = name;
   noteOutputFile(name, "--vcd");

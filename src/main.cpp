@@ -2,6 +2,7 @@
 // exit status is 1 when output was lost on the way (StdStreams.h).
 #include <cstdio>
 
+#include "Palette.h"
 #include "Sim.h"
 #include "StdStreams.h"
 
@@ -32,9 +33,7 @@ const char* const controlSummary[] = {
 int main(int argc, char** argv) {
   guardStandardStreams();
   for (const char* line : controlSummary) printf("%s\n", line);
-  fputs("\033[30;48;5;151m   \033[0m <-- ZERO signal\t\t\033[30;48;5;208m   \033[0m <-- XXX signal    \n", stdout);
-  fputs("\033[30;48;5;28m   \033[0m <-- ONE signal\t\t\033[30;48;5;222m   \033[0m <-- HIZ signal    \n", stdout);
-  fputs("\t\t\t\t\033[30;48;5;231m   \033[0m <-- UNINITIALIZED signal    \n\n", stdout);
+  fputs(defaultColourLegend, stdout);
   Sim(argc, argv, simnet);
   return standardStreamsStatus();
 }

@@ -65,24 +65,6 @@ void nor(int cind) { driveFirst(cind, simpleGate(cind, reduceMaximum, true)); }
 void xor_(int cind) { driveFirst(cind, simpleGate(cind, reduceParity, false)); }
 void xnor(int cind) { driveFirst(cind, simpleGate(cind, reduceParity, true)); }
 void not_(int cind) { driveFirst(cind, simpleGate(cind, reduceMinimum, true)); }
-bool simpleGateRoutine(ComponentRoutine routine, GateReduction& reduction, bool& invert) {
-  struct Entry {
-    ComponentRoutine routine;
-    GateReduction reduction;
-    bool invert;
-  };
-  static const Entry gates[] = {{and_, reduceMinimum, false}, {or_, reduceMaximum, false},
-                                {nand, reduceMinimum, true},  {nor, reduceMaximum, true},
-                                {xor_, reduceParity, false},  {xnor, reduceParity, true},
-                                {not_, reduceMinimum, true}};
-  for (const Entry& g : gates)
-    if (g.routine == routine) {
-      reduction = g.reduction;
-      invert = g.invert;
-      return true;
-    }
-  return false;
-}
 
 void iand(int cind) { driveFirst(cind, minimumWithComplements(cind)); }
 void inand(int cind) { driveFirst(cind, complement(minimumWithComplements(cind))); }

@@ -179,10 +179,11 @@ TEST(ProcessorViews, ViewsOfAProgramWithStallsBranchesLoadsAndStores) {
 // The views and --expect read the same bundles and the same RAM: what the summary shows, --expect
 // finds under the names the views use and under the other forms the one rule allows.
 TEST(ProcessorViews, TheViewsAndExpectPickTheSameSignalsByName) {
-  std::string image = scratchFile("names.hex", program);
-  std::string checks = scratchFile("names.expect",
-                                   "Reg1 0x0040\ntop.Reg3 5\nReg7 9\nZ 1\ntop.N 0\nPC 0x001a\nRAM[0] 0x0005\n"
-                                   "RAM[1] UUUUUUUUUUUUUUUU\nBasicPipe.isBranch 0\nisBranch 0\n");
+  ScratchFolder folder;
+  std::string image = folder.write("names.hex", program);
+  std::string checks = folder.write("names.expect",
+                                    "Reg1 0x0040\ntop.Reg3 5\nReg7 9\nZ 1\ntop.N 0\nPC 0x001a\nRAM[0] 0x0005\n"
+                                    "RAM[1] UUUUUUUUUUUUUUUU\nBasicPipe.isBranch 0\nisBranch 0\n");
   std::string text = viewsText(runViews({"--load", "Memory.Rom=" + image, "--cycles", "24", "--summary", "--expect", checks}));
   EXPECT_NE(text.find("  r3 = 0x0005      5\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  N = 0  Z = 1  PC = 0x001a (26)\n"), std::string::npos) << text;

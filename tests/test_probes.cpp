@@ -98,7 +98,7 @@ TEST(Evaluation, OncePerStepWhateverChangesInTheBatch) {
     addStandardComponent(countEvaluation, sep, nullptr, nullptr, nullptr, nullptr, 0, 0, "Count", SD("ac"), (a, b), none,
                          none, 0, nullptr, 0, nullptr, 0, 0, 0);
     elaborate();
-    keyScriptGiven = 1;  // an empty script: run until settled
+    replaceKeyScript({});  // an empty script: run until settled
     phaseFour->run();
     // Time 0 evaluates everything; a and b change together at 7 (XXX) and at 10 (ZERO): one each.
     printf("%d\n", evaluations);
