@@ -18,7 +18,8 @@ install(TARGETS tarvik tarvik_main EXPORT TarvikTargets
 if(TARGET tarvik-asm)
   install(TARGETS tarvik-asm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h header/CircuitHooks.h header/MemImage.h
+install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h header/CircuitHooks.h header/LongOption.h
+              header/MemImage.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)
 install(EXPORT TarvikTargets NAMESPACE Tarvik:: DESTINATION ${TARVIK_PACKAGE_DIR})
 

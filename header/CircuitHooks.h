@@ -8,15 +8,11 @@
 #include <string>
 #include <vector>
 
-// A long option of the circuit's own: --NAME ARG or --NAME=ARG, or a flag --NAME when argument is null.
-struct CircuitOption {
-  const char* name;      // with its dashes: "--program"
-  const char* argument;  // placeholder shown in --help ("FILE"); null for a flag
-  const char* help;      // its --help text; '\n' separates lines
-  // Takes the option's argument (null for a flag).  Returning false refuses it: the program prints
-  // "ERROR -- " and problem on standard error and exits with status 2 before the run.
-  bool (*take)(const char* argument, std::string& problem);
-};
+#include "LongOption.h"
+
+// A long option of the circuit's own, of the same kind as the library's (LongOption.h); a circuit
+// gives its name, argument, help and take: {"--program", "FILE", "help text", takeProgram}.
+using CircuitOption = LongOption;
 
 // Adds an option of the circuit's own; call before Sim.
 void addCircuitOption(const CircuitOption& option);

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "Isa.h"
+#include "Numbers.h"
 
 namespace {
 
@@ -98,17 +99,12 @@ bool lex(const std::string& text, std::vector<Token>& tokens, int& badColumn) {
 
 // Decimal, 0x hex or 0b binary; values beyond any range saturate so that they are reported, not wrapped.
 bool parseNumber(const std::string& text, long long& value) {
-  int base = 10;
-  size_t i = 0;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) base = 16, i = 2;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B')) base = 2, i = 2;
-  value = 0;
-  for (; i < text.size(); ++i) {
-    int c = std::tolower(static_cast<unsigned char>(text[i]));
-    int digit = std::isdigit(c) ? c - '0' : std::isxdigit(c) ? c - 'a' + 10 : 99;
-    if (digit >= base) return false;
-    value = value > (1LL << 40) ? value : value * base + digit;
-  }
+  NumberSyntax syntax;
+  syntax.hexPrefix = syntax.binaryPrefix = syntax.capitalPrefix = true;
+  syntax.saturateAbove = uint64_t(1) << 40;
+  uint64_t n = 0;
+  if (!readNumber(text, syntax, n)) return false;
+  value = static_cast<long long>(n);
   return true;
 }
 

@@ -1,11 +1,10 @@
 // The long options of the processor's views: --cycles N, --trace, --diagram, --diagram-cycles FROM:TO
 // and --summary.  Each only sets its flag; the first of them also arranges for the views to be started
 // once the netlist is built (the start-up check after elaboration, chained to any other circuit's).
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "CircuitHooks.h"
+#include "Numbers.h"
 #include "ProcessorOptions.h"
 #include "Views.h"
 
@@ -25,13 +24,11 @@ void armViews() {
   addAfterElaborationHook(startViews);
 }
 
-// A count of cycles: decimal digits only, 1 to maximumCycles.
+// A count of cycles: decimal digits only (at most 9, leading zeros counted), 1 to maximumCycles.
 bool parseCount(const char* text, uint64_t& count) {
-  if (!*text || strlen(text) > 9) return false;
-  for (const char* p = text; *p; p++)
-    if (*p < '0' || *p > '9') return false;
-  count = strtoull(text, nullptr, 10);
-  return count >= 1 && count <= maximumCycles;
+  NumberSyntax cycles = decimalFrom(1, maximumCycles);
+  cycles.maxDigits = 9;
+  return readNumber(text, cycles, count);
 }
 
 bool takeCycles(const char* argument, std::string& problem) {

@@ -12,8 +12,6 @@
 // and the actual value, in the notation of the expected one, and the exit status becomes 1.
 #include "Expect.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +25,7 @@
 #include "Globals.h"
 #include "MemLoad.h"
 #include "NameIndex.h"
+#include "Numbers.h"
 #include "Ph3.h"
 #include "Ph4.h"
 
@@ -79,10 +78,7 @@ SignalValue valueOfLetter(char c) {
 bool parseValue(const std::string& w, WrittenValue& v, std::string& problem) {
   if (w.compare(0, 2, "0x") == 0 && allOf(w, 2, "0123456789abcdefABCDEF")) {
     v.notation = hexNotation;
-    for (size_t i = w.size(); i-- > 2;) {
-      char c = char(tolower(static_cast<unsigned char>(w[i])));
-      pushBits(v.bits, uint64_t(isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'a' + 10), 4);
-    }
+    for (size_t i = w.size(); i-- > 2;) pushBits(v.bits, uint64_t(digitValue(w[i])), 4);
     return true;
   }
   if (w.compare(0, 2, "0b") == 0 && allOf(w, 2, "01")) {
@@ -91,9 +87,8 @@ bool parseValue(const std::string& w, WrittenValue& v, std::string& problem) {
     return true;
   }
   if (allOf(w, 0, "0123456789")) {
-    errno = 0;
-    uint64_t n = strtoull(w.c_str(), nullptr, 10);
-    if (errno == ERANGE) {
+    uint64_t n = 0;
+    if (!readNumber(w, NumberSyntax(), n)) {
       problem = "value " + w + " is too large";
       return false;
     }
@@ -129,17 +124,15 @@ bool fitValue(WrittenValue& v, size_t width, const std::string& name, const std:
 
 // ADDR of NAME[ADDR]: decimal or hex, below 2^32.
 bool readAddress(const std::string& text, uint32_t& address, std::string& problem) {
-  WrittenValue v;
-  bool number = parseValue(text, v, problem) && (v.notation == hexNotation || v.notation == decimalNotation);
+  NumberSyntax addressSyntax = decimalFrom(0, 0xffffffff);
+  addressSyntax.hexPrefix = true;
   uint64_t n = 0;
-  for (size_t i = 0; number && i < v.bits.size(); i++)
-    if (v.bits[i] == ONE) {
-      number = i < 32;
-      n |= uint64_t(1) << (i % 32);
-    }
-  if (!number) problem = "cannot read address " + text + " (decimal or 0x..)";
+  if (!readNumber(text, addressSyntax, n)) {
+    problem = "cannot read address " + text + " (decimal or 0x..)";
+    return false;
+  }
   address = uint32_t(n);
-  return number;
+  return true;
 }
 
 // The target of a check: a memory word when the name is NAME[ADDR], else a bundle.  Sets its width.

@@ -13,7 +13,6 @@
 // that reaches further back (a flip-flop that loaded long before a clock that kept running) leaves
 // out the "since" and the clock edge it cannot know.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +20,7 @@
 #include "Explain.h"
 #include "Globals.h"
 #include "NameIndex.h"
+#include "Numbers.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
@@ -45,13 +45,6 @@ std::vector<std::vector<BitChange>> history;  // per bit, since the last initial
 std::vector<SignalValue> startValues;         // per bit, at the last initialisation or latest dropped change
 std::vector<uint64_t> startTimes;             // per bit, 0 or the tick of the latest dropped change
 bool recording = false;                       // history is being kept
-
-bool decimalNumber(const std::string& text, uint64_t& n) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  errno = 0;
-  n = strtoull(text.c_str(), nullptr, 10);
-  return errno != ERANGE;
-}
 
 Past pastUpTo(uint64_t now) {
   Past p;
@@ -204,7 +197,7 @@ bool takeExplainOption(const char* argument, std::string& problem) {
     problem = "option --explain requires NAME@TIME, not " + text;
     return false;
   }
-  if (!decimalNumber(text.substr(at + 1), time)) {
+  if (!readNumber(text.substr(at + 1), NumberSyntax(), time)) {
     problem = "option --explain " + text + ": the time " + text.substr(at + 1) + " is not a decimal tick";
     return false;
   }
@@ -215,7 +208,7 @@ bool takeExplainOption(const char* argument, std::string& problem) {
 
 bool takeExplainDepthOption(const char* argument, std::string& problem) {
   uint64_t depth = 0;
-  if (!decimalNumber(argument, depth) || depth > 1000) {
+  if (!readNumber(argument, decimalFrom(0, 1000), depth)) {
     problem = std::string("option --explain-depth requires a number of steps from 0 to 1000, not ") + argument;
     return false;
   }

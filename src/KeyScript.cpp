@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "Globals.h"
+#include "Numbers.h"
 #include "Ph4.h"
 
 std::vector<ScriptedKey> keyScript;
@@ -67,13 +68,11 @@ const NamedKey namedKeys[] = {
 };
 
 bool functionKey(const std::string& name, ScriptedKey& key) {
-  if (name.size() < 2 || name.size() > 3 || name[0] != 'F') return false;
-  for (size_t i = 1; i < name.size(); i++)
-    if (!isdigit(static_cast<unsigned char>(name[i]))) return false;
-  if (name[1] == '0') return false;
-  int n = atoi(name.c_str() + 1);
-  if (n < 1 || n > 35) return false;
-  key = {2, n};
+  NumberSyntax keyNumber = decimalFrom(1, 35);
+  keyNumber.maxDigits = 2;
+  uint64_t n = 0;
+  if (name.size() < 2 || name[0] != 'F' || name[1] == '0' || !readNumber(name.substr(1), keyNumber, n)) return false;
+  key = {2, int(n)};
   return true;
 }
 
@@ -105,14 +104,13 @@ uint64_t saturatingSum(uint64_t a, uint64_t b) { return b > ~uint64_t(0) - a ? ~
 // A timed step's name ("@T" or "+N"): its entry, or false and the problem.  earliest is the least tick
 // at which the script can be here; an absolute tick before it is refused, and earliest moves on.
 bool timedStep(const std::string& name, uint64_t& earliest, ScriptedKey& key, std::string& error) {
-  std::string digits = name.substr(1);
-  bool decimal = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
-  if (!decimal) {
+  NumberSyntax tickCount;
+  tickCount.saturateAbove = lastTick;  // a longer number stays past the last tick, without wrapping
+  uint64_t ticks = 0;
+  if (!readNumber(name.substr(1), tickCount, ticks)) {
     error = "timed step {" + name + "} in key script needs a decimal number of ticks";
     return false;
   }
-  uint64_t ticks = 0;
-  for (char d : digits) ticks = (ticks > lastTick / 10 ? lastTick + 1 : ticks * 10) + unsigned(d - '0');  // no wrap
   bool absolute = name[0] == '@';
   uint64_t reached = absolute ? ticks : saturatingSum(earliest, ticks);
   if (reached > lastTick) {

@@ -13,6 +13,7 @@
 
 #include "FileIO.h"
 #include "MemImage.h"
+#include "Numbers.h"
 
 namespace {
 
@@ -30,32 +31,16 @@ std::string hex(uint64_t value) {
   return text;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Reads digits in base 16 or 10 into value; problem names the first fault.
-bool readNumber(const std::string& digits, int base, uint64_t& value, std::string& problem) {
-  value = 0;
-  if (digits.empty()) {
-    problem = "missing number";
+// Reads plain digits in base 16 or 10 into value; problem names the first fault.
+bool readDigits(const std::string& digits, int base, uint64_t& value, std::string& problem) {
+  NumberSyntax syntax;
+  syntax.base = base;
+  NumberReading read = readNumber(digits, syntax);
+  if (read.fault != numberRead) {
+    problem = numberProblem(read, digits, syntax);
     return false;
   }
-  for (char c : digits) {
-    int d = base == 16 ? hexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
-    if (d < 0) {
-      problem = std::string("bad digit '") + c + "' in " + digits;
-      return false;
-    }
-    if (value > (~uint64_t(0) - uint64_t(d)) / uint64_t(base)) {
-      problem = digits + " is wider than 64 bits";
-      return false;
-    }
-    value = value * uint64_t(base) + uint64_t(d);
-  }
+  value = read.value;
   return true;
 }
 
@@ -89,12 +74,12 @@ struct WordReader {
   bool token(const std::string& t) {
     uint64_t value = 0, repeat = 1;
     if (t[0] == '@') {
-      if (!readNumber(t.substr(1), 16, address, problem)) return false;
+      if (!readDigits(t.substr(1), 16, address, problem)) return false;
       return inRange(address);
     }
     size_t star = t.find('*');
-    if (star != std::string::npos && !readNumber(t.substr(0, star), 10, repeat, problem)) return false;
-    if (!readNumber(star == std::string::npos ? t : t.substr(star + 1), 16, value, problem)) return false;
+    if (star != std::string::npos && !readDigits(t.substr(0, star), 10, repeat, problem)) return false;
+    if (!readDigits(star == std::string::npos ? t : t.substr(star + 1), 16, value, problem)) return false;
     if (repeat > maxImageWords - given) {
       problem = "more than " + std::to_string(maxImageWords) + " words";
       return false;
@@ -165,7 +150,7 @@ struct RecordReader {
     if (text[0] != ':') return fault("a record must start with ':'");
     if (text.size() % 2 == 0) return fault("a record must have an even number of hex digits");
     for (size_t i = 1; i < text.size(); i += 2) {
-      int high = hexDigit(text[i]), low = hexDigit(text[i + 1]);
+      int high = digitValue(text[i]), low = digitValue(text[i + 1]);
       if (high < 0 || low < 0) return fault("bad digit in record " + text);
       b.push_back(uint8_t(high << 4 | low));
     }

@@ -13,6 +13,7 @@
 #include "Globals.h"
 #include "MemImage.h"
 #include "MemLoad.h"
+#include "Numbers.h"
 #include "Ph1.h"
 #include "Ph2.h"
 
@@ -178,17 +179,6 @@ void nameMemories() {
     if (names.memoryFault.empty()) addWideMemory(d, plain);
 }
 
-// i of NAME[i]: decimal digits that number one of width bits.
-bool bitNumber(const std::string& digits, size_t width, size_t& i) {
-  i = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    i = i * 10 + size_t(c - '0');
-    if (i >= width) return false;
-  }
-  return !digits.empty();
-}
-
 // The bundles a name picks, by index into declaredBundles().
 std::vector<size_t> bundlesNamed(const std::string& name) { return pathsNamed(nameIndex().bundlePaths, name); }
 
@@ -233,13 +223,13 @@ bool bitsNamed(const std::string& name, std::vector<int>& bits, std::string& pro
     return true;
   }
   std::string digits = name.substr(open + 1, name.size() - open - 2);
-  size_t bit = 0;
-  if (!bitNumber(digits, all.size(), bit)) {
+  uint64_t bit = 0;
+  if (all.empty() || !readNumber(digits, decimalFrom(0, all.size() - 1), bit)) {
     problem = "bit " + digits + " is out of range: " + names.bundlePaths[size_t(b)] + " has " +
               std::to_string(all.size()) + (all.size() == 1 ? " bit" : " bits");
     return false;
   }
-  bits = {all[bit]};
+  bits = {all[size_t(bit)]};
   return true;
 }
 

@@ -22,6 +22,7 @@
 #include "FileIO.h"
 #include "Globals.h"
 #include "KeyScript.h"
+#include "LongOption.h"
 #include "MemLoad.h"
 #include "Palette.h"
 
@@ -90,38 +91,6 @@ const char* const helpLines[] = {
     "  -h",
 };
 
-const char* const longOptionLines[] = {
-    "Long options:",
-    "  --keys <script>  (also --keys=<script>) key presses replayed during the run, each once the",
-    "                   circuit has settled: printable characters stand for themselves; {F1}..{F35},",
-    "                   {Left} {Up} {Right} {Down} {Home} {PageUp} {PageDown} {End}, {Return}, {Tab},",
-    "                   {Escape}, {BackSpace}, {Delete}, {space}, {braceleft}, {braceright} and",
-    "                   {Ctrl-a}..{Ctrl-z} name the other keys.  Timed steps: {@T} waits until tick T,",
-    "                   {+N} waits N ticks; the press right after one is made at that tick, settled",
-    "                   or not (so a clocked circuit takes it).  Without a window the run ends once",
-    "                   the script is used up and the circuit has settled, or at a closing timed step.",
-    "                   for example:  -X --keys 0111     -X --keys '{@500}r{+200}'",
-    "  --vcd <file>     (also --vcd=<file>) write the run as a value change dump: every declared",
-    "                   signal bundle in its module scope; one time unit is one tick",
-    "  --expect <file>  (also --expect=<file>) check signal values when the run ends: lines",
-    "                   NAME VALUE, the value as 0x.., 0b.., decimal or a word of 01XZU; exit",
-    "                   status 1 when a check fails; NAME[ADDR] VALUE checks word ADDR of a memory",
-    "  --load <name=file>  (also --load=<name=file>) replace the contents of the memory NAME (a",
-    "                   Rom, Ram or RegisterFile, named like --expect names) with the image FILE",
-    "                   before the run and at every restart: hex words (@ADDR, N*WORD, comments #",
-    "                   and //) or Intel HEX; may be given several times",
-    "  --quiet          probes do not report on standard error when there is no window",
-    "  --palette <name> (also --palette=<name>) value colours of the window: default, or",
-    "                   high-contrast (the five values and the background clearly apart, also",
-    "                   for colour-blind users)",
-    "  --explain <name@time>  (also --explain=<name@time>) print on standard output why bit NAME",
-    "                   (a bundle named like --expect names it, or NAME[i]) has its value at tick",
-    "                   TIME: its driver and inputs, back to where an unknown comes from; may be",
-    "                   given several times (docs/explain.md)",
-    "  --explain-depth <n>  steps an explanation goes back (default 12)",
-    "  --help           this text, on standard output",
-};
-
 // A refused long option ends the parse; the problem is reported by commandLine.
 struct Refusal {
   bool refused = false;
@@ -131,51 +100,6 @@ struct Refusal {
     problem = why;
   }
 };
-
-// The argument of a long option given as --keys=TEXT or --keys TEXT (and so on); null when word i is not that
-// option.  Advances i past a separate argument word; a missing argument is refused, and so is an
-// empty one unless mayBeEmpty.
-const char* longArgument(const char* name, const char* what, bool mayBeEmpty, int gargc, char** gargv, int& i,
-                         Refusal& refusal) {
-  const char* w = gargv[i];
-  size_t n = strlen(name);
-  if (strncmp(w, name, n) != 0) return nullptr;
-  const char* value = nullptr;
-  if (w[n] == '=')
-    value = w + n + 1;
-  else if (w[n] == '\0' && i + 1 < gargc)
-    value = gargv[++i];
-  else if (w[n] != '\0')
-    return nullptr;
-  if (!value || (*value == '\0' && !mayBeEmpty)) {
-    refusal.set(std::string("option ") + name + " requires " + what);
-    return nullptr;
-  }
-  return value;
-}
-
-// Takes word i when it is one of the circuit's own options; a refusal by its routine ends the parse.
-bool takeCircuitOption(int gargc, char** gargv, int& i, Refusal& refusal) {
-  for (const CircuitOption& o : circuitOptions()) {
-    const char* w = gargv[i];
-    size_t n = strlen(o.name);
-    if (strncmp(w, o.name, n) != 0 || (w[n] != '\0' && w[n] != '=')) continue;
-    const char* argument = nullptr;
-    if (!o.argument && w[n] == '=') {
-      refusal.set(std::string("option ") + o.name + " takes no argument");
-      return true;
-    }
-    if (o.argument) {
-      std::string what = std::string("an argument (") + o.argument + ")";
-      argument = longArgument(o.name, what.c_str(), false, gargc, gargv, i, refusal);
-      if (!argument) return true;
-    }
-    std::string problem;
-    if (!o.take(argument, problem)) refusal.set(problem);
-    return true;
-  }
-  return false;
-}
 
 bool takeVcdFile(const char* name, std::string&) {
   vcdFileName = name;
@@ -194,46 +118,54 @@ bool takeQuiet(const char*, std::string&) {
   return true;
 }
 
-// A long option of the library: --NAME ARG, --NAME=ARG, or a flag --NAME.
-struct LibraryOption {
-  const char* name;  // with its dashes
-  const char* what;  // what its argument is, for "option --NAME requires ..."; null for a flag
-  bool mayBeEmpty;   // an empty argument is accepted
-  bool (*take)(const char* argument, std::string& problem);  // false refuses it
+// The library's long options, in the order --help lists them.
+const LongOption libraryOptions[] = {
+    {"--keys", "script",
+     "(also --keys=<script>) key presses replayed during the run, each once the\n"
+     "circuit has settled: printable characters stand for themselves; {F1}..{F35},\n"
+     "{Left} {Up} {Right} {Down} {Home} {PageUp} {PageDown} {End}, {Return}, {Tab},\n"
+     "{Escape}, {BackSpace}, {Delete}, {space}, {braceleft}, {braceright} and\n"
+     "{Ctrl-a}..{Ctrl-z} name the other keys.  Timed steps: {@T} waits until tick T,\n"
+     "{+N} waits N ticks; the press right after one is made at that tick, settled\n"
+     "or not (so a clocked circuit takes it).  Without a window the run ends once\n"
+     "the script is used up and the circuit has settled, or at a closing timed step.\n"
+     "for example:  -X --keys 0111     -X --keys '{@500}r{+200}'",
+     takeKeyScript, "a key script", true},
+    {"--vcd", "file",
+     "(also --vcd=<file>) write the run as a value change dump: every declared\n"
+     "signal bundle in its module scope; one time unit is one tick",
+     takeVcdFile, "a file name"},
+    {"--expect", "file",
+     "(also --expect=<file>) check signal values when the run ends: lines\n"
+     "NAME VALUE, the value as 0x.., 0b.., decimal or a word of 01XZU; exit\n"
+     "status 1 when a check fails; NAME[ADDR] VALUE checks word ADDR of a memory",
+     takeExpectFile, "a file name"},
+    {"--load", "name=file",
+     "(also --load=<name=file>) replace the contents of the memory NAME (a\n"
+     "Rom, Ram or RegisterFile, named like --expect names) with the image FILE\n"
+     "before the run and at every restart: hex words (@ADDR, N*WORD, comments #\n"
+     "and //) or Intel HEX; may be given several times",
+     takeMemoryLoadOption, "NAME=FILE"},
+    {"--quiet", nullptr, "probes do not report on standard error when there is no window", takeQuiet},
+    {"--palette", "name",
+     "(also --palette=<name>) value colours of the window: default, or\n"
+     "high-contrast (the five values and the background clearly apart, also\n"
+     "for colour-blind users)",
+     takePaletteOption, "a palette name (default or high-contrast)"},
+    {"--explain", "name@time",
+     "(also --explain=<name@time>) print on standard output why bit NAME\n"
+     "(a bundle named like --expect names it, or NAME[i]) has its value at tick\n"
+     "TIME: its driver and inputs, back to where an unknown comes from; may be\n"
+     "given several times (docs/explain.md)",
+     takeExplainOption, "NAME@TIME"},
+    {"--explain-depth", "n", "steps an explanation goes back (default 12)", takeExplainDepthOption,
+     "a number of steps"},
 };
 
-const LibraryOption libraryOptions[] = {
-    {"--keys", "a key script", true, takeKeyScript},
-    {"--vcd", "a file name", false, takeVcdFile},
-    {"--expect", "a file name", false, takeExpectFile},
-    {"--load", "NAME=FILE", false, takeMemoryLoadOption},
-    {"--quiet", nullptr, false, takeQuiet},
-    {"--explain", "NAME@TIME", false, takeExplainOption},
-    {"--explain-depth", "a number of steps", false, takeExplainDepthOption},
-    {"--palette", "a palette name (default or high-contrast)", false, takePaletteOption},
-};
+// Listed after the others, and matched only as the whole word "--help".
+const LongOption helpOption = {"--help", nullptr, "this text, on standard output", nullptr};
 
-// Takes word i when it is one of the library's long options; a refusal ends the parse.
-bool takeLibraryOption(int gargc, char** gargv, int& i, Refusal& refusal) {
-  for (const LibraryOption& o : libraryOptions) {
-    const char* w = gargv[i];
-    size_t n = strlen(o.name);
-    if (strncmp(w, o.name, n) != 0 || (w[n] != '\0' && w[n] != '=')) continue;
-    const char* argument = nullptr;
-    if (!o.what && w[n] == '=') {
-      refusal.set(std::string("option ") + o.name + " takes no argument");
-      return true;
-    }
-    if (o.what) {
-      argument = longArgument(o.name, o.what, o.mayBeEmpty, gargc, gargv, i, refusal);
-      if (!argument) return true;
-    }
-    std::string problem;
-    if (!o.take(argument, problem)) refusal.set(problem);
-    return true;
-  }
-  return false;
-}
+const size_t libraryOptionCount = sizeof libraryOptions / sizeof libraryOptions[0];
 
 // Two dashes and a letter, with or without "=...": a long option, never a cluster of single-character options.
 bool isLongOptionWord(const char* w) {
@@ -244,7 +176,12 @@ bool isLongOptionWord(const char* w) {
 bool takeLongOption(int gargc, char** gargv, int& i, Refusal& refusal) {
   const char* w = gargv[i];
   if (strcmp(w, "--help") == 0) return true;
-  if (takeLibraryOption(gargc, gargv, i, refusal) || takeCircuitOption(gargc, gargv, i, refusal)) return false;
+  std::string problem;
+  LongOptionMatch match = takeLongOptionFrom(libraryOptions, libraryOptionCount, gargc, gargv, i, problem);
+  if (match == longOptionNotInTable)
+    match = takeLongOptionFrom(circuitOptions().data(), circuitOptions().size(), gargc, gargv, i, problem);
+  if (match == longOptionRefused) refusal.set(problem);
+  if (match != longOptionNotInTable) return false;
   // Another circuit's option (the processor's --trace, say) must not run this one unasked.
   std::string name(w, strcspn(w, "="));
   refusal.set("unknown option " + name + ": this circuit does not offer it (--help lists the options)");
@@ -372,7 +309,9 @@ void commandLine(int gargc, char** gargv) {
       exit(0);
     case commandLineLongHelp:
       printHelp(stdout);
-      for (const char* line : longOptionLines) printf("%s\n", line);
+      printf("Long options:\n");
+      printLongOptions(stdout, libraryOptions, libraryOptionCount);
+      printLongOption(stdout, helpOption);
       printCircuitOptions(stdout);
       exit(0);
     case commandLineRefused:
