@@ -19,7 +19,7 @@ if(TARGET tarvik-asm)
   install(TARGETS tarvik-asm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h header/CircuitHooks.h header/LongOption.h
-              header/MemImage.h
+              memimage/MemImage.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)
 install(EXPORT TarvikTargets NAMESPACE Tarvik:: DESTINATION ${TARVIK_PACKAGE_DIR})
 

@@ -27,8 +27,8 @@ void printCircuitOptions(FILE* to);
 // "ERROR -- ..." and exit(2).  Observers of the run itself are RunObservers (Ph4.h).
 void addAfterElaborationHook(void (*hook)());
 void removeAfterElaborationHook(void (*hook)());
-// Runs the steps between flattening and the run in their one order (AfterElaboration.cpp): the
-// routines added above, then memory images, expectations and the waveform dump.
+// Runs the steps between flattening and the run in their one order (AfterElaboration.cpp): the name
+// index, the routines added above, then memory images, expectations and the waveform dump.
 void callAfterElaborationHooks();
 void resetCircuitHooks();  // forgets the routines added
 

@@ -65,4 +65,20 @@ void resetPalette();  // back to the default value colours
 // Registration (addStCmp.cpp).
 extern int visibleFlag;  // while 0, components are registered without icon
 
+// The other areas keep their state in their own files (most of it file-local, behind functions), each
+// with one reset:
+//   the declared bundles and module scopes      Bundles.h      resetBundles()      (while the circuit is built)
+//   the component kinds, one per component      CompKinds.h    resetComponentKinds()  (once flattened)
+//   the name index                              NameIndex.h    resetNameIndex()    (once elaborated)
+//   the steps run after elaboration             CircuitHooks.h resetCircuitHooks()
+//   a circuit's own long options                CircuitHooks.h resetCircuitOptions()
+//   the files named on the command line         FileIO.h       resetFileRoles()
+//   capabilities beyond the core, in folders of their own:
+//     keys/KeyScript.h      the --keys script            resetKeyScript()
+//     memimage/MemImage.h   the --load images            resetMemoryImages()
+//     checks/Expect.h       the --expect checks          resetExpectations()
+//     waves/Vcd.h           the --vcd dump               resetWaveformDump()
+//     explain/Explain.h     --explain and its history    resetExplanations(), resetExplainTables()
+//   the processor (pipeline/views): Views.h resetViewOptions(), resetViews(); Gtkw.h resetGtkwGlobals()
+
 #endif

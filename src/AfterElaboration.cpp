@@ -5,6 +5,7 @@
 #include "CircuitHooks.h"
 #include "Expect.h"
 #include "MemImage.h"
+#include "NameIndex.h"
 #include "Vcd.h"
 
 namespace {
@@ -20,6 +21,7 @@ void runOptionSteps() {
 // step may queue memory images.  Each step below may report "ERROR -- ..." and exit(2), so the first
 // faulty step is the one reported; the run observers they install are called in this order too.
 void (*const afterElaborationSteps[])() = {
+    buildNameIndex,  // every later step asks it for names
     runOptionSteps,
     loadMemoryImages,  // every image is queued by now
     loadExpectations,

@@ -1,4 +1,14 @@
-// The driver: the phases of the simulator in their fixed order.
+// The driver: the phases of the simulator in their fixed order.  To understand everything else, start here.
+//
+//   1. the command line into the option globals (cmdLine.cpp);
+//   2. construction: the circuit's simnet() declares Signals and calls component constructors, which
+//      record components, bundles and module scopes in PhaseOne (Ph1.cpp, addStCmp.cpp, Bundles.cpp);
+//   3. flattening into flat per-component arrays and the table of component kinds (Ph2.cpp, CompKinds.cpp);
+//   4. signal arrays and activation lists (Ph3.cpp), then the after-elaboration steps in their one order:
+//      the name index, the options' steps, memory images, expectations, the waveform dump (AfterElaboration.cpp);
+//   5. the run: time, the event queue and the run loop (Ph4.cpp, Ph4Run.cpp), with the window or
+//      headless (Ph5.cpp, Window*.cpp);
+// then the end-of-run observers and the exit status.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -6,8 +16,6 @@
 #include "CircuitHooks.h"
 #include "Expect.h"
 #include "Globals.h"
-#include "MemImage.h"
-#include "NameIndex.h"
 #include "Ph1.h"
 #include "Ph2.h"
 #include "Ph3.h"
@@ -35,8 +43,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
-  buildNameIndex();
-  callAfterElaborationHooks();
+  callAfterElaborationHooks();  // the name index, then every capability's step, in one order
   phaseFour = new PhaseFour;
   phaseFive = new PhaseFive;
   if (zFlagSet) phaseFive->windexPointer->reviseView(zSetXa, zSetYa, zSetXb, zSetYb);
