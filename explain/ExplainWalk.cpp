@@ -56,8 +56,8 @@ void buildTables() {
 }
 
 // A bit's names as the walk prints them: in full where it stands alone, short among a driver's inputs.
-const std::string& fullName(int bit) { return nameIndex().bitNames[size_t(bit)]; }
-const std::string& shortName(int bit) { return nameIndex().shortBitNames[size_t(bit)]; }
+std::string fullName(int bit) { return fullBitName(bit); }
+std::string shortName(int bit) { return shortBitName(bit); }
 
 bool isLevel(SignalValue v) { return v == ZERO || v == ONE; }
 
@@ -176,7 +176,7 @@ std::string Walk::driverText(const Driver& d) const {
   std::string kind = kindOf(d.component).name, s = kind;
   if (!p2.decal[c].empty() && p2.decal[c] != kind) s += " \"" + p2.decal[c] + "\"";
   s += " at " + p2.rcpos[c];
-  const std::string& modulePath = nameIndex().componentPaths[c];
+  const std::string& modulePath = componentPath(d.component);
   if (!modulePath.empty()) s += " in " + modulePath;
   return s;
 }
@@ -457,7 +457,7 @@ void Walk::explainSource(int bit, uint64_t at, int depth, const Driver& d, const
 
 }  // namespace
 
-std::string bitName(int bit) { return bit >= 0 && size_t(bit) < nameIndex().bitNames.size() ? fullName(bit) : "?"; }
+std::string bitName(int bit) { return bit >= 0 && size_t(bit) < nameIndex().bitBundles.size() ? fullName(bit) : "?"; }
 
 std::string explainBits(const std::vector<int>& bits, uint64_t at, const Past& past, int depth) {
   buildTables();

@@ -38,9 +38,8 @@ struct NameIndex {
   std::vector<std::string> scopePaths;      // per scope: its qualified name without the top scope
   std::vector<std::string> bundleNames;     // per bundle of declaredBundles(), unique within its scope
   std::vector<std::string> bundlePaths;     // per bundle: qualified name without the top scope
-  std::vector<std::string> bitNames;        // per bit: the bundle's path, [i] when wider
-  std::vector<std::string> shortBitNames;   // per bit: the bundle's own name, [i] when wider
-  std::vector<std::string> componentPaths;  // per component: its module scope's path
+  std::vector<int> bitBundles;              // per bit: the first bundle declaring it, -1 for none
+  std::vector<int> bitPositions;            // per bit: its place in that bundle
   std::vector<NamedMemory> memories;        // the memories in registration order, then the wide ones
   std::string memoryFault;                  // why a wide memory could not be made; "" when none
 };
@@ -51,6 +50,14 @@ void buildNameIndex();
 const NameIndex& nameIndex();
 // Forgets the index and the recorded memories (tests that build another netlist in one process).
 void resetNameIndex();
+
+// A bit's printable names: its bundle's path (fullBitName) or own name (shortBitName), with [i] when
+// the bundle is wider; the signal's own name when no bundle declares it.  Made when asked, since most
+// runs never print one.
+std::string fullBitName(int bit);
+std::string shortBitName(int bit);
+// A component's module path, "" for the top scope.
+const std::string& componentPath(int c);
 
 // The bundle NAME picks, as an index into declaredBundles(); -1 with problem.
 int bundleNamed(const std::string& name, std::string& problem);

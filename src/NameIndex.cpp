@@ -101,29 +101,26 @@ void nameBundles() {
   }
 }
 
-void nameBits() {
-  const PhaseTwo& p2 = *phaseTwo;
-  names.bitNames.assign(size_t(p2.numberOfSignals), "");
-  names.shortBitNames.assign(size_t(p2.numberOfSignals), "");
+void placeBits() {
+  names.bitBundles.assign(size_t(phaseTwo->numberOfSignals), -1);
+  names.bitPositions.assign(size_t(phaseTwo->numberOfSignals), 0);
   const std::vector<DeclaredBundle>& bundles = declaredBundles();
   for (size_t b = 0; b < bundles.size(); b++)
     for (size_t i = 0; i < bundles[b].bits.size(); i++) {
       size_t bit = size_t(bundles[b].bits[i]);
-      if (bit >= names.bitNames.size() || !names.bitNames[bit].empty()) continue;
-      std::string at = bundles[b].bits.size() > 1 ? "[" + std::to_string(i) + "]" : "";
-      names.bitNames[bit] = names.bundlePaths[b] + at;
-      names.shortBitNames[bit] = names.bundleNames[b] + at;
+      if (bit >= names.bitBundles.size() || names.bitBundles[bit] >= 0) continue;
+      names.bitBundles[bit] = int(b);
+      names.bitPositions[bit] = int(i);
     }
-  for (size_t bit = 0; bit < names.bitNames.size(); bit++)
-    if (names.bitNames[bit].empty()) names.bitNames[bit] = names.shortBitNames[bit] = p2.signalNames[bit];
 }
 
-void nameComponentPaths() {
-  const std::vector<int>& scopes = componentScopes();
-  for (int c = 0; c < phaseTwo->numberOfComponents; c++) {
-    size_t scope = size_t(c) < scopes.size() ? size_t(scopes[size_t(c)]) : 0;
-    names.componentPaths.push_back(scope < names.scopePaths.size() ? names.scopePaths[scope] : "");
-  }
+// A bit's name after its bundle's name or path.
+std::string bitNameAfter(const std::vector<std::string>& bundleNames, int bit) {
+  const NameIndex& index = nameIndex();
+  int b = index.bitBundles[size_t(bit)];
+  if (b < 0) return phaseTwo->signalNames[size_t(bit)];
+  bool wide = declaredBundles()[size_t(b)].bits.size() > 1;
+  return bundleNames[size_t(b)] + (wide ? "[" + std::to_string(index.bitPositions[size_t(bit)]) + "]" : "");
 }
 
 std::vector<std::string> memoryPaths(size_t among) {
@@ -188,14 +185,24 @@ void buildNameIndex() {
   if (names.built) return;
   names.built = true;
   nameBundles();
-  nameBits();
-  nameComponentPaths();
+  placeBits();
   nameMemories();
 }
 
 const NameIndex& nameIndex() {
   buildNameIndex();
   return names;
+}
+
+std::string fullBitName(int bit) { return bitNameAfter(nameIndex().bundlePaths, bit); }
+
+std::string shortBitName(int bit) { return bitNameAfter(nameIndex().bundleNames, bit); }
+
+const std::string& componentPath(int c) {
+  const std::vector<int>& scopes = componentScopes();
+  size_t scope = size_t(c) < scopes.size() ? size_t(scopes[size_t(c)]) : 0;
+  const NameIndex& index = nameIndex();
+  return index.scopePaths[scope < index.scopePaths.size() ? scope : 0];
 }
 
 void resetNameIndex() {

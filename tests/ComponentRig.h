@@ -12,32 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "Levels.h"
 #include "Netlist.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Signal.h"
-
-inline char levelChar(SignalValue v) {
-  switch (v) {
-    case ZERO: return '0';
-    case ONE: return '1';
-    case XXX: return 'X';
-    case HIZ: return 'Z';
-    case UNINITIALIZED: return 'U';
-  }
-  return '?';
-}
-
-inline SignalValue levelOf(char c) {
-  switch (c) {
-    case '0': return ZERO;
-    case '1': return ONE;
-    case 'X': return XXX;
-    case 'Z': return HIZ;
-    default: return UNINITIALIZED;
-  }
-}
 
 // Current values of a bundle, highest bit first.
 inline std::string levels(const Signal& s) {

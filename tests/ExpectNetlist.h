@@ -1,6 +1,7 @@
 // The netlist that --expect checks are read against, by the tests of the checks and by their fuzz
 // target: a switch through two boxes of inverters, a constant word, a floating bus and an undriven
-// bundle, and a top-level bundle named like one inside the boxes.
+// bundle, and a top-level bundle named like one inside the boxes; and a register file in a box, for the
+// tests of memories by name.
 #ifndef TARVIK_TESTS_EXPECTNETLIST_H
 #define TARVIK_TESTS_EXPECTNETLIST_H
 
@@ -12,6 +13,13 @@ inline void invertingPair(const SD& box, const Signal& in, const Signal& out) {
   Signal mid(1, "mid");
   Not(SD(box, "aa"), in, mid);
   Not(SD(box, "ab"), mid, out);
+}
+
+// A RegisterFile of four 4-bit words in a box "Box", read and written at address.
+inline void registerFileIn(const SD& box, const Signal& address) {
+  Module(box, "Box", address, address);
+  Signal out(4, "out");
+  RegisterFile(SD(box, "aa"), (Zero, Zero, address, address), Signal(4, "in"), out, 4, 4, 2, 1, 1);
 }
 
 inline void checkedNetlist() {

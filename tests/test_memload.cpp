@@ -7,18 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "ExpectNetlist.h"
 #include "Globals.h"
 #include "Harness.h"
 #include "Sim.h"
 #include "cmdLine.h"
 
 namespace {
-
-void registerFileIn(const SD& box, const Signal& address) {
-  Module(box, "Box", address, address);
-  Signal out(4, "out");
-  RegisterFile(SD(box, "aa"), (Zero, Zero, address, address), Signal(4, "in"), out, 4, 4, 2, 1, 1);
-}
 
 // A Rom of 12-bit words, two Rams of bytes joined as the 16-bit Wide, and a RegisterFile in each of two
 // boxes; every read address is the same pair of switches.

@@ -13,12 +13,6 @@
 
 namespace {
 
-void registerFileIn(const SD& box, const Signal& address) {
-  Module(box, "Box", address, address);
-  Signal out(4, "out");
-  RegisterFile(SD(box, "aa"), (Zero, Zero, address, address), Signal(4, "in"), out, 4, 4, 2, 1, 1);
-}
-
 // The checked netlist (mid at the top and in Pair and Pair_1), and memories: a Rom, two Rams joined as
 // Wide, and a RegisterFile in each of the boxes Box and Box_1.
 void namedNetlist() {
@@ -51,7 +45,7 @@ std::string bitsPicked(const std::string& name) {
   std::vector<int> bits;
   std::string problem, text;
   if (!bitsNamed(name, bits, problem)) return problem;
-  for (int bit : bits) text += (text.empty() ? "" : " ") + nameIndex().bitNames[size_t(bit)];
+  for (int bit : bits) text += (text.empty() ? "" : " ") + fullBitName(bit);
   return text;
 }
 
@@ -96,7 +90,7 @@ TEST(NameIndex, BitsAreNamedByTheirBundleAndPickedAsNameOrNameAtI) {
   std::vector<int> bits;
   std::string problem;
   ASSERT_TRUE(bitsNamed("Pair_1.mid", bits, problem));
-  EXPECT_EQ(nameIndex().shortBitNames[size_t(bits[0])], "mid");
+  EXPECT_EQ(shortBitName(bits[0]), "mid");
 }
 
 TEST(NameIndex, MemoriesAreNamedByDecalInTheirScopeAndPickedByTheSameRule) {
@@ -124,8 +118,8 @@ TEST(NameIndex, ComponentsAndScopesHaveTheirModulePaths) {
   elaborate();
   std::string problem;
   const NameIndex& names = nameIndex();
-  EXPECT_EQ(names.componentPaths[size_t(memoryNamed("Box_1.RegFile", problem)->lanes[0])], "Box_1");
-  EXPECT_EQ(names.componentPaths[size_t(memoryNamed("Rom", problem)->lanes[0])], "");
+  EXPECT_EQ(componentPath(memoryNamed("Box_1.RegFile", problem)->lanes[0]), "Box_1");
+  EXPECT_EQ(componentPath(memoryNamed("Rom", problem)->lanes[0]), "");
   const std::vector<ModuleScope>& scopes = moduleScopes();
   ASSERT_EQ(names.scopePaths.size(), scopes.size());
   std::vector<std::string> paths(names.scopePaths.begin() + 1, names.scopePaths.end());

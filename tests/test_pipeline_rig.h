@@ -17,23 +17,13 @@
 #include "Bundles.h"
 #include "Globals.h"
 #include "Harness.h"
+#include "Levels.h"
 #include "MemImage.h"
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Sim.h"
 
 namespace pipelineRig {
-
-inline char levelLetter(SignalValue v) {
-  switch (v) {
-    case ZERO: return '0';
-    case ONE: return '1';
-    case XXX: return 'X';
-    case HIZ: return 'Z';
-    case UNINITIALIZED: return 'U';
-  }
-  return '?';
-}
 
 // The text of a value given bit 0 first.
 inline std::string textOf(const std::vector<SignalValue>& values) {
@@ -43,7 +33,7 @@ inline std::string textOf(const std::vector<SignalValue>& values) {
   bool binary = true;
   for (size_t i = values.size(); i-- > 0;) {
     SignalValue v = values[i];
-    letters += levelLetter(v);
+    letters += levelChar(v);
     binary = binary && (v == ZERO || v == ONE);
     word = (word << 1) | (v == ONE ? 1u : 0u);
   }
