@@ -29,6 +29,18 @@
 #include "Ph3.h"
 #include "Ph4.h"
 
+SignalValue valueOfLetter(char c) {
+  switch (c) {
+    case '0': return ZERO;
+    case '1': return ONE;
+    case 'X': return XXX;
+    case 'Z': return HIZ;
+    default: return UNINITIALIZED;
+  }
+}
+
+char letterOfValue(SignalValue v) { return "0UXZ1"[v >= ZERO && v <= ONE ? v : XXX]; }
+
 namespace {
 
 enum Notation { hexNotation, binaryNotation, decimalNotation, letterNotation };
@@ -61,16 +73,6 @@ bool allOf(const std::string& s, size_t from, const std::string& allowed) {
 
 void pushBits(std::vector<SignalValue>& bits, uint64_t number, int count) {
   for (int i = 0; i < count; i++) bits.push_back((number >> i) & 1 ? ONE : ZERO);
-}
-
-SignalValue valueOfLetter(char c) {
-  switch (c) {
-    case '0': return ZERO;
-    case '1': return ONE;
-    case 'X': return XXX;
-    case 'Z': return HIZ;
-    default: return UNINITIALIZED;
-  }
 }
 
 // Reads one VALUE word; on failure sets problem.  The prefixes are lower case and the letters upper
@@ -185,7 +187,7 @@ bool readLine(const std::string& line, std::string& problem) {
 
 std::string letters(const std::vector<SignalValue>& bits) {
   std::string s;
-  for (size_t i = bits.size(); i-- > 0;) s += "0UXZ1"[bits[i] >= ZERO && bits[i] <= ONE ? bits[i] : XXX];
+  for (size_t i = bits.size(); i-- > 0;) s += letterOfValue(bits[i]);
   return s;
 }
 

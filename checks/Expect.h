@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "Signal.h"
+
 // When --expect was given: reads the file and resolves its names.  A file that cannot be read, a
 // malformed line or a name that matches no bundle or several ends the process with status 2.  Call
 // after flattening, before the run.
@@ -20,5 +22,9 @@ const size_t maxExpectationFaults = 20;
 int expectationStatus();
 // Forgets the checks of a previous run in this process (tests).
 void resetExpectations();
+
+// The letters values are written in: 0 ZERO, 1 ONE, X XXX, Z HIZ, U UNINITIALIZED (any other letter).
+SignalValue valueOfLetter(char c);
+char letterOfValue(SignalValue v);
 
 #endif
