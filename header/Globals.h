@@ -79,6 +79,7 @@ extern int visibleFlag;  // while 0, components are registered without icon
 //     checks/Expect.h       the --expect checks          resetExpectations()
 //     waves/Vcd.h           the --vcd dump               resetWaveformDump()
 //     explain/Explain.h     --explain and its history    resetExplanations(), resetExplainTables()
-//   the processor (pipeline/views): Views.h resetViewOptions(), resetViews(); Gtkw.h resetGtkwGlobals()
+//   the processor: Views.h resetViewOptions(), resetViews(); Gtkw.h resetGtkwGlobals();
+//     ProcessorOptions.h resetProgramOption()
 
 #endif

@@ -66,3 +66,30 @@ TEST(Program, IsRefusedBeforeTheRunWhenItCannotBeRun) {
     EXPECT_EQ(r.err.find("Time = "), std::string::npos) << "the run must not start";
   }
 }
+
+// Options that contradict each other are refused before the run, with both values named; a repeated
+// option already while the command line is read, before the circuit is built.
+TEST(Program, ConflictingOptionsAreRefusedBeforeTheRun) {
+  ScratchFolder folder;
+  std::string sum = programs + "sum.s", copy = programs + "copy.s", image = folder.write("one.hex", "0000\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+    bool beforeBuilding;
+  } cases[] = {
+      {{"--program", sum, "--program", copy, "--cycles", "5"},
+       "ERROR -- --program is given twice (" + sum + " and " + copy + "): give one program", true},
+      {{"--cycles", "5", "--cycles", "60"}, "ERROR -- --cycles is given twice (5 and 60): give it once", true},
+      {{"--program", sum, "--load", "Memory.Rom=" + image, "--cycles", "5"},
+       "ERROR -- Memory.Rom is given two images, " + sum + " and " + image + ": give one", false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"-X", "--quiet"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    RunResult r = runProgram(processor, args);
+    EXPECT_EQ(r.status, 2) << c.says;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("There are ") == std::string::npos, c.beforeBuilding) << r.err;
+    EXPECT_EQ(r.err.find("Time = "), std::string::npos) << "the run must not start";
+  }
+}

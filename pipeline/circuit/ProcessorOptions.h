@@ -6,6 +6,7 @@
 void addProcessorOptions();
 
 void addProgramOption();    // --program (Program.cpp)
+void resetProgramOption();  // forgets the --program given
 void addWaveformOptions();  // --gtkw (Gtkw.cpp)
 void addViewOptions();      // --cycles, --trace, --diagram, --summary (ViewsOptions.cpp)
 

@@ -41,8 +41,16 @@ bool assembleProgram(const std::string& file, MemoryImage& image, std::string& p
   return true;
 }
 
+std::string programFile;  // the --program given, "" before one
+
 bool takeProgram(const char* argument, std::string& problem) {
   std::string file = argument;
+  // Refused here, before the second program is read: its errors would be beside the point.
+  if (!programFile.empty()) {
+    problem = "--program is given twice (" + programFile + " and " + file + "): give one program";
+    return false;
+  }
+  programFile = file;
   noteInputFile(file, "--program");
   MemoryImage image;
   bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
@@ -52,6 +60,8 @@ bool takeProgram(const char* argument, std::string& problem) {
 }
 
 }  // namespace
+
+void resetProgramOption() { programFile.clear(); }
 
 void addProgramOption() {
   addCircuitOption({"--program", "FILE",

@@ -32,6 +32,11 @@ bool parseCount(const char* text, uint64_t& count) {
 }
 
 bool takeCycles(const char* argument, std::string& problem) {
+  // A second count would silently replace the first.
+  if (cyclesToRun) {
+    problem = "--cycles is given twice (" + std::to_string(cyclesToRun) + " and " + argument + "): give it once";
+    return false;
+  }
   if (!parseCount(argument, cyclesToRun)) {
     problem = "--cycles needs a number of cycles from 1 to " + std::to_string(maximumCycles) + ", not \"" +
               argument + "\"";
