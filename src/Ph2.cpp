@@ -12,7 +12,6 @@
 #include "Globals.h"
 #include "Ph1.h"
 
-
 PhaseTwo::PhaseTwo() : maxGraphicDisplayLevel(1) {}
 
 namespace {

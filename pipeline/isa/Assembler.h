@@ -21,5 +21,4 @@ struct Assembly {
 // Assembles source; true when there was no error.  file names the source in messages.
 bool assemble(const std::string& source, const std::string& file, Assembly& out);
 
-
 #endif

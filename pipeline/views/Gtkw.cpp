@@ -63,14 +63,12 @@ const TraceGroup traceGroups[] = {
 // Trace flags of the save format: right-justified values in hex or binary; a comment; a file filter.
 const unsigned hexFlags = 0x22, binaryFlags = 0x28, commentFlags = 0x200, fileFilterFlag = 0x2000;
 
-
 std::string absolute(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   char here[4096];
   if (!getcwd(here, sizeof here)) return path;
   return std::string(here) + "/" + path;
 }
-
 
 // Flag lines go out only when the flags change, as GTKWave writes them itself.
 void setFlags(std::string& text, unsigned& current, unsigned flags) {
