@@ -2,8 +2,9 @@
 ;
 ; First fills RAM words 0..4 from a table in the ROM (words 48..52: loads from an address with bit 6
 ; clear read the ROM), then copies RAM words 0..4 to RAM words 16..20.  The store is kept three words
-; before the branch: a load or store one or two words before a branch holds the fetch for a cycle, and
-; then fewer than three words follow the branch before its target (docs/processor.md).
+; before the branch: a load or store one or two words before a branch can hold the fetch while the
+; branch waits for its decision, and then fewer than three words follow the branch before its target
+; (docs/processor.md, "The words after a branch").
 
         setlo r1, 48          ; the table in the ROM
         setlo r2, 0x40        ; RAM word 0
@@ -39,8 +40,8 @@ copy:   ld    r4, [r1 + 0]
         nop
         nop
 
-halt:   bra   halt
-        nop
+halt:   bra   halt            ; the end: a branch to itself, taken on every pass
+        nop                   ; its three delay slots, run on every pass
         nop
         nop
 

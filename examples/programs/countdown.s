@@ -71,7 +71,7 @@ eq:     subs  r1, r1, 1
         nop
         nop
         nop
-halt:   bra   halt            ; always taken
-        nop
+halt:   bra   halt            ; the end: a branch to itself, taken on every pass
+        nop                   ; its three delay slots, run on every pass
         nop
         nop

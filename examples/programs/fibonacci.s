@@ -19,7 +19,7 @@ loop:   st    r2, [r1 + 0]    ; RAM[i] = a
         nop
         nop
 
-halt:   bra   halt
-        nop
+halt:   bra   halt            ; the end: a branch to itself, taken on every pass
+        nop                   ; its three delay slots, run on every pass
         nop
         nop

@@ -17,8 +17,8 @@
         add   r7, r5, r0      ; 2 words later: r7 = 0
         add   r1, r5, r0      ; 3 words later: r1 = 0x1234
 
-halt:   bra   halt
-        nop
+halt:   bra   halt            ; the end: a branch to itself, taken on every pass
+        nop                   ; its three delay slots, run on every pass
         nop
         nop
 

@@ -26,7 +26,7 @@ skip:   add   r1, r1, r1      ; multiplicand << 1
         nop
         st    r3, [r6 + 0]    ; RAM[0] = the product
 
-halt:   bra   halt
-        nop
+halt:   bra   halt            ; the end: a branch to itself, taken on every pass
+        nop                   ; its three delay slots, run on every pass
         nop
         nop

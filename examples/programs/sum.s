@@ -5,7 +5,7 @@
 ;
 ; Timing rules used (docs/processor.md): a register written by one word is seen by the third word after
 ; it, not by the two right after; the three words after a branch are executed whether it is taken or not
-; (here nops; no load or store comes one or two words before the branch, which would leave fewer); a
+; (here nops; no load or store comes one or two words before the branch, which could leave fewer); a
 ; branch sees the flags of the last flag-setting word (subs) before it.
 
         setlo r1, 0x40        ; r1 = 64, RAM word 0
@@ -41,7 +41,7 @@ loop:   ld    r4, [r1 + 0]    ; the next word
         nop
         st    r3, [r1 + 0]    ; RAM[8] = the sum (r1 = 0x48 now)
 
-halt:   bra   halt            ; stay here
-        nop
+halt:   bra   halt            ; the end: a branch to itself, taken on every pass
+        nop                   ; its three delay slots, run on every pass
         nop
         nop
