@@ -98,6 +98,8 @@ void fail(const std::string& problem) {
 
 // Both files are checked against the dump and every input before either is written.
 void writeWaveformViews() {
+  // A save file that names no dump opens nothing in GTKWave.
+  if (!vcdFileName) fail("needs --vcd FILE too: the save file lays out that dump");
   std::string save = absolute(gtkwFileName), filter = absolute(mnemonicFilterPath(gtkwFileName));
   if (vcdFileName && (sameFile(vcdFileName, save) || sameFile(vcdFileName, filter)))
     fail("the save file and its filter " + filter + " must not be the --vcd dump");
@@ -160,8 +162,9 @@ void resetGtkwGlobals() {
 
 void addWaveformOptions() {
   addCircuitOption({"--gtkw", "FILE",
-                    "write a GTKWave save file for the --vcd dump: the signals grouped by stage, values in\n"
-                    "hex, the instruction registers as instructions through the filter FILE-mnemonics.txt\n"
-                    "(FILE's extension replaced), written beside it; open with  gtkwave DUMP.vcd FILE",
+                    "write a GTKWave save file for the --vcd dump (given with --vcd, which it needs): the\n"
+                    "signals grouped by stage, values in hex, the instruction registers as instructions\n"
+                    "through the filter FILE-mnemonics.txt (FILE's extension replaced), written beside it;\n"
+                    "open with  gtkwave DUMP.vcd FILE",
                     takeGtkw});
 }
