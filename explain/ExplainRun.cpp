@@ -224,7 +224,7 @@ bool takeExplainOption(const char* argument, std::string& problem) {
   bool atCycle = when[0] == 'c';
   if (atCycle && !readCycleNumber(when, text, time, problem)) return false;
   if (!atCycle && !readNumber(when, NumberSyntax(), time)) {
-    problem = "option --explain " + text + ": the time " + when + " is not a decimal tick (or cN, a cycle)";
+    problem = "option --explain " + text + ": the time " + when + " is not a decimal tick";
     return false;
   }
   requests.push_back({text, text.substr(0, at), time, {}, false, atCycle});

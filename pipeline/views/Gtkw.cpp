@@ -98,14 +98,14 @@ void fail(const std::string& problem) {
 
 // Both files are checked against the dump and every input before either is written.
 void writeWaveformViews() {
-  // A save file that names no dump opens nothing in GTKWave.
-  if (!vcdFileName) fail("needs --vcd FILE too: the save file lays out that dump");
   std::string save = absolute(gtkwFileName), filter = absolute(mnemonicFilterPath(gtkwFileName));
   if (vcdFileName && (sameFile(vcdFileName, save) || sameFile(vcdFileName, filter)))
     fail("the save file and its filter " + filter + " must not be the --vcd dump");
   std::string conflict = conflictWithNotedFiles(save, "--gtkw");
   if (conflict.empty()) conflict = conflictWithNotedFiles(filter, "(the --gtkw filter)");
   if (!conflict.empty()) fail(conflict);
+  // A save file that names no dump opens nothing in GTKWave.
+  if (!vcdFileName) fail("needs --vcd FILE too: the save file lays out that dump");
   std::string reason;
   if (!writeWholeFile(save, saveFileText(filter, vcdFileName), reason)) fail("cannot write " + save + ": " + reason);
   if (!writeWholeFile(filter, mnemonicFilterText(), reason)) fail("cannot write " + filter + ": " + reason);

@@ -46,6 +46,7 @@ struct CycleView {
   BusValue word[numberOfStages];  // IF: the word fetched (the data bus); the others: their instruction register
   bool stalled[numberOfStages] = {};
   bool fetching = false;  // IF read memory this cycle
+  BusValue fetchAddress;  // the address it read, when fetching
   bool branchInMem = false, branchTaken = false;
   BusValue branchTarget;
   int writtenRegister = -1;  // 1..7 when WB writes a register this cycle

@@ -111,6 +111,7 @@ void readFetch(CycleView& c) {
   c.fetching = !c.stalled[stageIF] && bitOf(*s.memory) == ONE && bitOf(*s.memReq) == ONE;
   if (!c.fetching) return;
   BusValue address = busOf(*s.addrBus);
+  c.fetchAddress = address;
   c.word[stageIF] = busOf(*s.dataBus);
   bool placed = address.known() && c.word[stageIF].known();
   c.slot[stageIF] = {placed ? observation.nextId++ : unknownSlot, address.value, c.word[stageIF].value};

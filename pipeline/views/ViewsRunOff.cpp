@@ -5,12 +5,14 @@
 // an image loaded into the RAM or by a store the run made to it (seen on the bus).  Which words the
 // images gave is asked of the memory loading, the ROM's words of the ROM itself.
 //
-// A branch is decided in MEM, and the three words behind it are fetched before that: a program that
-// ends in "halt: bra halt" fetches them without running off.  So a fetch of a word never given is only
-// a suspect until the three instructions before it have passed MEM: it ran off when none of them was a
-// branch there (the isBranch signal), and is let go when one was.  Instructions are numbered in fetch
-// order, so that is a comparison of numbers.
+// A branch is decided in MEM, and the words fetched behind it before that (three, fewer after a stall)
+// run whatever the decision: a program that ends in "halt: bra halt" fetches them without running off.
+// So a fetch of a word never given is a suspect until every instruction fetched before it has passed
+// MEM: it is let go when one of them was a branch there (the isBranch signal) fetched before it and
+// decided in its cycle or later, and ran off otherwise.  A never-written RAM word is fetched as an
+// unknown word, which the bookkeeping cannot number; the suspect is kept by its fetch cycle.
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "MemImage.h"
@@ -20,20 +22,21 @@
 
 namespace {
 
-const int64_t wordsBehindABranch = 3;
+const size_t fetchesRemembered = 16;  // more than can sit between IF and MEM
 
 struct Fetch {
-  int64_t id;
   uint64_t cycle;
   uint16_t address;
+  int64_t before;  // the instruction fetched last before it; -1 for none
 };
 
 struct RunOffWatch {
   std::vector<bool> romGiven, ramGiven;
   std::vector<Fetch> suspects;  // in fetch order
-  int64_t lastInMem = -1, lastBranchInMem = -1;
-  uint64_t count = 0;
-  Fetch first{};
+  std::vector<std::pair<int64_t, uint64_t>> fetchCycles;  // the latest instructions fetched, with their cycle
+  int64_t lastFetched = -1, lastInMem = -1;
+  bool ranOff = false;
+  Fetch first{};  // the first fetch that ran off
 };
 
 RunOffWatch watch;
@@ -62,33 +65,48 @@ bool given(uint16_t address) {
   return w < words.size() && words[w];
 }
 
+void noteFetch(const CycleView& c) {
+  if (!c.fetching) return;
+  if (c.fetchAddress.known() && !given(c.fetchAddress.value))
+    watch.suspects.push_back({c.cycle, c.fetchAddress.value, watch.lastFetched});
+  int64_t id = c.slot[stageIF].id;
+  if (id < 0) return;
+  watch.lastFetched = id;
+  if (watch.fetchCycles.size() == fetchesRemembered) watch.fetchCycles.erase(watch.fetchCycles.begin());
+  watch.fetchCycles.push_back({id, c.cycle});
+}
+
 void noteStore(const CycleView& c) {
   if (c.access != storeAccess || !c.accessAddress.known() || !(c.accessAddress.value & ramAddressBit)) return;
   size_t w = c.accessAddress.value & ramWordMask;
   if (w < watch.ramGiven.size()) watch.ramGiven[w] = true;
 }
 
-void noteMem(const CycleView& c) {
+// A branch in MEM lets go the suspects fetched after it, up to this cycle.
+void noteBranch(const CycleView& c) {
   int64_t id = c.slot[stageMEM].id;
   if (id < 0) return;
   watch.lastInMem = id;
-  if (c.branchInMem) watch.lastBranchInMem = id;
+  if (!c.branchInMem) return;
+  for (const auto& fetch : watch.fetchCycles)
+    if (fetch.first == id) {
+      std::vector<Fetch> left;
+      for (const Fetch& f : watch.suspects)
+        if (f.cycle <= fetch.second || f.cycle > c.cycle) left.push_back(f);
+      watch.suspects.swap(left);
+    }
 }
 
-void ranOff(const Fetch& f) {
-  if (watch.count++ == 0) watch.first = f;
-}
-
-// Settles the suspects whose three predecessors have been seen in MEM.
+// The suspects every instruction before which has passed MEM ran off.
 void judgeSuspects() {
   std::vector<Fetch> waiting;
   for (const Fetch& f : watch.suspects) {
-    bool behindABranch = watch.lastBranchInMem < f.id && watch.lastBranchInMem >= f.id - wordsBehindABranch;
-    if (behindABranch) continue;
-    if (watch.lastInMem >= f.id - 1)
-      ranOff(f);
-    else
+    if (f.before > watch.lastInMem) {
       waiting.push_back(f);
+    } else if (!watch.ranOff) {
+      watch.ranOff = true;
+      watch.first = f;
+    }
   }
   watch.suspects.swap(waiting);
 }
@@ -102,21 +120,17 @@ void runOffBegin() {
 }
 
 void runOffCycle(const CycleView& c) {
-  const StageSlot& fetched = c.slot[stageIF];
-  if (c.fetching && fetched.id >= 0 && !given(fetched.address))
-    watch.suspects.push_back({fetched.id, c.cycle, fetched.address});
+  noteFetch(c);
   noteStore(c);
-  noteMem(c);
+  noteBranch(c);
   if (!watch.suspects.empty()) judgeSuspects();
 }
 
 void printRunOff() {
-  if (watch.count == 0) return;
+  if (!watch.ranOff) return;
   const Fetch& f = watch.first;
   bool ram = f.address & ramAddressBit;
-  printf("Warning: the program ran off its end: in cycle %llu IF fetched address 0x%04x (%s word %u), which %s",
+  printf("Warning: the program ran off its end: in cycle %llu IF fetched address 0x%04x (%s word %u), which %s\n",
          (unsigned long long)f.cycle, unsigned(f.address), ram ? "RAM" : "ROM", unsigned(f.address & ramWordMask),
          ram ? "no store wrote and no image gave" : "the program does not give");
-  if (watch.count > 1) printf(" (%llu such fetches in all)", (unsigned long long)watch.count);
-  printf("\n");
 }
