@@ -160,7 +160,8 @@ const LongOption libraryOptions[] = {
      "(also --explain=<name@time>) print on standard output why bit NAME\n"
      "(a bundle named like --expect names it, or NAME[i]) has its value at tick\n"
      "TIME: its driver and inputs, back to where an unknown comes from; may be\n"
-     "given several times (docs/explain.md)",
+     "given several times (docs/explain.md); NAME@cN names cycle N instead, in a\n"
+     "circuit that numbers its cycles (the processor)",
      takeExplainOption, "NAME@TIME"},
     {"--explain-depth", "n", "steps an explanation goes back (default 12)", takeExplainDepthOption,
      "a number of steps"},

@@ -6,7 +6,9 @@
 // read: instructions completed are the fetched ones that were in WB (bubbles are not counted), stall
 // cycles those in which a stall signal was ONE, branches taken those in which MEM's branch was
 // decided taken.  Stores to a ROM address (bit 6 ZERO on the bus) are dropped by the memory: they are
-// counted and listed apart, so that a store that changed nothing does not go unnoticed.
+// counted and listed apart, so that a store that changed nothing does not go unnoticed.  With
+// --summary-ram the RAM's words are listed as the run left them, and the last line warns when the
+// program ran off its end (ViewsRunOff.cpp).
 #include <cstdio>
 #include <set>
 
