@@ -46,6 +46,13 @@ std::string explainBits(const std::vector<int>& bits, uint64_t at, const Past& p
 // A bit's printable name: its declared bundle's qualified name, with [i] when the bundle is wider.
 std::string bitName(int bit);
 
+// "--explain NAME@cN": cycle N of a circuit that numbers its cycles.  Such a circuit offers them before
+// the command line is read (elsewhere @cN is refused); startCycles is called once after elaboration
+// when a request names a cycle, and the circuit then calls explainCycleRead(N) at the settled point
+// of each cycle N it reads, where the requests for cycle N are explained.
+void offerExplainCycles(void (*startCycles)());
+void explainCycleRead(uint64_t cycle);
+
 // --explain NAME@TIME and --explain-depth N; false with problem when the argument is malformed.
 bool takeExplainOption(const char* argument, std::string& problem);
 bool takeExplainDepthOption(const char* argument, std::string& problem);

@@ -11,7 +11,8 @@
 // the end of the run, from the values there, and the text says so.  The history keeps the last 512 to
 // 1024 changes of each bit, so that a long run does not keep every change it made: an explanation
 // that reaches further back (a flip-flop that loaded long before a clock that kept running) leaves
-// out the "since" and the clock edge it cannot know.
+// out the "since" and the clock edge it cannot know.  NAME@cN waits instead for the circuit that
+// numbers cycles to say it has read cycle N: the values then, at that tick, are the ones explained.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -32,9 +33,10 @@ namespace {
 struct Request {
   std::string argument;  // NAME@TIME as given
   std::string name;
-  uint64_t time;
+  uint64_t time;           // the tick, or the cycle with atCycle
   std::vector<int> bits;  // highest bit first
   bool taken;
+  bool atCycle;
 };
 
 std::vector<Request> requests;
@@ -45,6 +47,8 @@ std::vector<std::vector<BitChange>> history;  // per bit, since the last initial
 std::vector<SignalValue> startValues;         // per bit, at the last initialisation or latest dropped change
 std::vector<uint64_t> startTimes;             // per bit, 0 or the tick of the latest dropped change
 bool recording = false;                       // history is being kept
+void (*startCycles)() = nullptr;              // offered by a circuit that numbers its cycles
+uint64_t lastCycleRead = 0;
 
 Past pastUpTo(uint64_t now) {
   Past p;
@@ -84,7 +88,7 @@ bool anyPending() {
 // Explains every request whose TIME lies before the batch at `time`.
 void takeDue(uint64_t time) {
   for (Request& r : requests)
-    if (!r.taken && r.time < time) {
+    if (!r.taken && !r.atCycle && r.time < time) {
       r.taken = true;
       print(r, r.time, "explain " + r.name + " at " + std::to_string(r.time));
     }
@@ -114,6 +118,12 @@ void explainAtEnd() {
   for (Request& r : requests) {
     if (r.taken) continue;
     r.taken = true;
+    if (r.atCycle) {
+      print(r, end, "explain " + r.name + " at cycle " + std::to_string(r.time) + ": the run ended at " +
+                        std::to_string(end) + " after cycle " + std::to_string(lastCycleRead) +
+                        ", so these are the values at its end");
+      continue;
+    }
     std::string heading = "explain " + r.name + " at " + std::to_string(r.time);
     if (r.time > end) heading += ": the run ended at " + std::to_string(end) + ", so these are the values at its end";
     print(r, std::min(r.time, end), heading);
@@ -135,7 +145,20 @@ void resolveRequests() {
   }
   if (faulty) exit(2);
   std::stable_sort(requests.begin(), requests.end(), [](const Request& a, const Request& b) { return a.time < b.time; });
+  lastCycleRead = 0;
   runObservers.push_back({startHistory, recordBatch, explainAtEnd});
+  if (std::any_of(requests.begin(), requests.end(), [](const Request& r) { return r.atCycle; })) startCycles();
+}
+
+// "cN": a cycle from 1; refused where no circuit numbers cycles.
+bool readCycleNumber(const std::string& text, const std::string& argument, uint64_t& cycle, std::string& problem) {
+  if (!startCycles) {
+    problem = "option --explain " + argument + ": this circuit does not number its cycles; give TIME as a tick";
+    return false;
+  }
+  if (readNumber(text.substr(1), decimalFrom(1, UINT64_MAX), cycle)) return true;
+  problem = "option --explain " + argument + ": " + text + " is not c followed by a cycle number from 1";
+  return false;
 }
 
 }  // namespace
@@ -197,11 +220,14 @@ bool takeExplainOption(const char* argument, std::string& problem) {
     problem = "option --explain requires NAME@TIME, not " + text;
     return false;
   }
-  if (!readNumber(text.substr(at + 1), NumberSyntax(), time)) {
-    problem = "option --explain " + text + ": the time " + text.substr(at + 1) + " is not a decimal tick";
+  std::string when = text.substr(at + 1);
+  bool atCycle = when[0] == 'c';
+  if (atCycle && !readCycleNumber(when, text, time, problem)) return false;
+  if (!atCycle && !readNumber(when, NumberSyntax(), time)) {
+    problem = "option --explain " + text + ": the time " + when + " is not a decimal tick";
     return false;
   }
-  requests.push_back({text, text.substr(0, at), time, {}, false});
+  requests.push_back({text, text.substr(0, at), time, {}, false, atCycle});
   if (requests.size() == 1) addAfterElaborationHook(resolveRequests);  // the first attaches the resolver of all
   return true;
 }
@@ -222,8 +248,22 @@ std::string explainBitNow(int bit) {
          explainBits({bit}, now, pastUpTo(now), explainDepth);
 }
 
+void offerExplainCycles(void (*start)()) { startCycles = start; }
+
+void explainCycleRead(uint64_t cycle) {
+  lastCycleRead = cycle;
+  for (Request& r : requests)
+    if (!r.taken && r.atCycle && r.time == cycle) {
+      r.taken = true;
+      uint64_t now = phaseFour->time;
+      print(r, now, "explain " + r.name + " at cycle " + std::to_string(cycle) + " (tick " + std::to_string(now) + ")");
+    }
+}
+
 void resetExplanations() {
   requests.clear();
+  startCycles = nullptr;
+  lastCycleRead = 0;
   removeAfterElaborationHook(resolveRequests);
   history.clear();
   startValues.clear();

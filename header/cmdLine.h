@@ -17,8 +17,12 @@ enum CommandLineOutcome {
 // Applies the options to the option globals; prints scanner messages and warnings but never the
 // ending, and never exits.  With commandLineRefused, *problem (when given) says why.
 CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* problem);
-// parseCommandLine, then the ending it asks for: help texts and refusals end the process.
+// parseCommandLine, then the start-up text unless --quiet was given, then the ending it asks for:
+// help texts and refusals end the process.
 void commandLine(int gargc, char** gargv);
+// What a program prints before anything else (main's control summary and colour legend); null for
+// nothing.  It waits for the options to be read, since --quiet leaves it out.
+extern void (*startUpText)();
 // The help text of -h, one line each.
 void printHelp(FILE* to);
 

@@ -27,6 +27,7 @@ struct QueuedLoad {
 
 std::vector<QueuedLoad> queuedLoads;
 std::vector<std::vector<uint32_t>> preloadedStores;  // by component index; empty: none
+std::vector<std::vector<bool>> wordsLoaded;         // by component index, the words an image gave; empty: none
 
 bool isRom(int c) { return kindOf(c).memory == romMemory; }
 
@@ -96,10 +97,18 @@ void writeStoreLane(int c, const std::vector<ImageWord>& words, int shift) {
   }
 }
 
+void noteWordsLoaded(int c, const std::vector<ImageWord>& words) {
+  if (wordsLoaded.size() < size_t(phaseTwo->numberOfComponents)) wordsLoaded.resize(size_t(phaseTwo->numberOfComponents));
+  std::vector<bool>& given = wordsLoaded[size_t(c)];
+  given.assign(laneWords(c), false);
+  for (const ImageWord& w : words) given[w.address] = true;
+}
+
 void load(const NamedMemory& m, const std::vector<ImageWord>& words) {
   int shift = widthOf(m);
   for (int c : m.lanes) {
     shift -= laneWidth(c);
+    noteWordsLoaded(c, words);
     if (isRom(c))
       writeRomLane(c, words, shift);
     else
@@ -198,9 +207,26 @@ const uint32_t* preloadedStore(int cind) {
   return c < preloadedStores.size() && !preloadedStores[c].empty() ? preloadedStores[c].data() : nullptr;
 }
 
+bool wordsGivenByImages(const std::string& name, std::vector<bool>& given) {
+  given.clear();
+  std::string problem;
+  const NamedMemory* m = memoryNamed(name, problem);
+  if (!m) return false;
+  bool anyLoaded = false;
+  given.assign(laneWords(m->lanes[0]), true);
+  for (int c : m->lanes) {
+    bool loaded = size_t(c) < wordsLoaded.size() && !wordsLoaded[size_t(c)].empty();
+    anyLoaded = anyLoaded || loaded;
+    for (size_t w = 0; w < given.size(); w++) given[w] = given[w] && loaded && wordsLoaded[size_t(c)][w];
+  }
+  if (!anyLoaded) given.clear();
+  return anyLoaded;
+}
+
 void resetMemoryImages() {
   queuedLoads.clear();
   preloadedStores.clear();
+  wordsLoaded.clear();
   resetNameIndex();
 }
 

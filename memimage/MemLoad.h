@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "MemImage.h"
 
@@ -19,6 +20,10 @@ struct MemoryShape {
 };
 // Finds the memory a name picks, after elaboration.  False with problem when none or several.
 bool findMemory(const std::string& name, MemoryShape& shape, std::string& problem);
+
+// Which words of the memory NAME the loaded images gave: given[w] when an image gave word w to every
+// lane.  False (given left empty) when no image was loaded into it or the name does not resolve.
+bool wordsGivenByImages(const std::string& name, std::vector<bool>& given);
 
 // The number of words of the memory component cind.
 uint32_t memoryWordCount(int cind);

@@ -47,6 +47,7 @@ int zSetXa = 0, zSetYa = 0, zSetXb = 0, zSetYb = 0;
 const char* vcdFileName = nullptr;
 const char* expectFileName = nullptr;
 int quietFlag = 0;
+void (*startUpText)() = nullptr;
 
 namespace {
 
@@ -146,7 +147,10 @@ const LongOption libraryOptions[] = {
      "before the run and at every restart: hex words (@ADDR, N*WORD, comments #\n"
      "and //) or Intel HEX; may be given several times",
      takeMemoryLoadOption, "NAME=FILE"},
-    {"--quiet", nullptr, "probes do not report on standard error when there is no window", takeQuiet},
+    {"--quiet", nullptr,
+     "leave out the start-up text (the control summary and the colour legend), and\n"
+     "without a window the probes' reports on standard error",
+     takeQuiet},
     {"--palette", "name",
      "(also --palette=<name>) value colours of the window: default, or\n"
      "high-contrast (the five values and the background clearly apart, also\n"
@@ -156,7 +160,8 @@ const LongOption libraryOptions[] = {
      "(also --explain=<name@time>) print on standard output why bit NAME\n"
      "(a bundle named like --expect names it, or NAME[i]) has its value at tick\n"
      "TIME: its driver and inputs, back to where an unknown comes from; may be\n"
-     "given several times (docs/explain.md)",
+     "given several times (docs/explain.md); NAME@cN names cycle N instead, in a\n"
+     "circuit that numbers its cycles (the processor)",
      takeExplainOption, "NAME@TIME"},
     {"--explain-depth", "n", "steps an explanation goes back (default 12)", takeExplainDepthOption,
      "a number of steps"},
@@ -244,6 +249,7 @@ void resetCommandLineGlobals() {
   zSetXa = zSetYa = zSetXb = zSetYb = 0;
   vcdFileName = expectFileName = nullptr;
   quietFlag = 0;
+  startUpText = nullptr;
   resetPalette();
   resetFileRoles();
 }
@@ -301,7 +307,9 @@ CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* proble
 
 void commandLine(int gargc, char** gargv) {
   std::string problem;
-  switch (parseCommandLine(gargc, gargv, &problem)) {
+  CommandLineOutcome outcome = parseCommandLine(gargc, gargv, &problem);
+  if (startUpText && !quietFlag) startUpText();
+  switch (outcome) {
     case commandLineRun:
       return;
     case commandLineShortHelp:

@@ -1,10 +1,12 @@
-// The program entry: the control summary and colour legend, then the simulator on the circuit.  The
-// exit status is 1 when output was lost on the way (StdStreams.h).
+// The program entry: the simulator on the circuit, which prints the control summary and colour legend
+// once the options are read (--quiet leaves them out).  The exit status is 1 when output was lost on
+// the way (StdStreams.h).
 #include <cstdio>
 
 #include "Palette.h"
 #include "Sim.h"
 #include "StdStreams.h"
+#include "cmdLine.h"
 
 namespace {
 
@@ -28,12 +30,16 @@ const char* const controlSummary[] = {
     "",
 };
 
+void printControlSummaryAndLegend() {
+  for (const char* line : controlSummary) printf("%s\n", line);
+  fputs(defaultColourLegend, stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   guardStandardStreams();
-  for (const char* line : controlSummary) printf("%s\n", line);
-  fputs(defaultColourLegend, stdout);
+  startUpText = printControlSummaryAndLegend;
   Sim(argc, argv, simnet);
   return standardStreamsStatus();
 }

@@ -104,6 +104,8 @@ void writeWaveformViews() {
   std::string conflict = conflictWithNotedFiles(save, "--gtkw");
   if (conflict.empty()) conflict = conflictWithNotedFiles(filter, "(the --gtkw filter)");
   if (!conflict.empty()) fail(conflict);
+  // A save file that names no dump opens nothing in GTKWave.
+  if (!vcdFileName) fail("needs --vcd FILE too: the save file lays out that dump");
   std::string reason;
   if (!writeWholeFile(save, saveFileText(filter, vcdFileName), reason)) fail("cannot write " + save + ": " + reason);
   if (!writeWholeFile(filter, mnemonicFilterText(), reason)) fail("cannot write " + filter + ": " + reason);
@@ -160,8 +162,9 @@ void resetGtkwGlobals() {
 
 void addWaveformOptions() {
   addCircuitOption({"--gtkw", "FILE",
-                    "write a GTKWave save file for the --vcd dump: the signals grouped by stage, values in\n"
-                    "hex, the instruction registers as instructions through the filter FILE-mnemonics.txt\n"
-                    "(FILE's extension replaced), written beside it; open with  gtkwave DUMP.vcd FILE",
+                    "write a GTKWave save file for the --vcd dump (given with --vcd, which it needs): the\n"
+                    "signals grouped by stage, values in hex, the instruction registers as instructions\n"
+                    "through the filter FILE-mnemonics.txt (FILE's extension replaced), written beside it;\n"
+                    "open with  gtkwave DUMP.vcd FILE",
                     takeGtkw});
 }

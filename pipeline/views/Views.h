@@ -40,11 +40,13 @@ enum MemoryAccess { noAccess, loadAccess, storeAccess };
 // One processor cycle, read at rest in its high phase.
 struct CycleView {
   uint64_t cycle = 0;  // 1 for the first cycle after reset was released
+  uint64_t tick = 0;   // the simulated time of the rest it was read at
   BusValue pc;
   StageSlot slot[numberOfStages];  // IF holds an instruction only while fetching
   BusValue word[numberOfStages];  // IF: the word fetched (the data bus); the others: their instruction register
   bool stalled[numberOfStages] = {};
   bool fetching = false;  // IF read memory this cycle
+  BusValue fetchAddress;  // the address it read, when fetching
   bool branchInMem = false, branchTaken = false;
   BusValue branchTarget;
   int writtenRegister = -1;  // 1..7 when WB writes a register this cycle
@@ -60,6 +62,9 @@ extern int traceView;              // --trace: a line per cycle on standard outp
 extern int diagramView;            // --diagram: the pipeline chart at the end of the run
 extern uint64_t diagramFrom, diagramTo;  // --diagram=FROM:TO: the cycles charted (0, 0 = all)
 extern int summaryView;            // --summary: registers, memory written and counts at the end
+enum SummaryRam { summaryRamNone, summaryRamNonZero, summaryRamAll };
+extern SummaryRam summaryRam;      // --summary-ram held|all: the RAM's words in the summary
+extern int traceTicks;             // --trace-ticks: the trace shows the tick each line was read at
 const uint64_t maximumCycles = 10000000;
 void resetViewOptions();
 
@@ -68,9 +73,14 @@ void resetViewOptions();
 // A name that picks none ends the process with status 2.
 BusValue readBus(const char* name);
 SignalValue readBit(const char* name);
-// Starts following the run when a view or --cycles asks for it; refuses --cycles with --keys.
+// Starts following the run when a view, --cycles or an --explain NAME@cN asks for it (once); refuses
+// --cycles with --keys.
 void startViews();
 void resetViews();
+
+// A store whose address has bit 6 ZERO goes to the ROM, which drops it (the address as the bus had it).
+bool storeIgnored(const CycleView& c);
+const uint16_t ramAddressBit = 0x40, ramWordMask = 0x3F;
 
 // Text helpers (ViewsText.cpp).
 BusValue knownBus(uint16_t value);
@@ -91,6 +101,13 @@ void diagramEnd();
 void summaryBegin();
 void summaryCycle(const CycleView& c);
 void summaryEnd();
+
+// Running off the program (ViewsRunOff.cpp), for the summary: a fetch of a word the program never
+// gave (a ROM word its image lacks, a RAM word no store wrote and no image gave), unless it is one of
+// the three words fetched behind a branch before its decision.
+void runOffBegin();
+void runOffCycle(const CycleView& c);
+void printRunOff();
 
 // The cycle runner (ViewsCycles.cpp): presses '0', then '1' twice per cycle, lazily.
 void cyclesBegin();

@@ -145,6 +145,9 @@ void diagramEnd() {
     layout.textWidth = std::max(layout.textWidth, instructionText(knownBus(r.word), r.address).size());
   printf("Pipeline diagram, cycles %llu to %llu (* = held by a stall)\n",
          (unsigned long long)chart.columns.front().cycle, (unsigned long long)chart.columns.back().cycle);
+  if (diagramTo > chart.lastCycleRun)
+    printf("(cycles %llu to %llu were asked for, but the run ended after cycle %llu)\n", (unsigned long long)diagramFrom,
+           (unsigned long long)diagramTo, (unsigned long long)chart.lastCycleRun);
   for (size_t begin = 0; begin < chart.columns.size(); begin += columnsPerBlock) {
     printf("\n");
     printBlock(begin, std::min(chart.columns.size(), begin + columnsPerBlock), layout);

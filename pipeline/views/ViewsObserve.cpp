@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "Bundles.h"
+#include "Explain.h"
 #include "Globals.h"
 #include "KeyScript.h"
 #include "NameIndex.h"
@@ -89,6 +90,7 @@ struct Observation {
 };
 
 Observation observation;
+bool viewsStarted = false;
 
 // What a stage receives at the falling edge that ends cycle `last`.
 StageSlot passedOn(const CycleView& last, int stage) {
@@ -109,6 +111,7 @@ void readFetch(CycleView& c) {
   c.fetching = !c.stalled[stageIF] && bitOf(*s.memory) == ONE && bitOf(*s.memReq) == ONE;
   if (!c.fetching) return;
   BusValue address = busOf(*s.addrBus);
+  c.fetchAddress = address;
   c.word[stageIF] = busOf(*s.dataBus);
   bool placed = address.known() && c.word[stageIF].known();
   c.slot[stageIF] = {placed ? observation.nextId++ : unknownSlot, address.value, c.word[stageIF].value};
@@ -144,6 +147,7 @@ void readCycle() {
   const CycleView& last = observation.last;
   CycleView c;
   c.cycle = ++observation.cycles;
+  c.tick = phaseFour->time;
   c.pc = busOf(*s.pc);
   for (int stage = stageIF; stage < stageWB; stage++) c.stalled[stage] = bitOf(*s.stall[stage]) == ONE;
   for (int stage = stageID; stage <= stageWB; stage++) {
@@ -155,6 +159,7 @@ void readCycle() {
   readEvents(c);
   showCycle(c);
   observation.last = c;
+  explainCycleRead(c.cycle);
 }
 
 void atRest() {
@@ -187,7 +192,13 @@ void ended() {
 BusValue readBus(const char* name) { return busOf(bundleBits(name)); }
 SignalValue readBit(const char* name) { return bitOf(bundleBits(name)); }
 
+bool storeIgnored(const CycleView& c) {
+  return c.access == storeAccess && !(c.accessAddress.unknown & ramAddressBit) && !(c.accessAddress.value & ramAddressBit);
+}
+
 void startViews() {
+  if (viewsStarted) return;
+  viewsStarted = true;
   if (cyclesToRun && keyScriptGiven) {
     fprintf(stderr, "ERROR -- --cycles makes its own key presses: it cannot be used together with --keys\n");
     exit(2);
@@ -201,5 +212,6 @@ void startViews() {
 void resetViews() {
   signals = ProcessorSignals();
   observation = Observation();
+  viewsStarted = false;
   resetViewOptions();
 }

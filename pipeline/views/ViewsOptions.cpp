@@ -1,9 +1,13 @@
-// The long options of the processor's views: --cycles N, --trace, --diagram, --diagram-cycles FROM:TO
-// and --summary.  Each only sets its flag; the first of them also arranges for the views to be started
-// once the netlist is built (the start-up check after elaboration, chained to any other circuit's).
+// The long options of the processor's views: --cycles N, --trace, --trace-ticks, --diagram,
+// --diagram-cycles FROM:TO, --summary and --summary-ram.  Each only sets its flag; the first of them
+// also arranges for the views to be started once the netlist is built (the start-up check after
+// elaboration, chained to any other circuit's).  The views number the cycles, so they also offer
+// --explain NAME@cN.
+#include <cstring>
 #include <string>
 
 #include "CircuitHooks.h"
+#include "Explain.h"
 #include "Numbers.h"
 #include "ProcessorOptions.h"
 #include "Views.h"
@@ -13,6 +17,8 @@ int traceView = 0;
 int diagramView = 0;
 uint64_t diagramFrom = 0, diagramTo = 0;
 int summaryView = 0;
+SummaryRam summaryRam = summaryRamNone;
+int traceTicks = 0;
 
 namespace {
 
@@ -53,6 +59,19 @@ bool takeFlag(int& flag) {
 }
 
 bool takeTrace(const char*, std::string&) { return takeFlag(traceView); }
+bool takeTraceTicks(const char*, std::string&) { return takeFlag(traceTicks) && takeFlag(traceView); }
+
+bool takeSummaryRam(const char* argument, std::string& problem) {
+  if (strcmp(argument, "nonzero") == 0)
+    summaryRam = summaryRamNonZero;
+  else if (strcmp(argument, "all") == 0)
+    summaryRam = summaryRamAll;
+  else {
+    problem = std::string("--summary-ram needs nonzero or all, not \"") + argument + "\"";
+    return false;
+  }
+  return takeFlag(summaryView);
+}
 bool takeSummary(const char*, std::string&) { return takeFlag(summaryView); }
 bool takeDiagram(const char*, std::string&) { return takeFlag(diagramView); }
 
@@ -74,7 +93,8 @@ bool takeDiagramRange(const char* argument, std::string& problem) {
 
 void resetViewOptions() {
   cyclesToRun = 0;
-  traceView = diagramView = summaryView = 0;
+  traceView = diagramView = summaryView = traceTicks = 0;
+  summaryRam = summaryRamNone;
   diagramFrom = diagramTo = 0;
   hookArmed = false;
 }
@@ -88,6 +108,10 @@ void addViewOptions() {
                     "a line per cycle on standard output: PC, the instruction in each stage (* = held by a\n"
                     "stall), the branch decision, the register written, the memory access, N and Z",
                     takeTrace});
+  addCircuitOption({"--trace-ticks", nullptr,
+                    "--trace with the tick of each line after its cycle: the settled point the line was\n"
+                    "read at, as --explain NAME@TIME and a --vcd dump number time",
+                    takeTraceTicks});
   addCircuitOption({"--diagram", nullptr,
                     "at the end of the run, the pipeline chart: a row per instruction fetched, a column per\n"
                     "cycle, each cell the stage it is in (* = held by a stall)",
@@ -98,4 +122,9 @@ void addViewOptions() {
                     "at the end of the run: the registers, N, Z, PC, the RAM words written, the cycles run,\n"
                     "instructions completed, stall cycles, branches taken and cycles per instruction",
                     takeSummary});
+  addCircuitOption({"--summary-ram", "WHICH",
+                    "--summary with the RAM as the run left it, each word with its index and address\n"
+                    "(0x40..): WHICH is nonzero (the words neither 0 nor never written) or all (64 words)",
+                    takeSummaryRam, "nonzero or all"});
+  offerExplainCycles(startViews);
 }

@@ -5,7 +5,10 @@
 // from the RAM (the wide memory of its two byte lanes) at the end.  The counts come from the cycles
 // read: instructions completed are the fetched ones that were in WB (bubbles are not counted), stall
 // cycles those in which a stall signal was ONE, branches taken those in which MEM's branch was
-// decided taken.
+// decided taken.  Stores to a ROM address (bit 6 ZERO on the bus) are dropped by the memory: they are
+// counted and listed apart, so that a store that changed nothing does not go unnoticed.  With
+// --summary-ram the RAM's words are listed as the run left them, and the last line warns when the
+// program ran off its end (ViewsRunOff.cpp).
 #include <cstdio>
 #include <set>
 
@@ -21,8 +24,6 @@ struct Tally {
 };
 
 Tally tally;
-
-const unsigned ramAddressBit = 0x40, ramWordMask = 0x3F;
 
 BusValue ramWord(unsigned w) {
   std::vector<SignalValue> bits;
@@ -46,13 +47,63 @@ void printRegisters() {
          hexWord(pc).c_str(), pc.known() ? std::to_string(pc.value).c_str() : "?");
 }
 
+void printRamWord(unsigned w) {
+  BusValue v = ramWord(w);
+  printf("  RAM[%u] (address 0x%04x) = 0x%s %6s\n", w, w | ramAddressBit, hexWord(v).c_str(), signedWord(v).c_str());
+}
+
 void printRamWritten() {
   printf("RAM words written:%s\n", tally.ramWordsWritten.empty() ? " none" : "");
-  for (unsigned w : tally.ramWordsWritten) {
-    BusValue v = ramWord(w);
-    printf("  RAM[%u] (address 0x%04x) = 0x%s %6s\n", w, w | ramAddressBit, hexWord(v).c_str(),
-           signedWord(v).c_str());
+  for (unsigned w : tally.ramWordsWritten) printRamWord(w);
+}
+
+// Stores the ROM dropped: the count, and the first few with their cycle.
+struct IgnoredStores {
+  uint64_t count = 0;
+  std::vector<CycleView> first;
+};
+const size_t ignoredStoresListed = 10;
+
+IgnoredStores ignoredStores;
+
+void noteIgnoredStore(const CycleView& c) {
+  if (!storeIgnored(c)) return;
+  ignoredStores.count++;
+  if (ignoredStores.first.size() < ignoredStoresListed) ignoredStores.first.push_back(c);
+}
+
+void printIgnoredStores() {
+  if (ignoredStores.count == 0) return;
+  printf("Stores ignored (ROM address): %llu\n", (unsigned long long)ignoredStores.count);
+  for (const CycleView& c : ignoredStores.first)
+    printf("  cycle %llu: store [0x%s] <- 0x%s\n", (unsigned long long)c.cycle, hexWord(c.accessAddress).c_str(),
+           hexWord(c.accessData).c_str());
+  if (ignoredStores.count > ignoredStores.first.size())
+    printf("  ... and %llu more\n", (unsigned long long)(ignoredStores.count - ignoredStores.first.size()));
+}
+
+// --summary-ram: the RAM as the run left it, every word or those that hold something (neither 0x0000
+// nor never written).
+bool ramWordHoldsSomething(unsigned w) {
+  std::vector<SignalValue> bits;
+  std::string problem;
+  if (!readMemoryWord(processorNames::ram, w, bits, problem)) return true;
+  bool anyWritten = false, anyNonZero = false;
+  for (SignalValue b : bits) {
+    anyWritten = anyWritten || b != UNINITIALIZED;
+    anyNonZero = anyNonZero || b != ZERO;
   }
+  return anyWritten && anyNonZero;
+}
+
+void printRamContents() {
+  if (summaryRam == summaryRamNone) return;
+  bool all = summaryRam == summaryRamAll;
+  std::vector<unsigned> shown;
+  for (unsigned w = 0; w <= ramWordMask; w++)
+    if (all || ramWordHoldsSomething(w)) shown.push_back(w);
+  printf("RAM, %s:%s\n", all ? "every word" : "non-zero words (never-written ones left out)", shown.empty() ? " none" : "");
+  for (unsigned w : shown) printRamWord(w);
 }
 
 void printCounts() {
@@ -68,7 +119,11 @@ void printCounts() {
 
 }  // namespace
 
-void summaryBegin() { tally = Tally(); }
+void summaryBegin() {
+  tally = Tally();
+  ignoredStores = IgnoredStores();
+  runOffBegin();
+}
 
 void summaryCycle(const CycleView& c) {
   tally.cycles++;
@@ -81,11 +136,16 @@ void summaryCycle(const CycleView& c) {
   if (c.branchTaken) tally.branchesTaken++;
   if (c.access == storeAccess && c.accessAddress.known() && (c.accessAddress.value & ramAddressBit))
     tally.ramWordsWritten.insert(c.accessAddress.value & ramWordMask);
+  noteIgnoredStore(c);
+  runOffCycle(c);
 }
 
 void summaryEnd() {
   printf("\nSummary:\n");
   printRegisters();
   printRamWritten();
+  printIgnoredStores();
+  printRamContents();
   printCounts();
+  printRunOff();
 }

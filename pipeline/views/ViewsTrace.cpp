@@ -3,7 +3,8 @@
 // Columns: the cycle, PC, then for each stage IF .. WB the address and the disassembly of the
 // instruction in it ("*" after the address when a stall holds the stage), then N and Z, then what
 // happened: the branch decision when a branch is in MEM, the register WB wrote with its new value,
-// and the memory access of MEM.  The stage columns are as wide as the longest text any word
+// and the memory access of MEM (a store to a ROM address, which the memory drops, is marked so).  With
+// --trace-ticks a column after the cycle gives the tick the line was read at.  The stage columns are as wide as the longest text any word
 // disassembles to, so every line lines up.  On a terminal the marks and events are coloured.
 #include <algorithm>
 #include <cstdio>
@@ -109,7 +110,9 @@ void putEvents(const CycleView& c) {
   if (c.access == loadAccess)
     putEvent("load " + hexOf(c.accessData) + " <- [" + hexOf(c.accessAddress) + "]", magenta);
   if (c.access == storeAccess)
-    putEvent("store [" + hexOf(c.accessAddress) + "] <- " + hexOf(c.accessData), magenta);
+    putEvent("store [" + hexOf(c.accessAddress) + "] <- " + hexOf(c.accessData) +
+                 (storeIgnored(c) ? " (ignored: ROM address)" : ""),
+             magenta);
 }
 
 }  // namespace
@@ -118,16 +121,19 @@ void traceBegin() {
   if (textWidth == 0) textWidth = longestDisassembly();
   colour = colourOutput();
   flushEachLine = phaseFive->windexPointer->display != nullptr;
-  line = "   cycle     PC";
+  line = traceTicks ? "   cycle         tick     PC" : "   cycle     PC";
   for (const char* name : stageNames) line += " " + padded(name, addressWidth + 1 + textWidth);
   line += " N Z\n";
   fputs(line.c_str(), stdout);
 }
 
 void traceCycle(const CycleView& c) {
-  char lead[32];
-  snprintf(lead, sizeof lead, "%8llu %6s", (unsigned long long)c.cycle,
-           c.pc.known() ? std::to_string(c.pc.value).c_str() : "?");
+  char lead[48];
+  std::string pc = c.pc.known() ? std::to_string(c.pc.value) : "?";
+  if (traceTicks)
+    snprintf(lead, sizeof lead, "%8llu %12llu %6s", (unsigned long long)c.cycle, (unsigned long long)c.tick, pc.c_str());
+  else
+    snprintf(lead, sizeof lead, "%8llu %6s", (unsigned long long)c.cycle, pc.c_str());
   line = lead;
   for (int stage = stageIF; stage < numberOfStages; stage++) putStage(c, stage);
   line += ' ';
