@@ -362,7 +362,7 @@ bool origin(Run& run, Statement& s, uint32_t& address) {
 void define(Run& run, const Token& name, int line, long long value, bool label) {
   const char* kind = label ? "label" : "name";
   if (!isLabelName(name.text)) {
-    run.error(line, name.column, std::string("bad ") + kind + " name '" + name.text + "'");
+    run.error(line, name.column, std::string(label ? "bad label name '" : "bad name '") + name.text + "'");
     return;
   }
   auto found = run.names.find(name.text);

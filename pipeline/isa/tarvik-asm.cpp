@@ -19,8 +19,8 @@
 namespace {
 
 const char usageText[] =
-    "Usage: tarvik-asm [-l] [-w] [-o OUT] FILE.s   assemble FILE.s into a memory image\n"
-    "       tarvik-asm -d [-o OUT] IMAGE           list a memory image as an assembly source\n"
+    "Usage: tarvik-asm [-l] [-o OUT] FILE.s   assemble FILE.s into a memory image\n"
+    "       tarvik-asm -d [-o OUT] IMAGE      list a memory image as instructions\n"
     "\n"
     "  -l          give every word of the image a comment \"// ADDR: source line\"\n"
     "  -w, --no-warnings\n"
