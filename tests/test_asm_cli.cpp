@@ -23,6 +23,25 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
+// A run of tarvik-asm and all it shows; "D/" in its texts stands for the scratch folder.
+struct CliRun {
+  std::vector<std::string> args;
+  int status;
+  std::string out, err;
+};
+
+void expectRuns(const ScratchFolder& d, const std::vector<CliRun>& runs) {
+  for (const CliRun& run : runs) {
+    std::vector<std::string> args;
+    for (const std::string& a : run.args) args.push_back(replaced(a, "D/", d.path + "/"));
+    RunResult r = runProgram(program, args);
+    std::string what = run.args.empty() ? "(none)" : run.args.back();
+    EXPECT_EQ(r.status, run.status) << what;
+    EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << what;
+    EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << what;
+  }
+}
+
 const char source[] =
     "; demo\n"
     "start:  setlo r1, 0x40\n"
@@ -68,11 +87,7 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
   d.write("bad.s", "nop\n  add r1, r9, r0\nbra nowhere\n");
   d.write("wide.hex", "12345\n");
   d.write("intel.hex", ":040000000AF01234BC\n:00000001FF\n");  // bytes high first: words 0x0AF0, 0x1234
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } runs[] = {
+  expectRuns(d, {
       {{"-l", "D/prog.s"}, 0, listing, warnings},
       {{"-o", "D/prog.hex", "D/prog.s"}, 0, "", warnings},
       {{"-w", "-o", "D/quiet.hex", "D/prog.s"}, 0, "", ""},
@@ -88,16 +103,7 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
       {{}, 2, "", "ERROR -- no file given (tarvik-asm --help shows the usage)\n"},
       {{"-x", "D/prog.s"}, 2, "", "ERROR -- unknown option '-x' (tarvik-asm --help lists the options)\n"},
       {{"-l", "-d", "D/prog.hex"}, 2, "", "ERROR -- -l lists a source; it does not go with -d\n"},
-  };
-  for (const auto& run : runs) {
-    std::vector<std::string> args;
-    for (const std::string& a : run.args) args.push_back(replaced(a, "D/", d.path + "/"));
-    RunResult r = runProgram(program, args);
-    std::string what = run.args.empty() ? "(none)" : run.args.back();
-    EXPECT_EQ(r.status, run.status) << what;
-    EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << what;
-    EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << what;
-  }
+  });
   // The image written with -o is the listing without its comments.
   std::string image = replaced(listing, "D/", d.path + "/");
   for (size_t at; (at = image.find("  // ")) != std::string::npos;) image.erase(at, image.find('\n', at) - at);
@@ -114,11 +120,7 @@ TEST(AsmCli, NothingIsOverwrittenCutShortOrMisread) {
   d.write("end.s", ".word end\n.org 65535\nnop\nend:\n");
   mkdir((d.path + "/d.s").c_str(), 0755);
   d.write("x\n0BAD #.s", "halt: bra halt\n");
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } runs[] = {
+  expectRuns(d, {
       {{"-o", "D/s.s", "D/s.s"}, 2, "", "ERROR -- the output -o D/s.s is the input D/s.s: it would be overwritten\n"},
       {{"-d", "-o", "D/./i.hex", "D/i.hex"}, 2, "",
        "ERROR -- the output -o D/./i.hex is the input D/i.hex: it would be overwritten\n"},
@@ -126,15 +128,7 @@ TEST(AsmCli, NothingIsOverwrittenCutShortOrMisread) {
       {{"D/end.s"}, 1, "", "D/end.s:1:7: label 'end' is at 65536, past the last address 65535\n.word end\n      ^\n"},
       {{"D/d.s"}, 2, "", "ERROR -- D/d.s: cannot read the source: Is a directory\n"},
       {{"D/x\n0BAD #.s"}, 0, "// D/x\\x0A0BAD #.s, assembled by tarvik-asm\nC000\n", ""},
-  };
-  for (const auto& run : runs) {
-    std::vector<std::string> args;
-    for (const std::string& a : run.args) args.push_back(replaced(a, "D/", d.path + "/"));
-    RunResult r = runProgram(program, args);
-    EXPECT_EQ(r.status, run.status) << run.args.back();
-    EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << run.args.back();
-    EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << run.args.back();
-  }
+  });
   EXPECT_EQ(d.read("s.s"), "nop\n");
   EXPECT_EQ(d.read("i.hex"), "0000\n");
   std::string full = program + " '" + s + "' > /dev/full 2>/dev/null";
@@ -182,26 +176,14 @@ TEST(AsmCli, TellsASourceFromAnImage) {
   d.write("image.txt", "0A05 0000\n");
   d.write("prog.txt", "x: bra x\n");
   d.write("prog.s", "x: bra x\n");
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } runs[] = {
+  expectRuns(d, {
       {{"D/image.txt"}, 2, "", "ERROR -- D/image.txt is a memory image, not an assembly source (tarvik-asm -d lists it)\n"},
       {{"D/prog.txt"}, 0, "// D/prog.txt, assembled by tarvik-asm\nC000\n", ""},
       {{"-d", "D/prog.s"}, 2, "",
        "ERROR -- read as a memory image: D/prog.s:1: bad digit 'x' in x: (an assembly source? tarvik-asm without -d "
        "assembles it)\n"},
       {{"-d", "-w", "D/image.txt"}, 2, "", "ERROR -- -w turns off the warnings of assembling; it does not go with -d\n"},
-  };
-  for (const auto& run : runs) {
-    std::vector<std::string> args;
-    for (const std::string& a : run.args) args.push_back(replaced(a, "D/", d.path + "/"));
-    RunResult r = runProgram(program, args);
-    EXPECT_EQ(r.status, run.status) << run.args.back();
-    EXPECT_EQ(r.out, replaced(run.out, "D/", d.path + "/")) << run.args.back();
-    EXPECT_EQ(r.err, replaced(run.err, "D/", d.path + "/")) << run.args.back();
-  }
+  });
 }
 
 TEST(AsmCli, HelpGoesToStandardOutput) {
