@@ -37,12 +37,13 @@ bool readProgram(const std::string& file, MemoryImage& image, std::string& probl
     problem = file + (named ? ": cannot read the program: " : ": cannot read the memory image: ") + reason;
     return false;
   }
+  MemoryImage asImage;
   std::string imageProblem;
-  bool readsAsImage = !named && parseMemoryImage(text, file, image, imageProblem);
-  if (readsAsImage) return true;
-  if (isAssemblySource(file, text, false)) return assembleProgram(file, text, image = MemoryImage(), problem);
-  problem = "read as a memory image: " + imageProblem;
-  return false;
+  bool readsAsImage = !named && parseMemoryImage(text, file, asImage, imageProblem);
+  if (isAssemblySource(file, text, readsAsImage)) return assembleProgram(file, text, image, problem);
+  if (!readsAsImage) problem = "read as a memory image: " + imageProblem;
+  image = std::move(asImage);
+  return readsAsImage;
 }
 
 std::string programFile;  // the --program given, "" before one
