@@ -115,9 +115,9 @@ TEST(AsmWarnings, WarnOnlyWhereTheTimingIsKnown) {
        "words fetched 3 or more cycles after the word that writes it)\n"},
       // After a branch target r6 may hold anything.
       {std::string("t: nop\nst r1, [r6 + 0]\nbra t\nnop\nnop\nnop\n"), ""},
-      // hi1 makes the address from the constant alone.
-      {std::string("st r1, [r2 hi1 1]\n") + halt,
-       "t.s:1:8: warning: stores to 0x0100, a ROM address (bit 6 clear): the memory drops the store\n"},
+      // hi1 makes the address from the constant alone, whatever r2 holds.
+      {"t: st r1, [r2 hi1 1]\nbra t\nnop\nnop\nnop\n",
+       "t.s:1:11: warning: stores to 0x0100, a ROM address (bit 6 clear): the memory drops the store\n"},
       // r0 is never written, and its reads are never late.
       {std::string("add r0, r1, 1\nadd r2, r0, r0\n") + halt, ""},
       // The three words after the halt are its own.

@@ -172,7 +172,7 @@ struct Finder {
   void checkFlags(int i) {
     if (i == 0 || !setsFlags(run[i].word->word) || !run[i - 1].word) return;
     const Slot& branch = run[i - 1];
-    if (!isConditional(branch.word->word) || run[i].fetch == branch.fetch + 1) return;
+    if (!isConditional(branch.word->word)) return;
     for (const Slot& s : run)
       if (s.word && s.exact && branch.exact && isMemoryAccess(s.word->word) && s.fetch + 3 == branch.fetch + 1) {
         std::string b = mnemonicOf(branch.word->word);
