@@ -33,7 +33,8 @@ const char usageText[] =
     "\n"
     "Errors in the source are printed as FILE:LINE:COL: message, with the line and a caret; then no image\n"
     "is written and the exit status is 1.  Warnings (FILE:LINE:COL: warning: message) leave the image and\n"
-    "the exit status 0.  Bad usage or an unreadable file: exit status 2.\n"
+    "the exit status 0.  Bad usage or an unreadable file: exit status 2; so is a FILE not named .s or .asm\n"
+    "that is a memory image (-d lists it).\n"
     "The assembly language is described in docs/assembly.md.\n";
 
 struct Options {
