@@ -176,13 +176,17 @@ TEST(AsmCli, TellsASourceFromAnImage) {
   d.write("image.txt", "0A05 0000\n");
   d.write("prog.txt", "x: bra x\n");
   d.write("prog.s", "x: bra x\n");
+  d.write("neither.txt", "hello world\n");
   expectRuns(d, {
-      {{"D/image.txt"}, 2, "", "ERROR -- D/image.txt is a memory image, not an assembly source (tarvik-asm -d lists it)\n"},
+      {{"D/image.txt"}, 2, "",
+       "ERROR -- D/image.txt is a memory image, not an assembly source (tarvik-asm -d lists it)\n"},
       {{"D/prog.txt"}, 0, "// D/prog.txt, assembled by tarvik-asm\nC000\n", ""},
+      {{"D/neither.txt"}, 1, "", "D/neither.txt:1:1: unknown mnemonic 'hello'\nhello world\n^\n"},
       {{"-d", "D/prog.s"}, 2, "",
        "ERROR -- read as a memory image: D/prog.s:1: bad digit 'x' in x: (an assembly source? tarvik-asm without -d "
        "assembles it)\n"},
-      {{"-d", "-w", "D/image.txt"}, 2, "", "ERROR -- -w turns off the warnings of assembling; it does not go with -d\n"},
+      {{"-d", "-w", "D/image.txt"}, 2, "",
+       "ERROR -- -w turns off the warnings of assembling; it does not go with -d\n"},
   });
 }
 

@@ -1,8 +1,9 @@
 // --program FILE: runs a program of the user's own in place of the ROM's built-in one.
 //
 // A source ending in .s or .asm is assembled here (the assembler of tarvik-asm); so is any other file
-// that is not a memory image but reads like assembly (isAssemblySource); the rest is read as an image.  Either way the words go to the ROM through the library's memory loading, which
-// checks them against the ROM's 64 words before the run and loads them again at every restart.
+// that is not a memory image but reads like assembly (isAssemblySource); the rest is read as an image.
+// Either way the words go to the ROM through the library's memory loading, which checks them against
+// the ROM's 64 words before the run and loads them again at every restart.
 #include <cstdio>
 #include <string>
 #include <utility>

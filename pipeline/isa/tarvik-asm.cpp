@@ -133,9 +133,10 @@ int assembleFile(const Options& o) {
   if (!readWholeFile(o.input, source, reason)) return refuse(o.input + ": cannot read the source: " + reason);
   MemoryImage image;
   std::string problem;
-  bool readsAsImage = !hasSourceName(o.input) && parseMemoryImage(source, o.input, image, problem) &&
-                      !(image.words.empty() && image.bytes.empty());
-  if (!isAssemblySource(o.input, source, readsAsImage))
+  // Refused only when it is an image: a text that is neither gets the assembler's own errors.
+  bool readsAsImage =
+      parseMemoryImage(source, o.input, image, problem) && !(image.words.empty() && image.bytes.empty());
+  if (readsAsImage && !isAssemblySource(o.input, source, readsAsImage))
     return refuse(o.input + " is a memory image, not an assembly source (tarvik-asm -d lists it)");
   Assembly assembly;
   if (!assemble(source, o.input, assembly)) {
