@@ -21,6 +21,7 @@
 namespace {
 
 const int seenAfter = 3;  // a register written by a word fetched at f is read right from fetch f+3 on
+const size_t keptWords = 8;
 const int braCondition = 0, bnvCondition = 7;
 const uint16_t psrBit = 0x0400;
 const uint16_t ramBit = 0x0040;  // of an address: bit 6 picks the RAM, clear the ROM
@@ -89,8 +90,9 @@ struct Finder {
   const std::string& file;
   Assembly& assembly;
   std::vector<std::pair<std::pair<int, int>, std::string>> found;  // by line and column
-  std::vector<Slot> run;
+  std::vector<Slot> run;   // its latest words only: older ones no longer change a fetch or hide a write
   bool knownStart = true;  // the run starts after the reset, with nothing before it
+  int settled[8] = {};     // what each register holds from the words dropped from run, or -1
 
   void warn(const AssembledWord& w, int column, const std::string& message) {
     found.push_back({{w.line, column},
@@ -102,6 +104,16 @@ struct Finder {
   void startRun(bool known) {
     run.clear();
     knownStart = known;
+    for (int& value : settled) value = known ? 0 : -1;  // the reset clears the registers
+  }
+
+  // A word kept this many words back was fetched long enough ago that it no longer holds a fetch,
+  // and its write is seen (the first two words of a run are never kept this long without others).
+  void dropOldest() {
+    if (run.size() < keptWords) return;
+    const Slot& oldest = run.front();
+    if (oldest.word && writtenRegister(oldest.word->word)) settled[writtenRegister(oldest.word->word)] = oldest.value;
+    run.erase(run.begin());
   }
 
   int nextFetch() const {
@@ -122,15 +134,14 @@ struct Finder {
     return -1;
   }
 
-  // The value slot i reads from reg, when known at assembly time; else -1.  The reset clears the
-  // registers.
+  // The value slot i reads from reg, when known at assembly time; else -1.
   int valueRead(int reg, int i) const {
     if (reg == 0) return 0;
     for (int j = latestWriter(reg, i); j >= 0; j = latestWriter(reg, j)) {
       if (run[i].fetch - run[j].fetch >= seenAfter) return run[j].value;
       if (!run[j].exact) return -1;  // it may be seen after all
     }
-    return knownStart ? 0 : -1;
+    return settled[reg];
   }
 
   // The ALU's result for slot i with rs1 (or rd for setlo) and op2 as read; -1 when unknown.
@@ -197,6 +208,7 @@ struct Finder {
 
   void add(const AssembledWord* w) {
     Slot s{w, nextFetch(), knownStart || run.size() >= 2};
+    dropOldest();
     run.push_back(s);
     int i = static_cast<int>(run.size()) - 1;
     if (!w) return;
@@ -252,7 +264,7 @@ struct Finder {
 }  // namespace
 
 void findHazards(const std::string& file, Assembly& assembly) {
-  Finder finder{file, assembly, {}, {}, true};
+  Finder finder{file, assembly, {}, {}};
   finder.walk();
   std::stable_sort(finder.found.begin(), finder.found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
