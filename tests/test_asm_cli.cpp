@@ -97,7 +97,9 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
        "D/bad.s:3:5: undefined label 'nowhere'\nbra nowhere\n    ^\n"},
       {{"-d", "D/bad.hex"}, 2, "", "ERROR -- D/bad.hex: cannot read the memory image: No such file or directory\n"},
       {{"-d", "D/wide.hex"}, 2, "", "ERROR -- D/wide.hex:1: word 0x12345 is wider than the 16-bit words of the processor's memory\n"},
-      {{"-d", "D/intel.hex"}, 0, "        setlo r1, 0xF0          ; 0000: 0AF0\n        setlo r2, 0x34          ; 0001: 1234\n",
+      {{"-d", "D/intel.hex"}, 0,
+       "        setlo r1, 0xF0          ; 0000: 0AF0\n"
+       "        setlo r2, 0x34          ; 0001: 1234\n",
        ""},
       {{"D/none.s"}, 2, "", "ERROR -- D/none.s: cannot read the source: No such file or directory\n"},
       {{}, 2, "", "ERROR -- no file given (tarvik-asm --help shows the usage)\n"},

@@ -1,10 +1,11 @@
 // The assembler: source text to words.
 //
-// Two passes over the lines.  The first lexes each line, defines its label, checks its mnemonic and
-// places its words, so that every label has its address before any use; the second encodes the
-// operands through the statement's form in the instruction table.  An error ends the work on its line
-// only, so every faulty line of the file is reported, each as "FILE:LINE:COL: message", the line and
-// a caret under the column.
+// Two passes over the lines.  The first lexes each line, defines its label or .equ name, checks its
+// mnemonic and places its words, so that every label has its address before any use; the second
+// encodes the operands (constants as expressions of numbers and names) through the statement's form in
+// the instruction table.  An error ends the work on its line only, so every faulty line of the file is
+// reported, each as "FILE:LINE:COL: message", the line and a caret under the column, in line and column
+// order.
 #include "Assembler.h"
 
 #include <algorithm>
@@ -191,7 +192,7 @@ struct OperandReader {
     long long inner = 0;
     if (!expression(inner) || !take(")")) return false;
     --depth;
-    value = low ? inner & 0xFF : inner >> 8 & 0xFF;
+    value = low ? inner & 0xFF : (inner & 0xFFFF) >> 8;
     return true;
   }
 
