@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -23,7 +22,6 @@ namespace {
 const int seenAfter = 3;  // a register written by a word fetched at f is read right from fetch f+3 on
 const size_t keptWords = 8;
 const int braCondition = 0, bnvCondition = 7;
-const uint16_t psrBit = 0x0400;
 const uint16_t ramBit = 0x0040;  // of an address: bit 6 picks the RAM, clear the ROM
 
 int wordClass(uint16_t w) { return w >> 14; }

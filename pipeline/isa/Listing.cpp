@@ -15,7 +15,7 @@ std::string labelOf(uint32_t address) {
   return text;
 }
 
-bool isBranch(uint16_t word) { return (word & 0xC000) == 0xC000; }
+bool isBranch(uint16_t word) { return formOfWord(word)->shape == OperandShape::Target; }
 
 // The instruction's text, its branch target as a label, an address or (wrapping) relative.
 std::string instructionText(const std::map<uint32_t, uint16_t>& words, uint32_t address, uint16_t word) {
