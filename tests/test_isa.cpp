@@ -182,4 +182,64 @@ TEST(Isa, ReportsEveryErrorOfTheFileInLineOrder) {
             "^");
 }
 
+TEST(Isa, ReadsNamesAndExpressionsWhereverAConstantGoes) {
+  const struct {
+    const char* source;
+    const char* words;
+  } cases[] = {
+      {".equ BASE, 0x1240\nsetlo r1, lo(BASE+3)\nsethi r1, hi(BASE - 1)", "0000:0A43 0001:0B12"},
+      {".equ K, 2\nadd r1, r2, K\nadd r1, r2, -K\nld r1, [r2 + K-1]", "0000:0852 0001:0856 0002:4851"},
+      {".equ W, 0x1234\n.word W, lo(W), hi(W), W+1-2", "0000:1234 0001:0034 0002:0012 0003:1233"},
+      {"nop\nt: nop\n.word t+1, lo(t)\nsetlo r1, t", "0000:0000 0001:0000 0002:0002 0003:0001 0004:0A01"},
+      {".equ START, 8\n.org START+2\nbra START+2", "000A:C000"},
+      {".equ N, 3\n.equ M, N+N-1\nadd r1, r1, M-2", "0000:084B"},
+      {"loop: nop\nbne loop+1", "0000:0000 0001:D000"},
+      {"setlo r1, lo(lo(0x1234) + hi(0x1234))", "0000:0A46"},
+      {"ld r1, [r2 - K]\n.equ K, 1", "0000:48D1"},
+      {"LO: nop\nsetlo r1, LO", "0000:0000 0001:0A00"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(assembled(c.source), c.words) << c.source;
+}
+
+TEST(Isa, RefusesNamesAndExpressionsThatDoNotFit) {
+  const struct {
+    const char* source;
+    const char* error;
+  } cases[] = {
+      {".equ K, 4\nadd r1, r2, K", "t.s:2:13: constant 4 out of range -4..3"},
+      {".equ B, 0x40\nsetlo r1, B+0xC0", "t.s:2:11: constant 256 out of range -128..255"},
+      {".word 0xFFFF+1", "t.s:1:7: constant 65536 out of range -32768..65535"},
+      {"add r1, r2, X", "t.s:1:13: undefined label 'X'"},
+      {".org K\n.equ K, 1", "t.s:1:6: undefined label 'K'"},
+      {"K: nop\n.equ K, 1", "t.s:2:6: duplicate name 'K' (first on line 1)"},
+      {".equ K, 1\nK: nop", "t.s:2:1: duplicate label 'K' (first on line 1)"},
+      {".equ 1K, 1", "t.s:1:6: bad name '1K'"},
+      {".equ K", "t.s:1:7: missing operand: .equ takes name, value"},
+      {".equ", "t.s:1:5: missing operand: .equ takes name, value"},
+      {".equ K, 1, 2", "t.s:1:10: extra operand: .equ takes name, value"},
+      {"setlo r1, lo(3", "t.s:1:15: missing operand: setlo takes rd, constant"},
+      {"setlo r1, 1 +", "t.s:1:14: missing operand: setlo takes rd, constant"},
+      {"setlo r1, (3)", "t.s:1:11: expected a number, found '('"},
+      {"add r1, r2, r9", "t.s:1:13: bad register 'r9' (registers are r0..r7)"},
+  };
+  for (const auto& c : cases) {
+    std::string text = assembled(c.source);
+    EXPECT_EQ(text.substr(0, text.find('\n')), c.error) << c.source;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << c.source;
+  }
+  std::string deep = "setlo r1, ";
+  for (int i = 0; i < 100000; ++i) deep += "lo(";
+  EXPECT_EQ(assembled(deep).substr(0, 45), "t.s:1:203: lo( and hi( nested too deeply\nsetl");
+}
+
+// Two faults of one line come in column order, whichever pass finds them.
+TEST(Isa, ReportsTheErrorsOfALineInColumnOrder) {
+  EXPECT_EQ(assembled("1x: foo\nk: add r1, r2, 9\nk: add r1, r2, 9"),
+            "t.s:1:1: bad label name '1x'\n1x: foo\n^\n"
+            "t.s:1:5: unknown mnemonic 'foo'\n1x: foo\n    ^\n"
+            "t.s:2:16: constant 9 out of range -4..3\nk: add r1, r2, 9\n               ^\n"
+            "t.s:3:1: duplicate label 'k' (first on line 2)\nk: add r1, r2, 9\n^\n"
+            "t.s:3:16: constant 9 out of range -4..3\nk: add r1, r2, 9\n               ^");
+}
+
 }  // namespace

@@ -1,8 +1,9 @@
 // --program FILE: runs a program of the user's own in place of the ROM's built-in one.
 //
-// A source ending in .s or .asm is assembled here (the assembler of tarvik-asm); any other file is read
-// as a memory image.  Either way the words go to the ROM through the library's memory loading, which
-// checks them against the ROM's 64 words before the run and loads them again at every restart.
+// A source ending in .s or .asm is assembled here (the assembler of tarvik-asm); so is any other file
+// that is not a memory image but reads like assembly (isAssemblySource); the rest is read as an image.
+// Either way the words go to the ROM through the library's memory loading, which checks them against
+// the ROM's 64 words before the run and loads them again at every restart.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -16,20 +17,8 @@
 
 namespace {
 
-bool endsWith(const std::string& s, const char* suffix) {
-  std::string t = suffix;
-  return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
-}
-
-bool isAssemblySource(const std::string& file) { return endsWith(file, ".s") || endsWith(file, ".asm"); }
-
 // Assembles the source; its errors are printed in the assembler's own form before the refusal.
-bool assembleProgram(const std::string& file, MemoryImage& image, std::string& problem) {
-  std::string source, reason;
-  if (!readWholeFile(file, source, reason)) {
-    problem = file + ": cannot read the program: " + reason;
-    return false;
-  }
+bool assembleProgram(const std::string& file, const std::string& source, MemoryImage& image, std::string& problem) {
   Assembly assembly;
   if (!assemble(source, file, assembly)) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
@@ -39,6 +28,23 @@ bool assembleProgram(const std::string& file, MemoryImage& image, std::string& p
   image.file = file;
   for (const AssembledWord& w : assembly.words) image.words.push_back({w.address, w.word, w.line});
   return true;
+}
+
+// A source or an image: read once (a FIFO cannot be read twice), then told apart.
+bool readProgram(const std::string& file, MemoryImage& image, std::string& problem) {
+  std::string text, reason;
+  bool named = hasSourceName(file);
+  if (!readWholeFile(file, text, reason)) {
+    problem = file + (named ? ": cannot read the program: " : ": cannot read the memory image: ") + reason;
+    return false;
+  }
+  MemoryImage asImage;
+  std::string imageProblem;
+  bool readsAsImage = !named && parseMemoryImage(text, file, asImage, imageProblem);
+  if (isAssemblySource(file, text, readsAsImage)) return assembleProgram(file, text, image, problem);
+  if (!readsAsImage) problem = "read as a memory image: " + imageProblem;
+  image = std::move(asImage);
+  return readsAsImage;
 }
 
 std::string programFile;  // the --program given, "" before one
@@ -53,8 +59,7 @@ bool takeProgram(const char* argument, std::string& problem) {
   programFile = file;
   noteInputFile(file, "--program");
   MemoryImage image;
-  bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
-  if (!read) return false;
+  if (!readProgram(file, image, problem)) return false;
   addMemoryLoad(processorNames::rom, std::move(image));
   return true;
 }
@@ -66,6 +71,7 @@ void resetProgramOption() { programFile.clear(); }
 void addProgramOption() {
   addCircuitOption({"--program", "FILE",
                     "run a program of your own in place of the ROM program: an assembly source (.s or\n"
-                    ".asm, see docs/assembly.md) or a memory image as for --load; the ROM holds 64 words",
+                    ".asm, or any file that reads as assembly, see docs/assembly.md) or a memory image as\n"
+                    "for --load; the ROM holds 64 words",
                     takeProgram});
 }

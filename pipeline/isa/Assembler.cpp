@@ -1,10 +1,11 @@
 // The assembler: source text to words.
 //
-// Two passes over the lines.  The first lexes each line, defines its label, checks its mnemonic and
-// places its words, so that every label has its address before any use; the second encodes the
-// operands through the statement's form in the instruction table.  An error ends the work on its line
-// only, so every faulty line of the file is reported, each as "FILE:LINE:COL: message", the line and
-// a caret under the column.
+// Two passes over the lines.  The first lexes each line, defines its label or .equ name, checks its
+// mnemonic and places its words, so that every label has its address before any use; the second
+// encodes the operands (constants as expressions of numbers and names) through the statement's form in
+// the instruction table.  An error ends the work on its line only, so every faulty line of the file is
+// reported, each as "FILE:LINE:COL: message", the line and a caret under the column, in line and column
+// order.
 #include "Assembler.h"
 
 #include <algorithm>
@@ -32,25 +33,24 @@ struct Statement {
   const InstructionForm* form;  // null for a directive
 };
 
-struct Label {
-  uint32_t address;
+// A label (its address) or a .equ name (its value): one namespace.
+struct Name {
+  long long value;
   int line;
+  bool label;
 };
+using Names = std::map<std::string, Name>;
 
 // The state of one assembly: where errors go, the labels and the addresses already holding a word.
 struct Run {
   const std::string& file;
   Assembly& out;
-  std::map<std::string, Label> labels;
+  Names names;
   std::map<uint32_t, int> taken;  // address -> source line of its word
-  std::vector<std::pair<int, std::string>> errors;  // by line; the two passes interleave them
+  std::vector<std::pair<std::pair<int, int>, std::string>> errors;  // by line and column; the passes interleave them
 
   void error(int line, int column, const std::string& message) {
-    const std::string& text = out.lines[line - 1];
-    std::string caret;
-    for (int i = 0; i + 1 < column && i < static_cast<int>(text.size()); ++i) caret += text[i] == '\t' ? '\t' : ' ';
-    errors.push_back({line, file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message +
-                                "\n" + text + "\n" + caret + "^"});
+    errors.push_back({{line, column}, sourceMessage(file, out.lines[line - 1], line, column, message)});
   }
 };
 
@@ -65,6 +65,11 @@ bool isLabelName(const std::string& s) {
   return !s.empty() && (std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_');
 }
 bool isNumberStart(const std::string& s) { return std::isdigit(static_cast<unsigned char>(s[0])) != 0; }
+// r0..r7, and r8, r12 ... which are refused as registers rather than taken for names.
+bool isRegisterLike(const std::string& s) {
+  return s.size() > 1 && (s[0] == 'r' || s[0] == 'R') && std::isdigit(static_cast<unsigned char>(s[1]));
+}
+const int maxDepth = 64;  // of lo( and hi(: a deeper line is refused rather than exhausting the stack
 
 std::string shown(char c) {
   if (std::isprint(static_cast<unsigned char>(c))) return std::string("'") + c + "'";
@@ -86,7 +91,7 @@ bool lex(const std::string& text, std::vector<Token>& tokens, int& badColumn) {
       size_t start = i;
       while (i < text.size() && isWordChar(text[i])) ++i;
       tokens.push_back({text.substr(start, i - start), static_cast<int>(start) + 1});
-    } else if (std::string(",[]+-&|:").find(c) != std::string::npos) {
+    } else if (std::string(",[]+-&|:()").find(c) != std::string::npos) {
       tokens.push_back({std::string(1, c), static_cast<int>(i) + 1});
       ++i;
     } else {
@@ -112,11 +117,14 @@ bool parseNumber(const std::string& text, long long& value) {
 struct OperandReader {
   const Statement& statement;
   std::string usage;  // "add takes rd, rs1, rs2|constant"
+  const Names& names;  // those defined so far (in the second pass: all)
   size_t next = 1;
   std::string error;
   int errorColumn = 0;
+  int columns[numberOfPlaces] = {};
+  int depth = 0;  // of lo( and hi( around the term being read
 
-  OperandReader(const Statement& s, const std::string& u) : statement(s), usage(u) {}
+  OperandReader(const Statement& s, const std::string& u, const Names& n) : statement(s), usage(u), names(n) {}
 
   bool fail(int column, const std::string& message) {
     if (error.empty()) error = message, errorColumn = column;
@@ -146,6 +154,7 @@ struct OperandReader {
       return expected("a register (r0..r7)");
     }
     word |= static_cast<uint16_t>((name[1] - '0') << shift);
+    columns[shift == rdShift ? rdPlace : shift == rs1Shift ? rs1Place : rs2Place] = peek().column;
     ++next;
     return true;
   }
@@ -158,11 +167,63 @@ struct OperandReader {
     return true;
   }
 
+  // A label or .equ name, defined before the statement in the first pass.
+  bool nameValue(long long& value) {
+    auto found = names.find(peek().text);
+    if (found == names.end()) return fail(peek().column, "undefined label '" + peek().text + "'");
+    if (found->second.label && found->second.value >= addressLimit)  // a label after the word at 65535
+      return fail(peek().column, "label '" + peek().text + "' is at 65536, past the last address 65535");
+    value = found->second.value;
+    ++next;
+    return true;
+  }
+
+  bool isFunction() const {
+    std::string name = lower(peek().text);
+    return (name == "lo" || name == "hi") && next + 1 < statement.tokens.size() &&
+           statement.tokens[next + 1].text == "(";
+  }
+
+  // lo(X) or hi(X): the low or the high byte of X as a 16-bit word.
+  bool function(long long& value) {
+    bool low = lower(peek().text) == "lo";
+    next += 2;
+    if (++depth > maxDepth) return fail(statement.tokens[next - 2].column, "lo( and hi( nested too deeply");
+    long long inner = 0;
+    if (!expression(inner) || !take(")")) return false;
+    --depth;
+    value = low ? inner & 0xFF : (inner & 0xFFFF) >> 8;
+    return true;
+  }
+
+  // A number, a name or lo(X) / hi(X).
+  bool term(long long& value) {
+    if (atEnd()) return missing();
+    if (isNumberStart(peek().text)) return unsignedNumber(value);
+    if (isLabelName(peek().text)) return isFunction() ? function(value) : nameValue(value);
+    return expected("a number");
+  }
+
+  // [-] term, then + term or - term any number of times.  Kept within +-2^50: far out of every range,
+  // and no sum of a line's terms overflows.
+  bool expression(long long& value) {
+    const long long limit = 1LL << 50;
+    bool negative = takeIf("-");
+    if (!term(value)) return false;
+    if (negative) value = -value;
+    while (!atEnd() && (peek().text == "+" || peek().text == "-")) {
+      bool minus = peek().text == "-";
+      ++next;
+      long long t = 0;
+      if (!term(t)) return false;
+      value = std::max(-limit, std::min(limit, minus ? value - t : value + t));
+    }
+    return true;
+  }
+
   bool number(long long min, long long max, long long& value) {
     int column = atEnd() ? statement.endColumn : peek().column;
-    bool negative = takeIf("-");
-    if (!unsignedNumber(value)) return false;
-    if (negative) value = -value;
+    if (!expression(value)) return false;
     if (value < min || value > max)
       return fail(column, "constant " + std::to_string(value) + " out of range " + std::to_string(min) + ".." +
                               std::to_string(max));
@@ -171,7 +232,7 @@ struct OperandReader {
 
   // Register rs2, or the signed 3-bit constant with bit 6 set.
   bool op2(uint16_t& word) {
-    if (!atEnd() && std::isalpha(static_cast<unsigned char>(peek().text[0]))) return reg(word, 0);
+    if (!atEnd() && isRegisterLike(peek().text)) return reg(word, 0);
     long long value = 0;
     if (!number(constant3Min, constant3Max, value)) return false;
     word |= immediateBit | (value & registerField);
@@ -191,24 +252,14 @@ struct OperandReader {
 
   // [rs1 OP op2], or [rs1] for [rs1 + r0].
   bool address(uint16_t& word) {
+    if (!atEnd()) columns[addressPlace] = peek().column;
     if (!take("[") || !reg(word, rs1Shift)) return false;
     if (takeIf("]")) return true;
     return addressOperation(word) && op2(word) && take("]");
   }
 
-  bool labelAddress(const Run& run, long long& value) {
-    if (!isLabelName(peek().text)) return expected("a label, an address or .+N");
-    auto found = run.labels.find(peek().text);
-    if (found == run.labels.end()) return fail(peek().column, "undefined label '" + peek().text + "'");
-    if (found->second.address >= addressLimit)  // a label after the word at 65535
-      return fail(peek().column, "label '" + peek().text + "' is at 65536, past the last address 65535");
-    value = found->second.address;
-    ++next;
-    return true;
-  }
-
   // A label, an absolute address or ".+N" / ".-N" (also "." alone), as the offset from the branch.
-  bool target(const Run& run, uint16_t& word) {
+  bool target(uint16_t& word) {
     if (atEnd()) return missing();
     int column = peek().column;
     long long offset = 0;
@@ -218,9 +269,9 @@ struct OperandReader {
       if (back) offset = -offset;
     } else {
       long long at = 0;
-      bool read = isNumberStart(peek().text) || peek().text == "-" ? number(0, addressLimit - 1, at)
-                                                                  : labelAddress(run, at);
-      if (!read) return false;
+      if (!isNumberStart(peek().text) && peek().text != "-" && !isLabelName(peek().text))
+        return expected("a label, an address or .+N");
+      if (!number(0, addressLimit - 1, at)) return false;
       offset = signExtend(static_cast<unsigned>(at - statement.address), 16);
     }
     if (offset < offsetMin || offset > offsetMax)
@@ -230,15 +281,15 @@ struct OperandReader {
     return true;
   }
 
-  // A number or a label, as a 16-bit word.
-  bool value(const Run& run, uint16_t& word) {
+  // A constant as a 16-bit word.
+  bool value(uint16_t& word) {
     long long v = 0;
-    bool read = !atEnd() && isLabelName(peek().text) ? labelAddress(run, v) : number(-32768, 65535, v);
+    bool read = number(-32768, 65535, v);
     word = static_cast<uint16_t>(v);
     return read;
   }
 
-  bool instruction(const Run& run, uint16_t& word) {
+  bool instruction(uint16_t& word) {
     word = statement.form->value;
     switch (statement.form->shape) {
       case OperandShape::None: return true;
@@ -250,7 +301,7 @@ struct OperandReader {
         return true;
       }
       case OperandShape::RegAddress: return reg(word, rdShift) && take(",") && address(word);
-      case OperandShape::Target: return target(run, word);
+      case OperandShape::Target: return target(word);
       case OperandShape::RegReg: return reg(word, rdShift) && take(",") && reg(word, rs1Shift);
       case OperandShape::RegOp2: return reg(word, rs1Shift) && take(",") && op2(word);
     }
@@ -266,7 +317,7 @@ int endColumnOf(const std::vector<Token>& tokens) {
 // The number of words a statement places, or -1 after reporting why it places none.
 int wordCount(Run& run, Statement& s) {
   std::string mnemonic = lower(s.tokens[0].text);
-  if (mnemonic == ".org") return 0;
+  if (mnemonic == ".org" || mnemonic == ".equ") return 0;
   if (mnemonic == ".word") {
     int commas = 0;
     for (const Token& t : s.tokens) commas += t.text == ",";
@@ -299,7 +350,7 @@ bool place(Run& run, const Statement& s, int words) {
 
 // .org ADDRESS: moves the address of the next word.
 bool origin(Run& run, Statement& s, uint32_t& address) {
-  OperandReader reader{s, ".org takes an address"};
+  OperandReader reader{s, ".org takes an address", run.names};
   long long value = 0;
   if (reader.number(0, addressLimit - 1, value) && reader.finish()) {
     address = static_cast<uint32_t>(value);
@@ -309,18 +360,36 @@ bool origin(Run& run, Statement& s, uint32_t& address) {
   return false;
 }
 
-void defineLabel(Run& run, const Token& name, int line, uint32_t address) {
+void define(Run& run, const Token& name, int line, long long value, bool label) {
+  const char* kind = label ? "label" : "name";
   if (!isLabelName(name.text)) {
-    run.error(line, name.column, "bad label name '" + name.text + "'");
+    run.error(line, name.column, std::string(label ? "bad label name '" : "bad name '") + name.text + "'");
     return;
   }
-  auto found = run.labels.find(name.text);
-  if (found != run.labels.end()) {
-    run.error(line, name.column,
-              "duplicate label '" + name.text + "' (first on line " + std::to_string(found->second.line) + ")");
+  auto found = run.names.find(name.text);
+  if (found != run.names.end()) {
+    run.error(line, name.column, std::string("duplicate ") + kind + " '" + name.text + "' (first on line " +
+                                     std::to_string(found->second.line) + ")");
     return;
   }
-  run.labels[name.text] = {address, line};
+  run.names[name.text] = {value, line, label};
+}
+
+// .equ NAME, VALUE: a name for a constant, from the names defined above it.
+void constant(Run& run, Statement& s) {
+  OperandReader reader{s, ".equ takes name, value", run.names};
+  long long value = 0;
+  if (reader.atEnd()) {
+    reader.missing();
+  } else {
+    const Token& name = reader.peek();
+    ++reader.next;
+    if (reader.take(",") && reader.number(-32768, 65535, value) && reader.finish()) {
+      define(run, name, s.line, value, false);
+      return;
+    }
+  }
+  run.error(s.line, reader.errorColumn, reader.error);
 }
 
 // First pass over one line: its label, its mnemonic and its addresses.  The statement is kept for the
@@ -344,27 +413,29 @@ void scanLine(Run& run, int line, uint32_t& address, std::vector<Statement>& sta
     s.endColumn = endColumnOf(s.tokens);
     int words = wordCount(run, s);
     placed = words > 0 && place(run, s, words);
-    if (words == 0 && origin(run, s, address)) s.address = address;
+    bool org = lower(s.tokens[0].text) == ".org";
+    if (words == 0 && org && origin(run, s, address)) s.address = address;
+    if (words == 0 && !org) constant(run, s);
     if (words > 0) address += words;
   }
-  if (label) defineLabel(run, *label, line, s.address);
+  if (label) define(run, *label, line, s.address, true);
   if (placed && !s.tokens.empty()) statements.push_back(s);
 }
 
 // Second pass over one statement: its operands, then its words.
 void encode(Run& run, const Statement& s) {
-  OperandReader reader{s, lower(s.tokens[0].text) + " takes "};
+  OperandReader reader{s, lower(s.tokens[0].text) + " takes ", run.names};
   std::vector<uint16_t> words(1);
   bool good;
   if (s.form) {
     reader.usage += operandUsage(s.form->shape);
-    good = reader.instruction(run, words[0]) && reader.finish();
+    good = reader.instruction(words[0]) && reader.finish();
   } else {
     reader.usage += "values";
-    good = reader.value(run, words[0]);
+    good = reader.value(words[0]);
     while (good && reader.takeIf(",")) {
       words.push_back(0);
-      good = reader.value(run, words.back());
+      good = reader.value(words.back());
     }
     good = good && reader.finish();
   }
@@ -372,8 +443,13 @@ void encode(Run& run, const Statement& s) {
     run.error(s.line, reader.errorColumn, reader.error);
     return;
   }
-  for (size_t i = 0; i < words.size(); ++i)
-    run.out.words.push_back({static_cast<uint16_t>(s.address + i), words[i], s.line});
+  for (size_t i = 0; i < words.size(); ++i) {
+    AssembledWord w{static_cast<uint16_t>(s.address + i), words[i], s.line};
+    w.column = s.tokens[0].column;
+    std::copy(reader.columns, reader.columns + numberOfPlaces, w.columns);
+    w.data = !s.form;
+    run.out.words.push_back(w);
+  }
 }
 
 std::vector<std::string> splitLines(const std::string& source) {
@@ -392,6 +468,36 @@ std::vector<std::string> splitLines(const std::string& source) {
 
 }  // namespace
 
+std::string sourceMessage(const std::string& file, const std::string& text, int line, int column,
+                          const std::string& message) {
+  std::string caret;
+  for (int i = 0; i + 1 < column && i < static_cast<int>(text.size()); ++i) caret += text[i] == '\t' ? '\t' : ' ';
+  return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message + "\n" + text + "\n" +
+         caret + "^";
+}
+
+bool hasSourceName(const std::string& file) {
+  for (std::string suffix : {".s", ".asm"})
+    if (file.size() >= suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0)
+      return true;
+  return false;
+}
+
+bool isAssemblySource(const std::string& file, const std::string& text, bool readsAsImage) {
+  if (hasSourceName(file)) return true;
+  if (readsAsImage) return false;
+  for (const std::string& line : splitLines(text)) {
+    std::vector<Token> tokens;
+    int badColumn = 0;
+    if (!lex(line, tokens, badColumn)) return false;
+    if (tokens.empty()) continue;
+    std::string first = lower(tokens[0].text);
+    return (tokens.size() >= 2 && tokens[1].text == ":" && isLabelName(tokens[0].text)) || formNamed(first) ||
+           first == ".org" || first == ".word" || first == ".equ";
+  }
+  return false;
+}
+
 bool assemble(const std::string& source, const std::string& file, Assembly& out) {
   out = Assembly();
   out.lines = splitLines(source);
@@ -401,7 +507,7 @@ bool assemble(const std::string& source, const std::string& file, Assembly& out)
   for (size_t i = 0; i < out.lines.size(); ++i) scanLine(run, static_cast<int>(i) + 1, address, statements);
   for (const Statement& s : statements) encode(run, s);
   std::stable_sort(run.errors.begin(), run.errors.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+                   [](const auto& a, const auto& b) { return a.first < b.first; });  // line, then column
   for (const auto& e : run.errors) out.errors.push_back(e.second);
   return out.errors.empty();
 }

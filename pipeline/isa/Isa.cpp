@@ -11,7 +11,6 @@
 namespace {
 
 const uint16_t classAlu = 0x0000, classLoad = 0x4000, classStore = 0x8000, classBranch = 0xC000;
-const uint16_t psrBit = 0x0400;
 const uint16_t aluMask = 0xC780;    // class, psr, operation
 const uint16_t byteMask = 0xC700;   // class, psr, operation 9..8 (bit 7 belongs to the constant)
 const uint16_t memoryMask = 0xC400; // class, psr

@@ -34,6 +34,7 @@ const int operationShift = 7;
 const int rs1Shift = 3;
 const uint16_t registerField = 0x7;
 const uint16_t immediateBit = 0x0040;
+const uint16_t psrBit = 0x0400;  // ALU words: the result sets the flags
 const uint16_t offsetField = 0x07FF;
 const int constant3Min = -4, constant3Max = 3;
 const int offsetMin = -1024, offsetMax = 1023;

@@ -2,7 +2,8 @@
 //
 // Assembling writes a memory image in the text hex format (one word a line, "@ADDR" where the address
 // jumps), which --load and --program read; -l adds to each word a comment with its address and source
-// line.  -d reads an image (either format the simulator loads) and prints one instruction per word.
+// line.  Warnings about the program's timing traps go to standard error unless -w.  -d reads an image
+// (either format the simulator loads) and prints it as a source that assembles back to it.
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -10,7 +11,8 @@
 
 #include "Assembler.h"
 #include "FileIO.h"
-#include "Isa.h"
+#include "Hazards.h"
+#include "Listing.h"
 #include "MemImage.h"
 #include "StdStreams.h"
 
@@ -21,17 +23,24 @@ const char usageText[] =
     "       tarvik-asm -d [-o OUT] IMAGE      list a memory image as instructions\n"
     "\n"
     "  -l          give every word of the image a comment \"// ADDR: source line\"\n"
+    "  -w, --no-warnings\n"
+    "              do not warn about timing traps (a register read before its write is seen, a psr\n"
+    "              word too late for its branch, a store to the ROM, no halt at the end)\n"
     "  -o OUT      write to OUT instead of standard output\n"
-    "  -d          disassemble: one line \"ADDR: WORD  instruction\" per word\n"
+    "  -d          disassemble: one source line per word, \"instruction ; ADDR: WORD\", branch targets\n"
+    "              as labels; it assembles back to the same image\n"
     "  -h, --help  show this text\n"
     "\n"
     "Errors in the source are printed as FILE:LINE:COL: message, with the line and a caret; then no image\n"
-    "is written and the exit status is 1.  Bad usage or an unreadable file: exit status 2.\n"
+    "is written and the exit status is 1.  Warnings (FILE:LINE:COL: warning: message) leave the image and\n"
+    "the exit status 0.  Bad usage or an unreadable file: exit status 2; so is a FILE not named .s or .asm\n"
+    "that is a memory image (-d lists it).\n"
     "The assembly language is described in docs/assembly.md.\n";
 
 struct Options {
   bool listing = false;
   bool disassembling = false;
+  bool warnings = true;
   std::string output;  // empty: standard output
   std::string input;
 };
@@ -50,6 +59,8 @@ int readOptions(int argc, char** argv, Options& o) {
       return 0;
     } else if (a == "-l") {
       o.listing = true;
+    } else if (a == "-w" || a == "--no-warnings") {
+      o.warnings = false;
     } else if (a == "-d") {
       o.disassembling = true;
     } else if (a == "-o") {
@@ -65,6 +76,7 @@ int readOptions(int argc, char** argv, Options& o) {
   }
   if (o.input.empty()) return refuse("no file given (tarvik-asm --help shows the usage)");
   if (o.listing && o.disassembling) return refuse("-l lists a source; it does not go with -d");
+  if (!o.warnings && o.disassembling) return refuse("-w turns off the warnings of assembling; it does not go with -d");
   if (!o.output.empty() && sameFile(o.output, o.input))
     return refuse("the output -o " + o.output + " is the input " + o.input + ": it would be overwritten");
   return -1;
@@ -119,26 +131,37 @@ std::string imageText(const Options& o, const Assembly& assembly) {
 int assembleFile(const Options& o) {
   std::string source, reason;
   if (!readWholeFile(o.input, source, reason)) return refuse(o.input + ": cannot read the source: " + reason);
+  MemoryImage image;
+  std::string problem;
+  // Refused only when it is an image: a text that is neither gets the assembler's own errors.
+  bool readsAsImage =
+      parseMemoryImage(source, o.input, image, problem) && !(image.words.empty() && image.bytes.empty());
+  if (readsAsImage && !isAssemblySource(o.input, source, readsAsImage))
+    return refuse(o.input + " is a memory image, not an assembly source (tarvik-asm -d lists it)");
   Assembly assembly;
   if (!assemble(source, o.input, assembly)) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     return 1;
   }
+  if (o.warnings) findHazards(o.input, assembly);
+  for (const std::string& w : assembly.warnings) fprintf(stderr, "%s\n", shownText(w).c_str());
   return writeResult(o, imageText(o, assembly));
 }
 
 int disassembleFile(const Options& o) {
   MemoryImage image;
-  std::string problem;
-  if (!readMemoryImage(o.input, image, problem)) return refuse(problem);
+  std::string text, problem;
+  if (!readWholeFile(o.input, text, problem)) return refuse(o.input + ": cannot read the memory image: " + problem);
+  if (!parseMemoryImage(text, o.input, image, problem)) {
+    bool source = isAssemblySource(o.input, text, false);
+    std::string hint = source ? " (an assembly source? tarvik-asm without -d assembles it)" : "";
+    return refuse("read as a memory image: " + problem + hint);
+  }
   std::vector<ImageWord> given;  // an Intel HEX image's bytes become words here, two to a word
   if (!imageWords(image, 16, 0x10000, "the processor's memory", given, problem)) return refuse(problem);
   std::map<uint32_t, uint16_t> words;  // a later word at the same address wins, as when loading
   for (const ImageWord& w : given) words[w.address] = static_cast<uint16_t>(w.value);
-  std::string text;
-  for (const auto& w : words)
-    text += hex4(w.first) + ": " + hex4(w.second) + "  " + disassemble(w.second, static_cast<int>(w.first)) + "\n";
-  return writeResult(o, text);
+  return writeResult(o, sourceListing(words));
 }
 
 }  // namespace

@@ -6,16 +6,21 @@
 // errors, its listing lines are the source's, and its words lie at distinct addresses and come from
 // lines of the source.  Then every word is disassembled at its address, with absolute and with
 // relative (.+N) branch targets, and each text, placed at that address by .org, must assemble back to
-// the same word.  Every word has such a text (docs/assembly.md), so no word is skipped.
+// the same word.  Every word has such a text (docs/assembly.md), so no word is skipped.  The hazard
+// warnings of an accepted source are shown as errors are, in line order; and the -d listing of its
+// words assembles back to the same words.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Assembler.h"
 #include "FuzzCheck.h"
+#include "Hazards.h"
 #include "Isa.h"
+#include "Listing.h"
 
 namespace {
 
@@ -65,6 +70,17 @@ void checkRoundTrip(const Assembly& a, bool absoluteTargets) {
             "a disassembled word assembles back to itself at its address");
 }
 
+// The listing of the words (a later word at an address wins, as when loading) assembles back to them.
+void checkListing(const Assembly& a) {
+  std::map<uint32_t, uint16_t> words;
+  for (const AssembledWord& w : a.words) words[w.address] = w.word;
+  Assembly again;
+  require(assemble(sourceListing(words), "l.s", again), "a listing assembles");
+  std::map<uint32_t, uint16_t> back;
+  for (const AssembledWord& w : again.words) back[w.address] = w.word;
+  require(back == words, "a listing assembles back to its words");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -79,5 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkWords(a, lines);
   checkRoundTrip(a, true);
   checkRoundTrip(a, false);
+  checkListing(a);
+  findHazards("f.s", a);
+  long lastWarning = 1;
+  for (const std::string& w : a.warnings) checkError(w, lines, lastWarning);
   return 0;
 }
