@@ -10,9 +10,11 @@
 #include "Assembler.h"
 #include "CircuitHooks.h"
 #include "FileIO.h"
+#include "KeyScript.h"
 #include "MemImage.h"
 #include "ProcessorNames.h"
 #include "ProcessorOptions.h"
+#include "Views.h"
 
 namespace {
 
@@ -56,16 +58,23 @@ bool takeProgram(const char* argument, std::string& problem) {
   bool read = isAssemblySource(file) ? assembleProgram(file, image, problem) : readMemoryImage(file, image, problem);
   if (!read) return false;
   addMemoryLoad(processorNames::rom, std::move(image));
+  armViews();  // so that a run without --cycles can end at the program's halt
   return true;
 }
 
 }  // namespace
+
+// A program of the user's own is run to its end when nothing else says how far: no --cycles, no
+// --keys, and no window (where the user drives the clock).
+bool programRunsUntilHalt(bool window) { return !programFile.empty() && !cyclesToRun && !keyScriptGiven && !window; }
 
 void resetProgramOption() { programFile.clear(); }
 
 void addProgramOption() {
   addCircuitOption({"--program", "FILE",
                     "run a program of your own in place of the ROM program: an assembly source (.s or\n"
-                    ".asm, see docs/assembly.md) or a memory image as for --load; the ROM holds 64 words",
+                    ".asm, see docs/assembly.md) or a memory image as for --load; the ROM holds 64 words.\n"
+                    "Without --cycles, --keys or a window the run ends when the program halts (a branch to\n"
+                    "itself, halt: bra halt, once the words after it have left WB), at most 100000 cycles",
                     takeProgram});
 }

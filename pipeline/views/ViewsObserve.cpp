@@ -153,8 +153,10 @@ void readCycle() {
   }
   readFetch(c);
   readEvents(c);
+  followHalt(c);
   showCycle(c);
   observation.last = c;
+  cyclesAfterRead(c);
 }
 
 void atRest() {
@@ -164,7 +166,7 @@ void atRest() {
   else if (clock == ONE && observation.clockAtLastRest != ONE)
     readCycle();
   observation.clockAtLastRest = clock;
-  if (cyclesToRun) cyclesAtRest();
+  cyclesAtRest();
 }
 
 // Every (re)initialisation begins the views again.
@@ -173,7 +175,8 @@ void initialized() {
   if (traceView) traceBegin();
   if (diagramView) diagramBegin();
   if (summaryView) summaryBegin();
-  if (cyclesToRun) cyclesBegin();
+  haltBegin();
+  cyclesBegin();
 }
 
 void ended() {

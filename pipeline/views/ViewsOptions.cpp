@@ -5,6 +5,7 @@
 
 #include "CircuitHooks.h"
 #include "Numbers.h"
+#include "Until.h"
 #include "ProcessorOptions.h"
 #include "Views.h"
 
@@ -17,12 +18,6 @@ int summaryView = 0;
 namespace {
 
 bool hookArmed = false;
-
-void armViews() {
-  if (hookArmed) return;
-  hookArmed = true;
-  addAfterElaborationHook(startViews);
-}
 
 // A count of cycles: decimal digits only (at most 9, leading zeros counted), 1 to maximumCycles.
 bool parseCount(const char* text, uint64_t& count) {
@@ -72,6 +67,12 @@ bool takeDiagramRange(const char* argument, std::string& problem) {
 
 }  // namespace
 
+void armViews() {
+  if (hookArmed) return;
+  hookArmed = true;
+  addAfterElaborationHook(startViews);
+}
+
 void resetViewOptions() {
   cyclesToRun = 0;
   traceView = diagramView = summaryView = 0;
@@ -80,9 +81,17 @@ void resetViewOptions() {
 }
 
 void addViewOptions() {
+  // --until is checked once a cycle, as the views read it, and knows the program's halt.
+  CircuitStopPoints points;
+  points.arm = armViews;
+  points.knowsHalt = true;
+  setCircuitStopPoints(points);
   addCircuitOption({"--cycles", "N",
                     "release reset ('0') and run N clock cycles ('1' twice each), 1 to 10000000; without a\n"
-                    "window the run then ends, in the window it halts; not together with --keys",
+                    "window the run then ends, in the window it halts; not together with --keys.  --until\n"
+                    "is checked once a cycle, and --until halt holds once the program has reached a branch\n"
+                    "to itself (halt: bra halt) and the words after it have left WB; --until without\n"
+                    "--cycles runs at most 100000 cycles",
                     takeCycles});
   addCircuitOption({"--trace", nullptr,
                     "a line per cycle on standard output: PC, the instruction in each stage (* = held by a\n"
