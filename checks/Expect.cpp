@@ -109,7 +109,7 @@ bool parseValue(const std::string& w, WrittenValue& v, std::string& problem) {
     for (size_t i = w.size(); i-- > 0;) v.bits.push_back(valueOfLetter(w[i]));
     return true;
   }
-  problem = "cannot read value " + w + " (hex 0x.., binary 0b.., decimal, -decimal, or a word of 0 1 X Z U)";
+  problem = "cannot read value " + w + " (hex 0x.., binary 0b.., decimal, or a word of 0 1 X Z U)";
   return false;
 }
 
