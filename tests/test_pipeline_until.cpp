@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Harness.h"
+#include "XServer.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ std::vector<std::string> untilLines(const RunResult& r) {
   for (const std::string& l : linesStartingWith(r.err, "--program")) lines.push_back(l);
   return lines;
 }
+
+const unsigned long zeroColour = 0xf0fff0;
 
 // The summary's lines from "Cycles run" on.
 std::string counts(const RunResult& r) {
@@ -120,4 +123,17 @@ TEST(ProcessorStops, HelpTellsOfTheHalt) {
   RunResult r = runProgram(processor, {"--help"});
   EXPECT_NE(r.out.find("  --until <cond>"), std::string::npos);
   EXPECT_NE(r.out.find("to itself (halt: bra halt)"), std::string::npos);
+}
+
+// In the window the run halts where the condition holds; the cycles do not go on to the cap.
+TEST(ProcessorStops, TheWindowHaltsWhereTheConditionHolds) {
+  XvfbServer server;
+  ASSERT_TRUE(server.ready());
+  TextFile program(negative, "program.s");
+  DriveResult r = driveBeside(
+      server, [&] { return runProgram(processor, {"--program", program.path, "--until", "r2=3", "--summary"}); },
+      [](WindowDriver& d) { d.note("panes", std::to_string(d.settledCount(0, 0, 1025, 825, zeroColour, 1000))); });
+  EXPECT_EQ(r.program.status, 0) << r.program.err;
+  EXPECT_EQ(untilLines(r.program), std::vector<std::string>{"--until r2=3 held at tick 1668 (cycle 6)"});
+  EXPECT_EQ(counts(r.program).rfind("Cycles run:             6\n", 0), 0u) << r.program.out;
 }

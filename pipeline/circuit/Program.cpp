@@ -75,6 +75,6 @@ void addProgramOption() {
                     "run a program of your own in place of the ROM program: an assembly source (.s or\n"
                     ".asm, see docs/assembly.md) or a memory image as for --load; the ROM holds 64 words.\n"
                     "Without --cycles, --keys or a window the run ends when the program halts (a branch to\n"
-                    "itself, halt: bra halt, once the words after it have left WB), at most 100000 cycles",
+                    "itself, halt: bra halt, once the words after it are written back), at most 100000 cycles",
                     takeProgram});
 }

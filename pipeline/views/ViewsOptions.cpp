@@ -90,7 +90,7 @@ void addViewOptions() {
                     "release reset ('0') and run N clock cycles ('1' twice each), 1 to 10000000; without a\n"
                     "window the run then ends, in the window it halts; not together with --keys.  --until\n"
                     "is checked once a cycle, and --until halt holds once the program has reached a branch\n"
-                    "to itself (halt: bra halt) and the words after it have left WB; --until without\n"
+                    "to itself (halt: bra halt) and the words after it are written back; --until without\n"
                     "--cycles runs at most 100000 cycles",
                     takeCycles});
   addCircuitOption({"--trace", nullptr,
