@@ -4,12 +4,14 @@
 // bundle's name, qualified by its module scopes as far as needed to tell it from others (out,
 // Reg16_1.out, BasicPipe.Reg16_1.out, optionally from top.; names and the rule as in NameIndex.h); a
 // name that is exactly some bundle's full path picks that bundle even when it also ends other paths.  VALUE is hex
-// (0x..), binary (0b..), decimal (digits only), or a word of the capital letters 0 1 X Z U (XXX, HIZ,
-// UNINITIALIZED), most significant first, exactly as wide as the bundle.  Numbers must fit the
-// bundle's width.  Every faulty line is reported with file and line and ends the process with status
-// 2 before the run.  NAME[ADDR] (ADDR decimal or 0x..) names word ADDR of a memory instead, the
-// memory named as for --load.  At the end of the run every mismatch is reported on one line with the expected
-// and the actual value, in the notation of the expected one, and the exit status becomes 1.
+// (0x..), binary (0b..), decimal (digits only), a negative decimal (the two's complement in the
+// bundle's width), or a word of the capital letters 0 1 X Z U (XXX, HIZ, UNINITIALIZED), most
+// significant first, exactly as wide as the bundle.  Numbers must fit the bundle's width.  Every
+// faulty line is reported with file and line and ends the process with status 2 before the run.
+// NAME[ADDR] (ADDR decimal or 0x..) names word ADDR of a memory instead, the memory named as for
+// --load; when NAME is no memory, bit ADDR of the bundle NAME.  At the end of the run every mismatch
+// is reported on one line with the expected and the actual value, in the notation of the expected
+// one, and the exit status becomes 1.  --until reads its names and values with the same functions.
 #include "Expect.h"
 
 #include <cstdint>
@@ -303,8 +305,8 @@ void check() {
     std::vector<SignalValue> actual = currentValue(e.target);
     if (actual == e.value) continue;
     failedChecks++;
-    fprintf(stderr, "MISMATCH -- %s: expected %s, actual %s\n", e.target.path.c_str(), shown(e.value, e.notation).c_str(),
-            shown(actual, e.notation).c_str());
+    fprintf(stderr, "MISMATCH -- %s: expected %s, actual %s\n", e.target.path.c_str(),
+            shown(e.value, e.notation).c_str(), shown(actual, e.notation).c_str());
   }
 }
 

@@ -114,8 +114,8 @@ bool stopConditionHeld(uint64_t cycle, bool halted) {
   for (const StopCondition& c : conditions)
     if (holds(c, halted)) {
       held = true;
-      fprintf(stderr, "--until %s held at tick %llu%s\n", shownText(c.text).c_str(), (unsigned long long)phaseFour->time,
-              atCycle(cycle).c_str());
+      fprintf(stderr, "--until %s held at tick %llu%s\n", shownText(c.text).c_str(),
+              (unsigned long long)phaseFour->time, atCycle(cycle).c_str());
       stopRun();
       return true;
     }

@@ -88,5 +88,6 @@ TEST(Until, AFaultyConditionIsRefusedBeforeTheRun) {
 
 TEST(Until, HelpListsIt) {
   RunResult r = runGates({"--help"});
-  EXPECT_NE(r.out.find("  --until <cond>   (also --until=<cond>) end the run as soon as COND holds"), std::string::npos);
+  EXPECT_NE(r.out.find("  --until <cond>   (also --until=<cond>) end the run as soon as COND holds"),
+            std::string::npos);
 }
