@@ -117,6 +117,5 @@ void followHalt(CycleView& c);
 void cyclesBegin();
 void cyclesAtRest();
 void cyclesAfterRead(const CycleView& c);
-bool cyclesPlanned();
 
 #endif

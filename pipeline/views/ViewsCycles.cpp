@@ -42,7 +42,6 @@ void stopPresses() {
   pressesLeft = 0;
 }
 
-
 // The cap reached without a stop: said once, for a run the user gave no count.
 void sayCapReached() {
   if (stopped || cyclesToRun || !untilHalt || stopConditionsGiven()) return;
@@ -51,8 +50,6 @@ void sayCapReached() {
 }
 
 }  // namespace
-
-bool cyclesPlanned() { return planned != 0; }
 
 void cyclesBegin() {
   untilHalt = programRunsUntilHalt(window());

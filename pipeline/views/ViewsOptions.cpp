@@ -1,12 +1,14 @@
 // The long options of the processor's views: --cycles N, --trace, --diagram, --diagram-cycles FROM:TO
 // and --summary.  Each only sets its flag; the first of them also arranges for the views to be started
-// once the netlist is built (the start-up check after elaboration, chained to any other circuit's).
+// once the netlist is built (the start-up check after elaboration, chained to any other circuit's), as
+// do --program and the library's --until, for which the views are the points its conditions are
+// checked at.
 #include <string>
 
 #include "CircuitHooks.h"
 #include "Numbers.h"
-#include "Until.h"
 #include "ProcessorOptions.h"
+#include "Until.h"
 #include "Views.h"
 
 uint64_t cyclesToRun = 0;
