@@ -4,12 +4,14 @@
 // bundle's name, qualified by its module scopes as far as needed to tell it from others (out,
 // Reg16_1.out, BasicPipe.Reg16_1.out, optionally from top.; names and the rule as in NameIndex.h); a
 // name that is exactly some bundle's full path picks that bundle even when it also ends other paths.  VALUE is hex
-// (0x..), binary (0b..), decimal (digits only), or a word of the capital letters 0 1 X Z U (XXX, HIZ,
-// UNINITIALIZED), most significant first, exactly as wide as the bundle.  Numbers must fit the
-// bundle's width.  Every faulty line is reported with file and line and ends the process with status
-// 2 before the run.  NAME[ADDR] (ADDR decimal or 0x..) names word ADDR of a memory instead, the
-// memory named as for --load.  At the end of the run every mismatch is reported on one line with the expected
-// and the actual value, in the notation of the expected one, and the exit status becomes 1.
+// (0x..), binary (0b..), decimal (digits only), a negative decimal (the two's complement in the
+// bundle's width), or a word of the capital letters 0 1 X Z U (XXX, HIZ, UNINITIALIZED), most
+// significant first, exactly as wide as the bundle.  Numbers must fit the bundle's width.  Every
+// faulty line is reported with file and line and ends the process with status 2 before the run.
+// NAME[ADDR] (ADDR decimal or 0x..) names word ADDR of a memory instead, the memory named as for
+// --load; when NAME is no memory, bit ADDR of the bundle NAME.  At the end of the run every mismatch
+// is reported on one line with the expected and the actual value, in the notation of the expected
+// one, and the exit status becomes 1.  --until reads its names and values with the same functions.
 #include "Expect.h"
 
 #include <cstdint>
@@ -43,15 +45,12 @@ char letterOfValue(SignalValue v) { return "0UXZ1"[v >= ZERO && v <= ONE ? v : X
 
 namespace {
 
-enum Notation { hexNotation, binaryNotation, decimalNotation, letterNotation };
+enum Notation { hexNotation, binaryNotation, decimalNotation, letterNotation, signedNotation };
 
 struct Expectation {
-  std::string path;                // the bundle's qualified name, or MEMORY[ADDR]
-  std::vector<int> bits;           // its serial numbers, bit 0 first; empty for a memory word
+  CheckTarget target;
   std::vector<SignalValue> value;  // expected value per bit, bit 0 first
   Notation notation;
-  std::string memory;  // a memory word's memory (its full name), else empty
-  uint32_t address;
 };
 
 std::vector<Expectation> expectations;
@@ -61,6 +60,7 @@ int failedChecks = 0;
 struct WrittenValue {
   std::vector<SignalValue> bits;
   Notation notation;
+  uint64_t magnitude = 0;  // of a negative decimal, whose bits wait for the width
 };
 
 std::string count(size_t n, const char* thing) {
@@ -98,6 +98,14 @@ bool parseValue(const std::string& w, WrittenValue& v, std::string& problem) {
     pushBits(v.bits, n, 64);
     return true;
   }
+  if (w[0] == '-' && allOf(w, 1, "0123456789")) {
+    if (!readNumber(w.substr(1), NumberSyntax(), v.magnitude)) {
+      problem = "value " + w + " is too large";
+      return false;
+    }
+    v.notation = signedNotation;
+    return true;
+  }
   if (allOf(w, 0, "01XZU")) {
     v.notation = letterNotation;
     for (size_t i = w.size(); i-- > 0;) v.bits.push_back(valueOfLetter(w[i]));
@@ -107,9 +115,24 @@ bool parseValue(const std::string& w, WrittenValue& v, std::string& problem) {
   return false;
 }
 
+// A negative decimal in width bits: the two's complement, from -2^(width-1) on.
+bool fitNegative(WrittenValue& v, size_t width, const std::string& name, const std::string& text,
+                 std::string& problem) {
+  uint64_t least = uint64_t(1) << (width >= 64 ? 63 : width - 1);
+  if (width == 0 || v.magnitude > least) {
+    problem = "value " + text + " does not fit the " + count(width, "bit") + " of " + name + " (the least is -" +
+              std::to_string(width ? least : 0) + ")";
+    return false;
+  }
+  pushBits(v.bits, uint64_t(0) - v.magnitude, 64);
+  v.bits.resize(width, v.magnitude ? ONE : ZERO);  // beyond 64 bits, the sign repeated
+  return true;
+}
+
 // Fits a written value to a bundle of width bits; numbers may carry leading zeros beyond it.
 bool fitValue(WrittenValue& v, size_t width, const std::string& name, const std::string& text,
               std::string& problem) {
+  if (v.notation == signedNotation) return fitNegative(v, width, name, text, problem);
   if (v.notation == letterNotation && v.bits.size() != width) {
     problem = "value " + text + " has " + count(v.bits.size(), "letter") + " but " + name + " has " +
               count(width, "bit");
@@ -137,27 +160,73 @@ bool readAddress(const std::string& text, uint32_t& address, std::string& proble
   return true;
 }
 
-// The target of a check: a memory word when the name is NAME[ADDR], else a bundle.  Sets its width.
-bool readTarget(const std::string& name, Expectation& e, size_t& width, std::string& problem) {
-  size_t open = name.find('[');
-  if (open != std::string::npos && open > 0 && name.back() == ']') {
-    MemoryShape shape;
-    std::vector<SignalValue> word;
-    if (!readAddress(name.substr(open + 1, name.size() - open - 2), e.address, problem) ||
-        !findMemory(name.substr(0, open), shape, problem) || !readMemoryWord(shape.path, e.address, word, problem))
-      return false;
-    e.memory = shape.path;
-    e.path = shape.path + "[" + std::to_string(e.address) + "]";
-    width = word.size();
-    return true;
-  }
-  int b = bundleNamed(name, problem);
-  if (b < 0) return false;
-  e.path = nameIndex().bundlePaths[size_t(b)];
-  e.bits = declaredBundles()[size_t(b)].bits;
-  width = e.bits.size();
+// MEMORY[ADDR]: ADDR as a word of the memory (or an address of it, NameIndex.h's MemoryAddresses).
+bool readMemoryTarget(const std::string& memory, const std::string& address, CheckTarget& t, std::string& problem) {
+  MemoryShape shape;
+  std::vector<SignalValue> word;
+  uint32_t written = 0;
+  if (!readAddress(address, written, problem) || !findMemory(memory, shape, problem) ||
+      !memoryWordIndex(*memoryNamed(shape.path, problem), written, t.address, problem) ||
+      !readMemoryWord(shape.path, t.address, word, problem))
+    return false;
+  t.memory = shape.path;
+  t.path = shape.path + "[" + std::to_string(t.address) + "]";
+  t.width = word.size();
   return true;
 }
+
+bool readBundleTarget(const std::string& name, CheckTarget& t, std::string& problem) {
+  int b = bundleNamed(name, problem);
+  if (b < 0) return false;
+  t.path = nameIndex().bundlePaths[size_t(b)];
+  t.bits = declaredBundles()[size_t(b)].bits;
+  t.width = t.bits.size();
+  return true;
+}
+
+// BUNDLE[i]: one bit, named after the bundle.
+bool readBitTarget(const std::string& bundle, const std::string& name, CheckTarget& t, std::string& problem) {
+  if (!readBundleTarget(bundle, t, problem) || !bitsNamed(name, t.bits, problem)) return false;
+  t.path += name.substr(bundle.size());
+  t.width = 1;
+  return true;
+}
+
+bool isIndexed(const std::string& name, size_t& open) {
+  open = name.find('[');
+  return open != std::string::npos && open > 0 && name.back() == ']';
+}
+
+}  // namespace
+
+// NAME[ADDR] is a memory word when NAME is a memory, else bit ADDR of a bundle NAME; a name that is
+// neither is reported as the memory it is not.
+bool readCheckTarget(const std::string& name, CheckTarget& t, std::string& problem) {
+  size_t open = 0;
+  std::string unused;
+  if (!isIndexed(name, open) || bundleNamed(name, unused) >= 0) return readBundleTarget(name, t, problem);
+  std::string memory = name.substr(0, open);
+  if (!memoryNamed(memory, unused) && bundleNamed(memory, unused) >= 0) return readBitTarget(memory, name, t, problem);
+  return readMemoryTarget(memory, name.substr(open + 1, name.size() - open - 2), t, problem);
+}
+
+bool readCheckValue(const std::string& text, const CheckTarget& target, const std::string& name,
+                    std::vector<SignalValue>& bits, std::string& problem) {
+  WrittenValue v;
+  if (!parseValue(text, v, problem) || !fitValue(v, target.width, name, text, problem)) return false;
+  bits = v.bits;
+  return true;
+}
+
+std::vector<SignalValue> currentValue(const CheckTarget& t) {
+  std::vector<SignalValue> value;
+  std::string problem;
+  if (!t.memory.empty()) readMemoryWord(t.memory, t.address, value, problem);  // resolved when read
+  for (int s : t.bits) value.push_back(phaseThree->currentSignals[size_t(s)]);
+  return value;
+}
+
+namespace {
 
 std::string withoutComment(const std::string& line) {
   size_t hash = line.find('#');
@@ -177,8 +246,7 @@ bool readLine(const std::string& line, std::string& problem) {
   WrittenValue v;
   if (!parseValue(w[1], v, problem)) return false;
   Expectation e{};
-  size_t width = 0;
-  if (!readTarget(w[0], e, width, problem) || !fitValue(v, width, w[0], w[1], problem)) return false;
+  if (!readCheckTarget(w[0], e.target, problem) || !fitValue(v, e.target.width, w[0], w[1], problem)) return false;
   e.value = v.bits;
   e.notation = v.notation;
   expectations.push_back(e);
@@ -214,26 +282,31 @@ std::string decimal(const std::vector<SignalValue>& bits) {
   return std::to_string(n);
 }
 
+// Two's complement: "-3" for 0xfffd in 16 bits.
+std::string signedDecimal(const std::vector<SignalValue>& bits) {
+  if (bits.empty() || bits.back() != ONE) return decimal(bits);
+  uint64_t n = 0;
+  for (size_t i = bits.size(); i-- > 0;) n = n << 1 | (bits[i] == ONE ? 0 : 1);  // the complement
+  return "-" + std::to_string(n + 1);
+}
+
 // A value in the given notation; values that are not all 0 and 1, and decimals wider than 64 bits,
 // fall back to letters and hex.
 std::string shown(const std::vector<SignalValue>& bits, Notation notation) {
   if (notation == letterNotation || !binary(bits)) return letters(bits);
   if (notation == binaryNotation) return "0b" + letters(bits);
   if (notation == decimalNotation && bits.size() <= 64) return decimal(bits);
+  if (notation == signedNotation && bits.size() <= 64) return signedDecimal(bits);
   return "0x" + hexDigits(bits);
 }
 
 void check() {
-  const std::vector<SignalValue>& now = phaseThree->currentSignals;
   for (const Expectation& e : expectations) {
-    std::vector<SignalValue> actual;
-    std::string problem;
-    if (!e.memory.empty()) readMemoryWord(e.memory, e.address, actual, problem);  // resolved when loaded
-    for (int s : e.bits) actual.push_back(now[size_t(s)]);
+    std::vector<SignalValue> actual = currentValue(e.target);
     if (actual == e.value) continue;
     failedChecks++;
-    fprintf(stderr, "MISMATCH -- %s: expected %s, actual %s\n", e.path.c_str(), shown(e.value, e.notation).c_str(),
-            shown(actual, e.notation).c_str());
+    fprintf(stderr, "MISMATCH -- %s: expected %s, actual %s\n", e.target.path.c_str(),
+            shown(e.value, e.notation).c_str(), shown(actual, e.notation).c_str());
   }
 }
 

@@ -3,6 +3,7 @@
 #define TARVIK_EXPECT_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,23 @@ const size_t maxExpectationFaults = 20;
 int expectationStatus();
 // Forgets the checks of a previous run in this process (tests).
 void resetExpectations();
+
+// A NAME and a VALUE as an expectation file writes them, for the readers that share them (--until).
+// The target: a bundle's bits (NAME, NAME[i]), or a memory word (MEMORY[ADDR]).
+struct CheckTarget {
+  std::string path;         // the bundle's qualified name (with [i] for one bit), or MEMORY[WORD]
+  std::vector<int> bits;    // its serial numbers, bit 0 first; empty for a memory word
+  std::string memory;       // a memory word's memory (its full name), else empty
+  uint32_t address = 0;     // the word
+  size_t width = 0;
+};
+bool readCheckTarget(const std::string& name, CheckTarget& target, std::string& problem);
+// The value text as bits of the target's width, bit 0 first; false with problem when it is malformed
+// or does not fit.  A negative decimal (-3) is the two's complement in that width.
+bool readCheckValue(const std::string& text, const CheckTarget& target, const std::string& name,
+                    std::vector<SignalValue>& bits, std::string& problem);
+// The target's value now.
+std::vector<SignalValue> currentValue(const CheckTarget& target);
 
 // The letters values are written in: 0 ZERO, 1 ONE, X XXX, Z HIZ, U UNINITIALIZED (any other letter).
 SignalValue valueOfLetter(char c);

@@ -77,6 +77,7 @@ extern int visibleFlag;  // while 0, components are registered without icon
 //     keys/KeyScript.h      the --keys script            resetKeyScript()
 //     memimage/MemImage.h   the --load images            resetMemoryImages()
 //     checks/Expect.h       the --expect checks          resetExpectations()
+//     stop/Until.h          the --until conditions       resetStopConditions()
 //     waves/Vcd.h           the --vcd dump               resetWaveformDump()
 //     explain/Explain.h     --explain and its history    resetExplanations(), resetExplainTables()
 //   the processor: Views.h resetViewOptions(), resetViews(); Gtkw.h resetGtkwGlobals();

@@ -21,6 +21,7 @@
 #ifndef TARVIK_NAMEINDEX_H
 #define TARVIK_NAMEINDEX_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ const char rootScopeName[] = "top";
 struct NamedMemory {
   std::string path;
   std::vector<int> lanes;
+  bool addressed = false;      // a program reaches its words at firstAddress.. as well (MemoryAddresses)
+  uint32_t firstAddress = 0;
 };
 
 struct NameIndex {
@@ -74,6 +77,16 @@ std::string memoryPathOf(int cind);
 // Ends the process (status 1) when a wide memory was declared with faulty lanes: a fault of the
 // circuit's construction, reported when memories are first needed.
 void stopOnMemoryFault();
+
+// Names a circuit adds for the people using it, declared from simnet.  NameAlias("r1", "Reg1"): a name
+// that does not pick one bundle by itself is looked up as the name it stands for, by every reader of names
+// (--expect, --until, --explain, NAME[i] included).  MemoryAddresses("RAM", 0x40): NAME[ADDR] of that
+// memory takes the addresses a program uses, first .. first + words - 1, as well as the word numbers.
+void NameAlias(const char* alias, const char* name);
+void MemoryAddresses(const char* memory, uint32_t first);
+// The word that ADDR of NAME[ADDR] picks in memory m: ADDR itself, or ADDR - first for an address of
+// MemoryAddresses.  False with problem when ADDR is neither (only a memory with addresses refuses here).
+bool memoryWordIndex(const NamedMemory& m, uint32_t address, uint32_t& word, std::string& problem);
 
 // Records the component registered last as a memory (Rom, Ram, RegisterFile), in the module scope it
 // was registered in.  Called by their constructors.

@@ -6,6 +6,7 @@
 #include "Expect.h"
 #include "MemImage.h"
 #include "NameIndex.h"
+#include "Until.h"
 #include "Vcd.h"
 
 namespace {
@@ -24,6 +25,7 @@ void (*const afterElaborationSteps[])() = {
     buildNameIndex,  // every later step asks it for names
     runOptionSteps,
     loadMemoryImages,  // every image is queued by now
+    loadStopConditions,  // a circuit that checks them at its own points has said so by now
     loadExpectations,
     startWaveformDump,
 };

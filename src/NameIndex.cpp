@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 #include "Bundles.h"
 #include "Globals.h"
@@ -29,9 +30,16 @@ struct WideDeclaration {
   std::vector<std::string> lanes;
 };
 
+struct AddressedMemory {
+  std::string name;
+  uint32_t first;
+};
+
 // Recorded during construction.
 std::vector<RegisteredMemory> registeredMemories;
 std::vector<WideDeclaration> wideDeclarations;
+std::vector<std::pair<std::string, std::string>> aliases;  // alias, the name it stands for
+std::vector<AddressedMemory> addressedMemories;
 
 NameIndex names;
 
@@ -174,10 +182,27 @@ void nameMemories() {
   size_t plain = names.memories.size();
   for (const WideDeclaration& d : wideDeclarations)
     if (names.memoryFault.empty()) addWideMemory(d, plain);
+  for (const AddressedMemory& a : addressedMemories)
+    for (NamedMemory& m : names.memories)
+      if (m.path == a.name) {
+        m.addressed = true;
+        m.firstAddress = a.first;
+      }
+}
+
+// The name an alias stands for; null when name is no alias.
+const std::string* aliasTarget(const std::string& name) {
+  for (const auto& a : aliases)
+    if (a.first == name) return &a.second;
+  return nullptr;
 }
 
 // The bundles a name picks, by index into declaredBundles().
-std::vector<size_t> bundlesNamed(const std::string& name) { return pathsNamed(nameIndex().bundlePaths, name); }
+std::vector<size_t> bundlesNamed(const std::string& name) {
+  std::vector<size_t> found = pathsNamed(nameIndex().bundlePaths, name);
+  const std::string* target = found.size() == 1 ? nullptr : aliasTarget(name);
+  return target ? pathsNamed(names.bundlePaths, *target) : found;
+}
 
 }  // namespace
 
@@ -209,6 +234,8 @@ void resetNameIndex() {
   names = NameIndex();
   registeredMemories.clear();
   wideDeclarations.clear();
+  aliases.clear();
+  addressedMemories.clear();
 }
 
 int bundleNamed(const std::string& name, std::string& problem) {
@@ -265,4 +292,23 @@ void recordMemoryComponent() {
 
 void WideMemory(const char* name, const std::vector<std::string>& lanes) {
   wideDeclarations.push_back({name ? name : "", lanes});
+}
+
+void NameAlias(const char* alias, const char* name) { aliases.emplace_back(alias, name); }
+
+void MemoryAddresses(const char* memory, uint32_t first) { addressedMemories.push_back({memory, first}); }
+
+bool memoryWordIndex(const NamedMemory& m, uint32_t address, uint32_t& word, std::string& problem) {
+  uint32_t words = memoryWordCount(m.lanes[0]);
+  word = address;
+  if (!m.addressed || address < words) return true;
+  if (address >= m.firstAddress && address - m.firstAddress < words) {
+    word = address - m.firstAddress;
+    return true;
+  }
+  char range[64];
+  snprintf(range, sizeof range, "0x%x..0x%x", unsigned(m.firstAddress), unsigned(m.firstAddress + words - 1));
+  problem = "address " + std::to_string(address) + " is not in " + m.path + ": give a word 0.." +
+            std::to_string(words - 1) + " or an address " + range;
+  return false;
 }

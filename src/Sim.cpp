@@ -5,7 +5,8 @@
 //      record components, bundles and module scopes in PhaseOne (Ph1.cpp, addStCmp.cpp, Bundles.cpp);
 //   3. flattening into flat per-component arrays and the table of component kinds (Ph2.cpp, CompKinds.cpp);
 //   4. signal arrays and activation lists (Ph3.cpp), then the after-elaboration steps in their one order:
-//      the name index, the options' steps, memory images, expectations, the waveform dump (AfterElaboration.cpp);
+//      the name index, the options' steps, memory images, stop conditions, expectations, the waveform dump
+//      (AfterElaboration.cpp);
 //   5. the run: time, the event queue and the run loop (Ph4.cpp, Ph4Run.cpp), with the window or
 //      headless (Ph5.cpp, Window*.cpp);
 // then the end-of-run observers and the exit status.

@@ -25,6 +25,7 @@
 #include "LongOption.h"
 #include "MemLoad.h"
 #include "Palette.h"
+#include "Until.h"
 
 int red_fg = 0, green_fg = 0, blue_fg = 0;
 int red_bg = 0, green_bg = 0, blue_bg = 0;
@@ -147,6 +148,13 @@ const LongOption libraryOptions[] = {
      "before the run and at every restart: hex words (@ADDR, N*WORD, comments #\n"
      "and //) or Intel HEX; may be given several times",
      takeMemoryLoadOption, "NAME=FILE"},
+    {"--until", "cond",
+     "(also --until=<cond>) end the run as soon as COND holds (in the window,\n"
+     "halt it): NAME=VALUE or NAME!=VALUE, named and written as in --expect\n"
+     "(NAME[i] and MEMORY[ADDR] too; -3 is the two's complement), checked each\n"
+     "time the circuit settles; may be given several times (any one ends it);\n"
+     "standard error says which held and when; -T stays a limit",
+     takeUntilOption, "a condition (NAME=VALUE or NAME!=VALUE)"},
     {"--quiet", nullptr,
      "leave out the start-up text (the control summary and the colour legend), and\n"
      "without a window the probes' reports on standard error",

@@ -103,7 +103,9 @@ TEST(FuzzCheck, JudgesExpectValuesByNotationAndWidth) {
       {"4095", 12, true},    {"4096", 12, false},    {"0101", 3, false},         {"0101", 7, true},
       {"18446744073709551615", 64, true},            {"18446744073709551616", 64, false},
       {"0X1", 3, true},      {"XZU", 3, true},       {"XZ", 3, false},           {"XZUX", 3, false},
-      {"0B1", 3, false},     {"-1", 3, false},       {"", 1, false},
+      {"0B1", 3, false},     {"-1", 3, true},        {"-4", 3, true},            {"-5", 3, false},
+      {"-9223372036854775808", 64, true},            {"-9223372036854775809", 64, false},
+      {"-", 3, false},       {"", 1, false},
   };
   for (const auto& c : cases) EXPECT_EQ(valueFits(c.value, c.width), c.fits) << c.value << " " << c.width;
 }

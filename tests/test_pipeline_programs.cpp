@@ -1,5 +1,5 @@
-// The example programs of examples/programs run on the processor and leave the registers and RAM
-// words their .expect files give; --program refuses what it cannot run, before the run.
+// The example programs of examples/programs run on the processor to their halt and leave the registers
+// and RAM words their .expect files give; --program refuses what it cannot run, before the run.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -24,11 +24,13 @@ RunResult runProgramFile(const std::string& file, const std::vector<std::string>
 
 class ExamplePrograms : public testing::TestWithParam<const char*> {};
 
+// Each ends in halt: bra halt, which ends the run.
 TEST_P(ExamplePrograms, LeaveTheRegistersAndRamTheirExpectationsGive) {
   std::string name = GetParam();
-  RunResult r = runProgramFile(programs + name + ".s", {"--cycles", "200", "--expect", programs + name + ".expect"});
+  RunResult r = runProgramFile(programs + name + ".s", {"--until", "halt", "--expect", programs + name + ".expect"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err.find("MISMATCH"), std::string::npos) << r.err;
+  EXPECT_EQ(linesStartingWith(r.err, "--until halt held at tick ").size(), 1u) << r.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Suite, ExamplePrograms,

@@ -4,6 +4,7 @@
 // Press '0' to release reset, then '1' repeatedly: two presses make one processor cycle.  The ROM
 // program loads 0xFF00 into Reg1 and adds Reg1 to Reg4 .. Reg7 in the four words after the load; with
 // no forwarding, the register file afterwards shows which of those adds saw the loaded value.
+#include "NameIndex.h"
 #include "Pipeline.h"
 #include "ProcessorNames.h"
 #include "ProcessorOptions.h"
@@ -79,6 +80,8 @@ void simnet() {
   Not(SD("mk.aa"), Zero, _15);
   probeRow("mk.ae", Reg7, "Reg7");
   WideMemory(processorNames::ram, {processorNames::ramLanes[0], processorNames::ramLanes[1]});
+  MemoryAddresses(processorNames::ram, processorNames::ramFirstAddress);
+  for (const processorNames::Alias& a : processorNames::aliases) NameAlias(a.alias, a.name);
 }
 
 // The processor's own long options must exist before the command line is read.

@@ -39,6 +39,20 @@ const char rom[] = "Memory.Rom";
 const char ram[] = "RAM";
 const char* const ramLanes[2] = {"Memory.Ram", "Memory.Ram_1"};
 
+// Names a student types, given to the name index (--expect, --until, --explain): the summary's r0..r7,
+// pc, n and z, and the front panel's stall labels, which docs/processor.md uses.
+struct Alias {
+  const char* alias;
+  const char* name;
+};
+const Alias aliases[] = {
+    {"r0", "Reg0"}, {"r1", "Reg1"}, {"r2", "Reg2"}, {"r3", "Reg3"}, {"r4", "Reg4"}, {"r5", "Reg5"},
+    {"r6", "Reg6"}, {"r7", "Reg7"}, {"pc", "PC"},   {"n", "N"},     {"z", "Z"},     {"Stall_IF", "stallIF"},
+    {"Stall_ID", "stallID"}, {"Stall_EX", "stallEX"}, {"Stall_MEM", "stallMEM"},
+};
+// A program reaches RAM word w at address ramFirstAddress + w (0x40..0x7F).
+const unsigned ramFirstAddress = 0x40;
+
 }  // namespace processorNames
 
 #endif

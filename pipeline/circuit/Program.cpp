@@ -11,9 +11,11 @@
 #include "Assembler.h"
 #include "CircuitHooks.h"
 #include "FileIO.h"
+#include "KeyScript.h"
 #include "MemImage.h"
 #include "ProcessorNames.h"
 #include "ProcessorOptions.h"
+#include "Views.h"
 
 namespace {
 
@@ -61,10 +63,15 @@ bool takeProgram(const char* argument, std::string& problem) {
   MemoryImage image;
   if (!readProgram(file, image, problem)) return false;
   addMemoryLoad(processorNames::rom, std::move(image));
+  armViews();  // so that a run without --cycles can end at the program's halt
   return true;
 }
 
 }  // namespace
+
+// A program of the user's own is run to its end when nothing else says how far: no --cycles, no
+// --keys, and no window (where the user drives the clock).
+bool programRunsUntilHalt(bool window) { return !programFile.empty() && !cyclesToRun && !keyScriptGiven && !window; }
 
 void resetProgramOption() { programFile.clear(); }
 
@@ -72,6 +79,8 @@ void addProgramOption() {
   addCircuitOption({"--program", "FILE",
                     "run a program of your own in place of the ROM program: an assembly source (.s or\n"
                     ".asm, or any file that reads as assembly, see docs/assembly.md) or a memory image as\n"
-                    "for --load; the ROM holds 64 words",
+                    "for --load; the ROM holds 64 words.\n"
+                    "Without --cycles, --keys or a window the run ends when the program halts (a branch to\n"
+                    "itself, halt: bra halt, once the words after it are written back), at most 100000 cycles",
                     takeProgram});
 }

@@ -54,6 +54,15 @@ struct CycleView {
   MemoryAccess access = noAccess;
   BusValue accessAddress, accessData;
   SignalValue n = UNINITIALIZED, z = UNINITIALIZED;
+  // The program's end, a taken branch to its own address (halt: bra halt), followed by ViewsHalt.cpp:
+  // haltDecided from the cycle the first such branch is taken in MEM on, lastProgramWord then the
+  // last word fetched after it (its delay slots), and haltCycle (0 before) the cycle that word is in
+  // WB, its result written: the program's last cycle.  The cycles after it are the halt loop.
+  bool haltDecided = false;
+  int64_t lastProgramWord = bubbleSlot;
+  uint64_t haltCycle = 0;
+  bool halted() const { return haltCycle != 0; }
+  bool inHaltLoop() const { return haltCycle != 0 && cycle > haltCycle; }
 };
 
 // Options (ViewsOptions.cpp).
@@ -66,7 +75,14 @@ enum SummaryRam { summaryRamNone, summaryRamNonZero, summaryRamAll };
 extern SummaryRam summaryRam;      // --summary-ram held|all: the RAM's words in the summary
 extern int traceTicks;             // --trace-ticks: the trace shows the tick each line was read at
 const uint64_t maximumCycles = 10000000;
+// The cycles a run makes without --cycles when it is to stop by itself (--until, or --program
+// without a window): it ends at that cap when it does not stop sooner.
+const uint64_t stopCycleCap = 100000;
 void resetViewOptions();
+// Starts the views once the netlist is built (--until and --program ask for it too).
+void armViews();
+// --program without --cycles, --keys or a window runs until the program halts (Program.cpp).
+bool programRunsUntilHalt(bool window);
 
 // The observation (ViewsObserve.cpp).
 // The current value of the bundle a name picks ("Reg3", "BasicPipe.isBranch"; the rule of NameIndex.h).
@@ -109,8 +125,14 @@ void runOffBegin();
 void runOffCycle(const CycleView& c);
 void printRunOff();
 
-// The cycle runner (ViewsCycles.cpp): presses '0', then '1' twice per cycle, lazily.
+// The halt of the program (ViewsHalt.cpp): marks each cycle read, from the last.
+void haltBegin();
+void followHalt(CycleView& c);
+
+// The cycle runner (ViewsCycles.cpp): presses '0', then '1' twice per cycle, lazily, for --cycles, or
+// up to stopCycleCap for a run that stops by itself; after each cycle read, the stop conditions.
 void cyclesBegin();
 void cyclesAtRest();
+void cyclesAfterRead(const CycleView& c);
 
 #endif

@@ -5,36 +5,83 @@
 // circuit rests with the script used up, so a long run never holds its 2N presses.  Without a window
 // the run ends when the last press has settled (as a used-up script ends it); in the window the run
 // halts then, and the user can go on by hand.  A restart (F1) runs the cycles again from reset.
+//
+// A run that stops by itself (--until without --cycles or --keys, or --program without --cycles,
+// --keys or a window) runs up to stopCycleCap cycles the same way.  After each cycle read, the --until
+// conditions are checked, and a --program run without --cycles ends once its program has halted;
+// standard error says which ended it.
 #include <algorithm>
+#include <cstdio>
 
 #include "Globals.h"
 #include "KeyScript.h"
+#include "Ph4.h"
 #include "Ph5.h"
+#include "Until.h"
 #include "Views.h"
 #include "Window.h"
 
 namespace {
 
 const uint64_t pressesPerBlock = 1024;
+uint64_t planned = 0;       // the cycles this run makes; 0: none (the user's keys drive it)
+bool untilHalt = false;     // --program without --cycles: the program's halt ends the run
 uint64_t pressesLeft = 0;
 bool haltedAtEnd = false;
+bool stopped = false;       // the run was ended (or halted) by a condition or the program's halt
+
+bool window() { return phaseFive->windexPointer->display != nullptr; }
+
+uint64_t cyclesToPlan() {
+  if (cyclesToRun || keyScriptGiven) return cyclesToRun;
+  return stopConditionsGiven() || untilHalt ? stopCycleCap : 0;
+}
+
+void stopPresses() {
+  stopped = true;
+  pressesLeft = 0;
+}
+
+// The cap reached without a stop: said once, for a run the user gave no count.
+void sayCapReached() {
+  if (stopped || cyclesToRun || !untilHalt || stopConditionsGiven()) return;
+  fprintf(stderr, "--program: the program did not halt within %llu cycles, where the run ends without --cycles\n",
+          (unsigned long long)stopCycleCap);
+}
 
 }  // namespace
 
 void cyclesBegin() {
+  untilHalt = programRunsUntilHalt(window());
+  planned = cyclesToPlan();
+  stopped = haltedAtEnd = false;
+  pressesLeft = 0;
+  if (!planned) return;
   replaceKeyScript({ScriptedKey{1, '0'}});
-  pressesLeft = 2 * cyclesToRun;
-  haltedAtEnd = false;
+  pressesLeft = 2 * planned;
 }
 
 void cyclesAtRest() {
-  if (!keyScriptUsedUp()) return;
+  if (!planned || !keyScriptUsedUp()) return;
   if (pressesLeft > 0) {
     uint64_t block = std::min(pressesLeft, pressesPerBlock);
     replaceKeyScript(std::vector<ScriptedKey>(size_t(block), ScriptedKey{1, '1'}));
     pressesLeft -= block;
-  } else if (!haltedAtEnd && phaseFive->windexPointer->display) {
+  } else if (!haltedAtEnd) {
     haltedAtEnd = true;
-    haltFlag = 1;
+    sayCapReached();
+    if (window()) haltFlag = 1;
+  }
+}
+
+void cyclesAfterRead(const CycleView& c) {
+  if (stopped) return;
+  if (stopConditionsGiven() && stopConditionHeld(c.cycle, c.halted())) {
+    stopPresses();
+  } else if (untilHalt && c.halted()) {
+    fprintf(stderr, "--program: the program halted at tick %llu (cycle %llu)\n",
+            (unsigned long long)phaseFour->time, (unsigned long long)c.cycle);
+    stopPresses();
+    done = 1;
   }
 }

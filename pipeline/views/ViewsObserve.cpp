@@ -157,9 +157,11 @@ void readCycle() {
   }
   readFetch(c);
   readEvents(c);
+  followHalt(c);
   showCycle(c);
   observation.last = c;
   explainCycleRead(c.cycle);
+  cyclesAfterRead(c);
 }
 
 void atRest() {
@@ -169,7 +171,7 @@ void atRest() {
   else if (clock == ONE && observation.clockAtLastRest != ONE)
     readCycle();
   observation.clockAtLastRest = clock;
-  if (cyclesToRun) cyclesAtRest();
+  cyclesAtRest();
 }
 
 // Every (re)initialisation begins the views again.
@@ -178,7 +180,8 @@ void initialized() {
   if (traceView) traceBegin();
   if (diagramView) diagramBegin();
   if (summaryView) summaryBegin();
-  if (cyclesToRun) cyclesBegin();
+  haltBegin();
+  cyclesBegin();
 }
 
 void ended() {

@@ -1,8 +1,9 @@
 // The long options of the processor's views: --cycles N, --trace, --trace-ticks, --diagram,
 // --diagram-cycles FROM:TO, --summary and --summary-ram.  Each only sets its flag; the first of them
 // also arranges for the views to be started once the netlist is built (the start-up check after
-// elaboration, chained to any other circuit's).  The views number the cycles, so they also offer
-// --explain NAME@cN.
+// elaboration, chained to any other circuit's), as do --program and the library's --until, for which
+// the views are the points its conditions are checked at.  The views number the cycles, so they also
+// offer --explain NAME@cN.
 #include <cstring>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "Explain.h"
 #include "Numbers.h"
 #include "ProcessorOptions.h"
+#include "Until.h"
 #include "Views.h"
 
 uint64_t cyclesToRun = 0;
@@ -23,12 +25,6 @@ int traceTicks = 0;
 namespace {
 
 bool hookArmed = false;
-
-void armViews() {
-  if (hookArmed) return;
-  hookArmed = true;
-  addAfterElaborationHook(startViews);
-}
 
 // A count of cycles: decimal digits only (at most 9, leading zeros counted), 1 to maximumCycles.
 bool parseCount(const char* text, uint64_t& count) {
@@ -91,6 +87,12 @@ bool takeDiagramRange(const char* argument, std::string& problem) {
 
 }  // namespace
 
+void armViews() {
+  if (hookArmed) return;
+  hookArmed = true;
+  addAfterElaborationHook(startViews);
+}
+
 void resetViewOptions() {
   cyclesToRun = 0;
   traceView = diagramView = summaryView = traceTicks = 0;
@@ -100,9 +102,17 @@ void resetViewOptions() {
 }
 
 void addViewOptions() {
+  // --until is checked once a cycle, as the views read it, and knows the program's halt.
+  CircuitStopPoints points;
+  points.arm = armViews;
+  points.knowsHalt = true;
+  setCircuitStopPoints(points);
   addCircuitOption({"--cycles", "N",
                     "release reset ('0') and run N clock cycles ('1' twice each), 1 to 10000000; without a\n"
-                    "window the run then ends, in the window it halts; not together with --keys",
+                    "window the run then ends, in the window it halts; not together with --keys.  --until\n"
+                    "is checked once a cycle, and --until halt holds once the program has reached a branch\n"
+                    "to itself (halt: bra halt) and the words after it are written back; --until without\n"
+                    "--cycles runs at most 100000 cycles",
                     takeCycles});
   addCircuitOption({"--trace", nullptr,
                     "a line per cycle on standard output: PC, the instruction in each stage (* = held by a\n"

@@ -5,10 +5,12 @@
 // from the RAM (the wide memory of its two byte lanes) at the end.  The counts come from the cycles
 // read: instructions completed are the fetched ones that were in WB (bubbles are not counted), stall
 // cycles those in which a stall signal was ONE, branches taken those in which MEM's branch was
-// decided taken.  Stores to a ROM address (bit 6 ZERO on the bus) are dropped by the memory: they are
-// counted and listed apart, so that a store that changed nothing does not go unnoticed.  With
-// --summary-ram the RAM's words are listed as the run left them, and the last line warns when the
-// program ran off its end (ViewsRunOff.cpp).
+// decided taken.  A program that halts (halt: bra halt, ViewsHalt.cpp) is counted up to its last
+// cycle: the halt branch and the words after it complete, the branch is not counted as taken, and
+// the halt loop after it counts only in the cycles run.  Stores to a ROM address (bit 6 ZERO on the
+// bus) are dropped by the memory: they are counted and listed apart, so that a store that changed
+// nothing does not go unnoticed.  With --summary-ram the RAM's words are listed as the run left them,
+// and the last line warns when the program ran off its end (ViewsRunOff.cpp).
 #include <cstdio>
 #include <set>
 
@@ -20,6 +22,7 @@ namespace {
 
 struct Tally {
   uint64_t cycles = 0, completed = 0, stallCycles = 0, branchesTaken = 0;
+  uint64_t programCycles = 0, haltCycle = 0;  // the cycles up to the halt (all when none)
   std::set<unsigned> ramWordsWritten;
 };
 
@@ -112,9 +115,12 @@ void printCounts() {
   printf("Stall cycles:           %llu\n", (unsigned long long)tally.stallCycles);
   printf("Branches taken:         %llu\n", (unsigned long long)tally.branchesTaken);
   if (tally.completed)
-    printf("Cycles per instruction: %.2f\n", double(tally.cycles) / double(tally.completed));
+    printf("Cycles per instruction: %.2f\n", double(tally.programCycles) / double(tally.completed));
   else
     printf("Cycles per instruction: -\n");
+  if (tally.haltCycle)
+    printf("Halted in cycle:        %llu (halt: bra halt; the loop after it is not counted above)\n",
+           (unsigned long long)tally.haltCycle);
 }
 
 }  // namespace
@@ -127,13 +133,16 @@ void summaryBegin() {
 
 void summaryCycle(const CycleView& c) {
   tally.cycles++;
-  if (c.slot[stageWB].id >= 0) tally.completed++;
+  tally.haltCycle = c.haltCycle;
+  if (c.inHaltLoop()) return;
+  tally.programCycles++;
+  if (c.slot[stageWB].id >= 0 && (!c.haltDecided || c.slot[stageWB].id <= c.lastProgramWord)) tally.completed++;
   for (bool held : c.stalled)
     if (held) {
       tally.stallCycles++;
       break;
     }
-  if (c.branchTaken) tally.branchesTaken++;
+  if (c.branchTaken && !c.haltDecided) tally.branchesTaken++;
   if (c.access == storeAccess && c.accessAddress.known() && (c.accessAddress.value & ramAddressBit))
     tally.ramWordsWritten.insert(c.accessAddress.value & ramWordMask);
   noteIgnoredStore(c);

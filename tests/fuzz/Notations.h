@@ -34,9 +34,18 @@ inline size_t significantBits(const std::string& digits, int base) {
   return base == 10 ? bits : bits + (base == 16 ? 4 : 1) * (digits.size() - first - 1);
 }
 
+// A negative decimal -N fits width bits when N is at most 2^(width-1), the two's complement's least.
+inline bool negativeFits(const std::string& digits, int width) {
+  if (width <= 0 || significantBits(digits, 10) > 64) return false;
+  uint64_t least = uint64_t(1) << (width > 64 ? 63 : width - 1);
+  return strtoull(digits.c_str(), nullptr, 10) <= least;
+}
+
 // Whether an --expect value is read as fitting a bundle of width bits: 0x hex, 0b binary or decimal
-// fitting the width (leading zeros allowed), or a word of the letters 0 1 X Z U exactly as wide.
+// fitting the width (leading zeros allowed), a negative decimal, or a word of the letters 0 1 X Z U
+// exactly as wide.
 inline bool valueFits(const std::string& v, int width) {
+  if (!v.empty() && v[0] == '-' && allOf(v, 1, "0123456789")) return negativeFits(v.substr(1), width);
   if (v.compare(0, 2, "0x") == 0 && allOf(v, 2, "0123456789abcdefABCDEF"))
     return significantBits(v.substr(2), 16) <= size_t(width);
   if (v.compare(0, 2, "0b") == 0 && allOf(v, 2, "01")) return significantBits(v.substr(2), 2) <= size_t(width);

@@ -1,0 +1,35 @@
+// Runs that stop by themselves (--until COND): the run ends (without a window) or halts (in the
+// window) as soon as a condition holds.  COND is NAME=VALUE or NAME!=VALUE, the name and the value as
+// --expect reads them (NAME[i] and MEMORY[ADDR] too, negative decimals included), or the word halt for a
+// circuit that knows when its program halts.  Conditions are checked when the circuit has settled, or
+// at the points a circuit chooses (the processor: once a cycle).
+#ifndef TARVIK_UNTIL_H
+#define TARVIK_UNTIL_H
+
+#include <cstdint>
+#include <string>
+
+// --until COND: keeps the condition (read once the netlist is built); may be given several times.
+bool takeUntilOption(const char* argument, std::string& problem);
+bool stopConditionsGiven();
+
+// A circuit that checks the conditions at points of its own, set from a static initialiser (before
+// the command line is read).  The first --until calls arm, which arranges for the circuit to call
+// stopConditionHeld at each of its points; knowsHalt lets --until halt be given.
+struct CircuitStopPoints {
+  void (*arm)() = nullptr;
+  bool knowsHalt = false;
+};
+void setCircuitStopPoints(const CircuitStopPoints& points);
+
+// At one of the circuit's points (cycle: its count there; halted: its program has halted): when a
+// condition holds, says which on standard error, ends the run without a window or halts it in the
+// window (dropping the rest of the key script), and returns true.  Once a run, until a restart.
+bool stopConditionHeld(uint64_t cycle, bool halted);
+
+// After elaboration: resolves the names and values, or reports "ERROR -- --until ..." and exits with
+// status 2; installs the run observer.
+void loadStopConditions();
+void resetStopConditions();
+
+#endif
