@@ -57,15 +57,16 @@ bool matches(const ExpectedValue& e, const std::vector<SignalValue>& actual) {
   return true;
 }
 
-void compare(const TestStep& s) {
+void compare(size_t step) {
+  const TestStep& s = table.steps[step];
   bool ok = true;
   for (size_t k = 0; k < table.outputs.size(); k++) {
     const ExpectedValue& e = s.outputs[k];
     std::vector<SignalValue> actual = currentValue(table.outputs[k]);
     if (matches(e, actual)) continue;
     ok = false;
-    std::string written = e.text[0] == '=' ? e.text.substr(1) : e.text;
-    printf("%s:%d: step %zu: %s expected %s, actual %s\n", shownText(testFileName).c_str(), s.line, nextStep + 1,
+    std::string written = e.text[0] == '=' ? e.text.substr(1) : e.text;  // letters: shown as letters
+    printf("%s:%d: step %zu: %s expected %s, actual %s\n", shownText(testFileName).c_str(), s.line, step + 1,
            shownText(table.outputNames[k]).c_str(), shownText(e.text).c_str(), shownLike(written, actual).c_str());
   }
   (ok ? passed : failed)++;
@@ -88,10 +89,10 @@ void endTable() {
 void settled() {
   if (tableDone || !keyScriptUsedUp()) return;
   if (stepUnderWay) {
-    compare(table.steps[nextStep++]);
+    compare(nextStep++);
     stepUnderWay = false;
   }
-  for (; nextStep < table.steps.size(); compare(table.steps[nextStep++])) {
+  for (; nextStep < table.steps.size(); compare(nextStep++)) {
     std::vector<ScriptedKey> presses = pressesFor(table.steps[nextStep]);
     if (presses.empty()) continue;
     stepUnderWay = true;

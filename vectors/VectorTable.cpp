@@ -102,27 +102,46 @@ bool readInputValue(const std::string& text, const InputColumn& c, InputValue& v
     v.pulse = true;
     return true;
   }
-  if (!readCheckValue(text, c.target, c.name, v.bits, problem)) return false;
-  for (SignalValue b : v.bits)
-    if (b != ZERO && b != ONE) {
-      problem = "input " + c.name + " takes 0, 1, a number or C, not " + text;
-      return false;
-    }
-  return true;
+  if (text.find_first_of("XZU") != std::string::npos) {
+    problem = "input " + c.name + " takes 0, 1, a number or C, not " + text;
+    return false;
+  }
+  return readCheckValue(text, c.target, c.name, v.bits, problem);
 }
 
 bool isValueLetter(char c) { return c == 'X' || c == 'Z' || c == 'U'; }
 
+// =LETTERS: every bit exactly as written, most significant first; one letter stands for every bit.
+bool readExactLetters(const std::string& text, const CheckTarget& target, const std::string& name,
+                      std::vector<SignalValue>& bits, std::string& problem) {
+  std::string letters = text.substr(1);
+  if (letters.empty() || letters.find_first_not_of("01XZU") != std::string::npos) {
+    problem = "cannot read value " + text + " (= comes before a word of the letters 0 1 X Z U)";
+    return false;
+  }
+  if (letters.size() == 1) letters.assign(target.width, letters[0]);
+  if (letters.size() != target.width) {
+    problem = "value " + text + " has " + std::to_string(letters.size()) + " letters but " + name + " has " +
+              std::to_string(target.width) + " bits";
+    return false;
+  }
+  bits.clear();
+  for (size_t k = letters.size(); k-- > 0;) bits.push_back(valueOfLetter(letters[k]));
+  return true;
+}
+
 bool readExpectedValue(const std::string& text, const CheckTarget& target, const std::string& name,
                        ExpectedValue& e, std::string& problem) {
   bool exact = !text.empty() && text[0] == '=';
-  std::string written = exact ? text.substr(1) : text;
-  if (written == "C") {
+  if (text == "C") {
     problem = "output " + name + " takes a value; C pulses an input";
     return false;
   }
+  std::string written = text;
   if (written.size() == 1 && isValueLetter(written[0])) written.assign(target.width, written[0]);
-  if (!readCheckValue(written, target, name, e.bits, problem)) return false;
+  bool read = exact ? readExactLetters(text, target, name, e.bits, problem)
+                    : readCheckValue(written, target, name, e.bits, problem);
+  if (!read) return false;
   e.text = text;
   e.compared.assign(e.bits.size(), true);
   if (!exact)
