@@ -175,7 +175,7 @@ TEST(Vectors, EveryFaultyStepIsReportedBeforeTheRun) {
                    "i 0 : 0\n"
                    "end\n"
                    "repeat(0)\n"
-                   "repeat(3)\n"
+                   "repeat(4)\n"
                    "i*8 0 : 0\n"
                    "1/i 0 : 1\n"
                    "repeat(2)\n"
