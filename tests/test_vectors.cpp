@@ -190,7 +190,7 @@ TEST(Vectors, EveryFaultyStepIsReportedBeforeTheRun) {
                 ":5: output copy takes a value; C pulses an input",
                 ":6: the counter i is used outside repeat(N) ... end",
                 ":7: end without repeat(N)",
-                ":8: repeat needs a count from 1 to 1000000: repeat(N)",
+                ":8: repeat needs a count from 1 to 100000: repeat(N)",
                 ":12: a repeat inside a repeat (close the first with end)",
                 ":11: cannot work out 1/i: division by zero (when i is 0)",
                 ":10: value 16 does not fit the 4 bits of n (when i is 2)",
@@ -198,7 +198,7 @@ TEST(Vectors, EveryFaultyStepIsReportedBeforeTheRun) {
                 ":15: repeat(N) without its end"}));
 }
 
-TEST(Vectors, AFaultyFirstLineStopsTheReading) {
+TEST(Vectors, AFaultyFirstLineOrTooManyStepsStopTheReading) {
   struct Case {
     void (*netlist)();
     const char* text;
@@ -214,6 +214,7 @@ TEST(Vectors, AFaultyFirstLineStopsTheReading) {
       {bench, ":\n", ":1: the table names no inputs and no outputs"},
       {bench, "# nothing but a comment\n\n", ": no table: its first line names the inputs, then :, then the outputs"},
       {twinKeys, "first second : out\n", ":1: input second: no key press reaches the switch of it (its key belongs to another)"},
+      {bench, "n : copy\nrepeat(100000)\n1 : 1\n1 : 1\nend\n2 : 3\n", ":3: the table has more than 100000 steps"},
   };
   for (const Case& c : cases) EXPECT_EQ(faults(c.netlist, c.text), std::vector<std::string>{c.fault}) << c.text;
 }

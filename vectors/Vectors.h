@@ -53,7 +53,7 @@ bool parseVectorTable(const std::string& text, const std::string& file, VectorTa
                       std::vector<std::string>& errors);
 // The most steps a table may have once its repeats are counted out, so that a typo cannot make a run
 // that never ends.
-const size_t maxTestSteps = 1000000;
+const size_t maxTestSteps = 100000;
 
 // An integer expression of the loop counter (VectorExpr.cpp): true with value, or false with problem.
 bool evaluateCounterExpression(const std::string& text, long long counter, long long& value, std::string& problem);
