@@ -300,6 +300,16 @@ std::string shown(const std::vector<SignalValue>& bits, Notation notation) {
   return "0x" + hexDigits(bits);
 }
 
+}  // namespace
+
+std::string shownLike(const std::string& written, const std::vector<SignalValue>& bits) {
+  WrittenValue v;
+  std::string problem;
+  return shown(bits, parseValue(written, v, problem) ? v.notation : letterNotation);
+}
+
+namespace {
+
 void check() {
   for (const Expectation& e : expectations) {
     std::vector<SignalValue> actual = currentValue(e.target);

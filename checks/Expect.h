@@ -41,6 +41,10 @@ bool readCheckValue(const std::string& text, const CheckTarget& target, const st
 // The target's value now.
 std::vector<SignalValue> currentValue(const CheckTarget& target);
 
+// bits in the notation of a value written as text (hex, binary, decimal, letters), as the checks'
+// reports show an actual value beside the expected one.
+std::string shownLike(const std::string& written, const std::vector<SignalValue>& bits);
+
 // The letters values are written in: 0 ZERO, 1 ONE, X XXX, Z HIZ, U UNINITIALIZED (any other letter).
 SignalValue valueOfLetter(char c);
 char letterOfValue(SignalValue v);

@@ -78,6 +78,7 @@ extern int visibleFlag;  // while 0, components are registered without icon
 //     memimage/MemImage.h   the --load images            resetMemoryImages()
 //     checks/Expect.h       the --expect checks          resetExpectations()
 //     stop/Until.h          the --until conditions       resetStopConditions()
+//     vectors/Vectors.h     the --test table and its run resetVectorTests()
 //     waves/Vcd.h           the --vcd dump               resetWaveformDump()
 //     explain/Explain.h     --explain and its history    resetExplanations(), resetExplainTables()
 //   the processor: Views.h resetViewOptions(), resetViews(); Gtkw.h resetGtkwGlobals();

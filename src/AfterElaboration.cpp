@@ -8,6 +8,7 @@
 #include "NameIndex.h"
 #include "Until.h"
 #include "Vcd.h"
+#include "Vectors.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ void (*const afterElaborationSteps[])() = {
     loadMemoryImages,  // every image is queued by now
     loadStopConditions,  // a circuit that checks them at its own points has said so by now
     loadExpectations,
+    loadVectorTests,  // after --until's observer, which may end the run first
     startWaveformDump,
 };
 

@@ -23,6 +23,7 @@
 #include "Ph4.h"
 #include "Ph5.h"
 #include "Vcd.h"
+#include "Vectors.h"
 #include "Window.h"
 #include "cmdLine.h"
 
@@ -60,6 +61,6 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = nullptr;
   delete phaseTwo;
   phaseTwo = nullptr;
-  // Failed end-of-run checks or an incomplete dump must not look like success.
-  if (int status = std::max(waveformDumpStatus(), expectationStatus())) exit(status);
+  // Failed end-of-run checks, failed test steps or an incomplete dump must not look like success.
+  if (int status = std::max({waveformDumpStatus(), expectationStatus(), vectorTestStatus()})) exit(status);
 }

@@ -26,6 +26,7 @@
 #include "MemLoad.h"
 #include "Palette.h"
 #include "Until.h"
+#include "Vectors.h"
 
 int red_fg = 0, green_fg = 0, blue_fg = 0;
 int red_bg = 0, green_bg = 0, blue_bg = 0;
@@ -155,6 +156,16 @@ const LongOption libraryOptions[] = {
      "time the circuit settles; may be given several times (any one ends it);\n"
      "standard error says which held and when; -T stays a limit",
      takeUntilOption, "a condition (NAME=VALUE or NAME!=VALUE)"},
+    {"--test", "file",
+     "(also --test=<file>) run the test table FILE: its first line names the\n"
+     "inputs (bundles that switches drive), then :, then the outputs; each\n"
+     "further line is a step: input values (0, 1, numbers, C for a pulse), then\n"
+     "expected outputs (X: don't care; =X exactly XXX); repeat(N) .. end repeats\n"
+     "lines with the counter i.  Each step presses the switches' keys, waits\n"
+     "until the circuit settles and compares; standard output gets a line per\n"
+     "failing output and \"N passed, M failed\"; exit status 1 when a step fails\n"
+     "(docs/vectors.md); not with --keys",
+     takeTestOption, "a file name"},
     {"--quiet", nullptr,
      "leave out the start-up text (the control summary and the colour legend), and\n"
      "without a window the probes' reports on standard error",
