@@ -98,7 +98,7 @@ std::vector<std::string> processorCommand(const GradeSetup& s, const std::string
 }
 
 std::vector<std::string> circuitCommand(const std::string& circuit, const GradeTest& t) {
-  std::vector<std::string> argv{circuit, "-X"};
+  std::vector<std::string> argv{circuit, "-X", "--quiet"};
   argv.insert(argv.end(), t.options.begin(), t.options.end());
   argv.push_back("--test");
   argv.push_back(t.file);
