@@ -32,17 +32,17 @@ bool readLoads(const std::string& folder, GradeTest& t, std::string& problem) {
   if (!isRegularFile(path)) return true;
   if (!readWholeFile(path, text, reason)) return problem = path + ": " + reason, false;
   size_t lineNumber = 0;
-  for (std::string line : splitLines(text)) {
+  for (std::string line : textLines(text)) {
     ++lineNumber;
-    line = trimmed(line.substr(0, line.find('#')));
+    line = trimmedText(line.substr(0, line.find('#')));
     if (line.empty()) continue;
     size_t equals = line.find('=');
     if (equals == 0 || equals == std::string::npos || equals + 1 == line.size())
       return problem = path + ":" + std::to_string(lineNumber) + ": not MEMORY=IMAGE: '" + line + "'", false;
-    std::string image = line.substr(equals + 1);
+    std::string memory = trimmedText(line.substr(0, equals)), image = trimmedText(line.substr(equals + 1));
     if (image[0] != '/') image = folder + "/" + image;
     t.options.push_back("--load");
-    t.options.push_back(line.substr(0, equals + 1) + image);
+    t.options.push_back(memory + "=" + image);
   }
   return true;
 }

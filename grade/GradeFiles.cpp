@@ -69,25 +69,6 @@ bool endsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
-std::string trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
-  return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-}
-
 bool writeWholeFileLocked(const std::string& name, const std::string& text, std::string& reason) {
   std::lock_guard<std::mutex> lock(writing);
   return writeWholeFile(name, text, reason);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "TextLines.h"
+
 // Names in folder (no . and ..), sorted by byte value; files or folders only.
 std::vector<std::string> filesIn(const std::string& folder);
 std::vector<std::string> foldersIn(const std::string& folder);
@@ -19,8 +21,6 @@ bool makeFolders(const std::string& folder, std::string& reason);
 bool isInside(const std::string& path, const std::string& folder);
 
 bool endsWith(const std::string& text, const std::string& suffix);
-std::vector<std::string> splitLines(const std::string& text);
-std::string trimmed(const std::string& text);
 
 // writeWholeFile (temporary file and rename), serialised: the output bookkeeping is not thread safe.
 bool writeWholeFileLocked(const std::string& name, const std::string& text, std::string& reason);

@@ -171,7 +171,7 @@ std::vector<std::string> studentsOfShard(const GradeSetup& s) {
 std::string outputExcerpt(const std::string& output) {
   std::string text;
   size_t kept = 0;
-  for (const std::string& line : splitLines(output)) {
+  for (const std::string& line : textLines(output)) {
     if (line.compare(0, 10, "There are ") == 0 || line.compare(0, 18, "--until halt held ") == 0) continue;
     if (kept++ == excerptLines) return text + "...\n";
     text += line + "\n";

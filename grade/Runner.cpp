@@ -56,8 +56,8 @@ struct Pipes {
 };
 
 // Reads both streams until they close, the output passes its cap or the time is up.
-void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, RunOutcome& outcome, std::string& err) {
-  long long deadline = nowMs() + (long long)limits.seconds * 1000;
+void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, long long deadline, RunOutcome& outcome,
+                   std::string& err) {
   pollfd fds[2] = {{p.out[0], POLLIN, 0}, {p.err[0], POLLIN, 0}};
   std::string* into[2] = {&outcome.output, &err};
   int open = 2;
@@ -85,6 +85,21 @@ void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, RunOutcome& o
     }
   }
   if (outcome.timedOut || outcome.flooded) kill(-child, SIGKILL);
+}
+
+// Waits for the child, which may live on after closing its output, until the deadline; then kills it.
+int waitUntil(pid_t child, long long deadline, RunOutcome& outcome) {
+  int status = 0;
+  for (;;) {
+    pid_t done = waitpid(child, &status, outcome.timedOut || outcome.flooded ? 0 : WNOHANG);
+    if (done == child || (done < 0 && errno != EINTR)) return status;
+    if (done == 0 && nowMs() >= deadline) {
+      outcome.timedOut = true;
+      kill(-child, SIGKILL);
+    } else if (done == 0) {
+      usleep(2000);
+    }
+  }
 }
 
 }  // namespace
@@ -115,10 +130,9 @@ RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& f
   if (read(p.exec[0], &execError, sizeof execError) == (ssize_t)sizeof execError)
     outcome.startProblem = strerror(execError);
   std::string err;
-  if (outcome.startProblem.empty()) collectOutput(child, p, limits, outcome, err);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  long long deadline = nowMs() + (long long)limits.seconds * 1000;
+  if (outcome.startProblem.empty()) collectOutput(child, p, limits, deadline, outcome, err);
+  int status = waitUntil(child, deadline, outcome);
   // What a group leader left behind (a grandchild holding the pipes) goes with it.
   kill(-child, SIGKILL);
   p.closeAll();

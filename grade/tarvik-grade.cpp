@@ -150,7 +150,7 @@ std::vector<std::string> circuitFlags() {
   if (isRegularFile(include + "/Sim.h")) {
     flags.push_back("-I" + include);
   } else {
-    for (const std::string& dir : splitLines(TARVIK_GRADE_BUILD_INCLUDES)) flags.push_back("-I" + dir);
+    for (const std::string& dir : textLines(TARVIK_GRADE_BUILD_INCLUDES)) flags.push_back("-I" + dir);
     lib = TARVIK_GRADE_BUILD_DIR;
   }
   flags.push_back(lib + "/libtarvik_main.a");

@@ -15,9 +15,11 @@ struct OneRun {
   ScratchFolder s;
   RunResult r;
   nlohmann::json result;
-  OneRun(const std::string& script, const std::string& limits) {
+  OneRun(const std::string& script, const std::string& limits, const std::string& load = "",
+         const std::string& entry = "") {
     put(s, "task/one.expect", "Reg1 1\n");
-    put(s, "task/assignment.toml", "[limits]\n" + limits);
+    if (!load.empty()) put(s, "task/one.load", load);
+    put(s, "task/assignment.toml", "[limits]\n" + limits + entry);
     put(s, "class/student/prog.s", "halt: bra halt\n");
     std::string processor = put(s, "processor", "#!/bin/sh\n" + script);
     chmod(processor.c_str(), 0755);
@@ -41,6 +43,7 @@ TEST(GradeLimits, EachFailureHasItsReason) {
       {"echo '--until: no condition held; the run ended at tick 9 (cycle 7)' >&2; exit 1\n", "cycles = 7\n",
        "did not halt within 7 cycles", "--until: no condition held; the run ended at tick 9 (cycle 7)\n"},
       {"sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
+      {"exec >&- 2>&-; sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
       {"while :; do echo flood; done\n", "output = 100\n", "output over 100 bytes", ""},
       {"kill -SEGV $$\n", "", "crashed: signal 11 (Segmentation fault)", ""},
       {"ulimit -v; exit 3\n", "memory = 64\n", "exit status 3", "65536\n"},
@@ -61,6 +64,20 @@ TEST(GradeLimits, ARunGetsTheProgramTheTestAndTheCycleCap) {
   OneRun run("echo \"$@\"; exit 1\n", "cycles = 123\n");
   EXPECT_EQ(run.result["output"], "-X --quiet --program prog.s --until halt --cycles 123 --expect " +
                                       run.s.path + "/task/one.expect\n");
+}
+
+// The .load lines become --load words, images relative to the assignment, then the manifest's options.
+TEST(GradeLimits, ARunGetsTheLoadsAndOptionsOfItsTest) {
+  OneRun run("shift 10; echo \"$@\"; exit 1\n", "", "# the data\nRAM=data.hex\n\nMemory.Rom = /abs/rom.hex # given whole\n",
+             "[tests.one]\noptions = [\"--until\", \"Reg3=9\"]\nweight = 0.5\n");
+  EXPECT_EQ(run.result["output"], "--load RAM=" + run.s.path + "/task/data.hex --load Memory.Rom=/abs/rom.hex --until Reg3=9\n");
+  EXPECT_EQ(run.result["max_score"], 0.5);
+}
+
+// A failure keeps ten lines of what the run printed, the simulator's counts left out.
+TEST(GradeLimits, AFailureKeepsTheFirstTenLines) {
+  OneRun run("echo 'There are 3 components.'; seq 1 12; exit 1\n", "");
+  EXPECT_EQ(run.result["output"], "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n...\n");
 }
 
 TEST(GradeLimits, ProgramsAreFoundOrTheirAbsenceExplained) {
@@ -107,12 +124,14 @@ TEST(GradeLimits, BadUsageIsRefusedBeforeAnyRun) {
       {{"--out", "out", "task", "class"}, "[limits]\ntimeout = 0\n",
        "assignment.toml: limits.timeout must be a whole number from 1 to 86400"},
       {{"--out", "out", "task", "class"}, "kind = \n", "TOML"},
+      {{"--out", "out", "task", "class"}, "LOAD", "task/one.load:2: not MEMORY=IMAGE: 'RAM'"},
       {{"report", "--out", "out", "class"}, "", "class holds no results (no results folder)"},
   };
   for (const Case& c : cases) {
     ScratchFolder s;
     put(s, "task/one.expect", "Reg1 1\n");
-    if (*c.manifest) put(s, "task/assignment.toml", c.manifest);
+    if (std::string(c.manifest) == "LOAD") put(s, "task/one.load", "\nRAM\n");
+    else if (*c.manifest) put(s, "task/assignment.toml", c.manifest);
     put(s, "class/student/prog.s", "halt: bra halt\n");
     std::vector<std::string> args;
     for (const std::string& a : c.args) args.push_back(a == "task" || a == "class" || a.find('/') != std::string::npos
