@@ -167,4 +167,22 @@ TEST(GradeLimits, ACircuitThatDoesNotCompileFailsEveryTest) {
   EXPECT_NE(r.out.find("absent a: no circuit source (.cpp) in the folder\n"), std::string::npos) << r.out;
 }
 
+// A circuit assignment end to end: the student's circuit built once and run against each table.  It
+// needs the shipped full adder and its table; where they are absent the test is skipped.
+TEST(GradeLimits, ACircuitIsBuiltAndRunAgainstEveryTable) {
+  std::string adder = TARVIK_SOURCE_DIR "/examples/full_adder", table = fileText(adder + ".test");
+  if (table.empty()) GTEST_SKIP() << "no examples/full_adder.test";
+  ScratchFolder s;
+  put(s, "task/right.test", table);
+  std::string wrong = table;
+  wrong.replace(wrong.find("1 1 0   : 0 1"), 13, "1 1 0   : 1 1");
+  put(s, "task/wrong.test", wrong);
+  put(s, "class/ann/adder.cpp", fileText(adder + ".cpp"));
+  RunResult r = grade({"--out", s / "out", s / "task", s / "class"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "student  right  wrong  score\nann      1      0      1/2\n\nann wrong: wrong result\n");
+  nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/ann/wrong.json"));
+  EXPECT_EQ(result["output"], s.path + "/task/wrong.test:9: step 7: s expected 1, actual 0\n7 passed, 1 failed\n");
+}
+
 }  // namespace
