@@ -18,6 +18,12 @@ install(TARGETS tarvik tarvik_main EXPORT TarvikTargets
 if(TARGET tarvik-asm)
   install(TARGETS tarvik-asm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The grader, and the processor it runs beside it; OPTIONAL, so that installing only the libraries
+# (built alone) still works.
+install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+if(TARGET 5a-LD-hazard)
+  install(TARGETS 5a-LD-hazard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+endif()
 install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h header/CircuitHooks.h header/LongOption.h
               memimage/MemImage.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)

@@ -14,6 +14,7 @@
 #include "FileIO.h"
 #include "MemImage.h"
 #include "Numbers.h"
+#include "TextLines.h"
 
 namespace {
 
@@ -42,21 +43,6 @@ bool readDigits(const std::string& digits, int base, uint64_t& value, std::strin
   }
   value = read.value;
   return true;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-std::string trimmed(const std::string& s) {
-  size_t from = s.find_first_not_of(" \t\f\v"), to = s.find_last_not_of(" \t\f\v");
-  return from == std::string::npos ? "" : s.substr(from, to - from + 1);
 }
 
 std::string withoutComment(const std::string& line) {
@@ -103,7 +89,7 @@ bool parseWords(const std::vector<std::string>& lines, MemoryImage& image, std::
   WordReader reader{image, 0, 0, {}, 0};
   for (size_t i = 0; i < lines.size(); i++) {
     reader.line = int(i) + 1;
-    if (i == 0 && trimmed(lines[i]) == "v2.0 raw") continue;
+    if (i == 0 && trimmedText(lines[i]) == "v2.0 raw") continue;
     std::istringstream tokens(withoutComment(lines[i]));
     for (std::string t; tokens >> t;) {
       if (reader.token(t)) continue;
@@ -172,7 +158,7 @@ bool parseIntelHex(const std::vector<std::string>& lines, MemoryImage& image, st
   RecordReader reader{image, 0, false, 0, {}};
   for (size_t i = 0; i < lines.size() && !reader.ended; i++) {
     reader.line = int(i) + 1;
-    std::string t = trimmed(lines[i]);
+    std::string t = trimmedText(lines[i]);
     if (t.empty() || reader.record(t)) continue;
     error = located(image.file, reader.line, reader.problem);
     return false;
@@ -184,7 +170,7 @@ bool parseIntelHex(const std::vector<std::string>& lines, MemoryImage& image, st
 
 bool isIntelHex(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
-    std::string t = trimmed(line);
+    std::string t = trimmedText(line);
     if (!t.empty()) return t[0] == ':';
   }
   return false;
@@ -211,7 +197,7 @@ bool fits(uint64_t value, int bits) { return bits >= 64 || (value >> bits) == 0;
 bool parseMemoryImage(const std::string& text, const std::string& file, MemoryImage& image, std::string& error) {
   image = MemoryImage{};
   image.file = file;
-  std::vector<std::string> lines = linesOf(text);
+  std::vector<std::string> lines = textLines(text);
   return isIntelHex(lines) ? parseIntelHex(lines, image, error) : parseWords(lines, image, error);
 }
 

@@ -66,4 +66,16 @@ TEST(InstalledPackage, BuildsACircuitOfItsOwnWithFindPackage) {
             "Time = 40  Probe for notB at ac  Value = ZERO\n");
 }
 
+// The grader is installed with the processor beside it, and finds it there.
+TEST(InstalledPackage, GradesWithTheProcessorInstalledBesideIt) {
+  ScratchFolder s;
+  std::string prefix = s.path + "/prefix", log = s.path + "/log";
+  ASSERT_TRUE(succeeds("cmake --install '" + buildDir + "' --prefix '" + prefix + "'", log)) << fileText(log);
+  std::string sample = TARVIK_SOURCE_DIR "/examples/assignments/array-sum";
+  RunResult r = runProgram(prefix + "/bin/tarvik-grade",
+                           {"--out", s.path + "/out", sample + "/assignment", sample + "/submissions"}, 60);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, fileText(sample + "/expected/table.txt"));
+}
+
 }  // namespace

@@ -1,0 +1,18 @@
+; bert: adds one word too few (and stores the sum where RAM word 8 is, by luck).
+        setlo r1, 0x40        ; pointer to RAM word 0
+        setlo r2, 7           ; words left (one too few)
+        sethi r3, 0           ; the sum
+        nop
+loop:   ld    r4, [r1 + 0]
+        subs  r2, r2, 1
+        add   r1, r1, 1
+        add   r3, r3, r4
+        bne   loop
+        nop
+        nop
+        nop
+        st    r3, [r1 + 1]    ; RAM[8]
+halt:   bra   halt
+        nop
+        nop
+        nop

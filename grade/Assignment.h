@@ -1,0 +1,34 @@
+// An assignment folder: its tests, found by their files (NAME.expect for the processor, NAME.test for a
+// circuit) and described further by an optional manifest, assignment.toml.
+#ifndef TARVIK_GRADE_ASSIGNMENT_H
+#define TARVIK_GRADE_ASSIGNMENT_H
+
+#include <string>
+#include <vector>
+
+#include "Runner.h"
+
+enum class AssignmentKind { processor, circuit };
+
+struct GradeTest {
+  std::string name;
+  std::string file;                  // absolute: NAME.expect or NAME.test
+  std::vector<std::string> options;  // run options: NAME.load's --load words, then the manifest's
+  double weight = 1;
+  bool hidden = false;
+};
+
+struct Assignment {
+  std::string folder;  // absolute
+  AssignmentKind kind = AssignmentKind::processor;
+  std::vector<GradeTest> tests;  // sorted by name
+  RunLimits limits;
+  unsigned long cycles = 100000;  // the processor's cycle cap
+  unsigned buildSeconds = 120;    // a circuit's compile
+};
+
+// Reads ASSIGNMENT; false with problem (for an ERROR -- line) when it has no tests, an unreadable
+// manifest, a .load line that is not MEMORY=IMAGE, a manifest entry for a test that does not exist...
+bool readAssignment(const std::string& folder, Assignment& assignment, std::string& problem);
+
+#endif

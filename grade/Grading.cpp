@@ -1,0 +1,208 @@
+#include "Grading.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "GradeFiles.h"
+#include "Runner.h"
+
+namespace {
+
+const size_t excerptLines = 10;
+
+struct Work {
+  std::string student;
+  const GradeTest* test;
+};
+
+// A student's work to run: the program or circuit found in the folder, or why there is none.
+struct Submission {
+  std::string file;     // the program (processor) or the built circuit (circuit)
+  std::string problem;  // set: every test fails with it
+  std::string problemOutput;
+};
+
+std::string listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+  return text;
+}
+
+std::vector<std::string> filesEndingIn(const std::string& folder, const std::vector<std::string>& suffixes) {
+  std::vector<std::string> found;
+  for (const std::string& f : filesIn(folder))
+    for (const std::string& s : suffixes)
+      if (endsWith(f, s) && f[0] != '.') found.push_back(f);
+  return found;
+}
+
+// One file among the candidates, or the reason there is not exactly one.
+std::string onlyFile(const std::vector<std::string>& found, const std::string& what, std::string& problem) {
+  if (found.size() == 1) return found[0];
+  problem = found.empty() ? "no " + what + " in the folder" : "more than one " + what + ": " + listed(found);
+  return "";
+}
+
+Submission processorSubmission(const GradeSetup& s, const std::string& student) {
+  Submission sub;
+  std::string folder = s.submissions + "/" + student;
+  std::vector<std::string> sources = filesEndingIn(folder, {".s", ".asm"});
+  sub.file = onlyFile(sources.empty() ? filesEndingIn(folder, {".hex"}) : sources,
+                      "program (.s, .asm or .hex)", sub.problem);
+  return sub;
+}
+
+std::string signalText(int signal) {
+  const char* name = strsignal(signal);
+  return "crashed: signal " + std::to_string(signal) + (name ? std::string(" (") + name + ")" : "");
+}
+
+// The reason a finished run failed, "" when it passed.  The limits come first: a killed run's status
+// says nothing.
+std::string limitReason(const GradeSetup& s, const RunOutcome& o) {
+  if (!o.startProblem.empty()) return "cannot start the run: " + o.startProblem;
+  if (o.timedOut) return "timed out after " + std::to_string(s.assignment.limits.seconds) + " s";
+  if (o.flooded) return "output over " + std::to_string(s.assignment.limits.outputBytes) + " bytes";
+  if (o.signal) return signalText(o.signal);
+  return "";
+}
+
+std::string processorReason(const GradeSetup& s, const std::string& program, const RunOutcome& o) {
+  std::string limit = limitReason(s, o);
+  if (!limit.empty()) return limit;
+  if (o.output.find("--until: no condition held") != std::string::npos)
+    return "did not halt within " + std::to_string(s.assignment.cycles) + " cycles";
+  if (o.status == 0) return "";
+  if (o.status == 1) return "wrong result";
+  if (o.status == 2 && o.output.find("ERROR -- " + program + ":") != std::string::npos) return "does not assemble";
+  return "exit status " + std::to_string(o.status);
+}
+
+std::string circuitReason(const GradeSetup& s, const RunOutcome& o) {
+  std::string limit = limitReason(s, o);
+  if (!limit.empty()) return limit;
+  if (o.status == 0) return "";
+  if (o.status == 1) return "wrong result";
+  return "exit status " + std::to_string(o.status);
+}
+
+std::vector<std::string> processorCommand(const GradeSetup& s, const std::string& program, const GradeTest& t) {
+  std::vector<std::string> argv{s.processor, "-X", "--quiet", "--program", program, "--until", "halt",
+                                "--cycles", std::to_string(s.assignment.cycles), "--expect", t.file};
+  argv.insert(argv.end(), t.options.begin(), t.options.end());
+  return argv;
+}
+
+std::vector<std::string> circuitCommand(const std::string& circuit, const GradeTest& t) {
+  std::vector<std::string> argv{circuit, "-X", "--quiet"};
+  argv.insert(argv.end(), t.options.begin(), t.options.end());
+  argv.push_back("--test");
+  argv.push_back(t.file);
+  return argv;
+}
+
+// Builds the student's one .cpp against the installation into DIR/build/STUDENT/circuit.
+Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
+  Submission sub;
+  std::string folder = s.submissions + "/" + student;
+  std::string source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
+  if (source.empty()) return sub;
+  std::string buildFolder = s.out + "/build/" + student, reason;
+  if (!makeFolders(buildFolder, reason)) return sub.problem = "cannot create " + buildFolder + ": " + reason, sub;
+  sub.file = buildFolder + "/circuit";
+  std::vector<std::string> argv{s.compiler, "-o", sub.file, folder + "/" + source};
+  argv.insert(argv.end(), s.compileFlags.begin(), s.compileFlags.end());
+  RunLimits limits = s.assignment.limits;
+  limits.seconds = s.assignment.buildSeconds;
+  limits.memoryBytes = 0;  // the compiler's own needs are not the student's
+  RunOutcome o = runLimited(argv, folder, limits);
+  std::string limit = limitReason(s, o);
+  if (!limit.empty() || o.status != 0) {
+    sub.problem = "does not compile" + (limit.empty() ? std::string() : ": " + limit);
+    sub.problemOutput = outputExcerpt(o.output);
+  }
+  return sub;
+}
+
+GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t) {
+  GradeResult r;
+  r.student = student;
+  r.test = t.name;
+  r.maxScore = t.weight;
+  r.hidden = t.hidden;
+  if (!sub.problem.empty()) {
+    r.reason = sub.problem;
+    r.output = sub.problemOutput;
+    return r;
+  }
+  bool processor = s.assignment.kind == AssignmentKind::processor;
+  std::vector<std::string> argv = processor ? processorCommand(s, sub.file, t) : circuitCommand(sub.file, t);
+  RunOutcome o = runLimited(argv, s.submissions + "/" + student, s.assignment.limits);
+  r.reason = processor ? processorReason(s, sub.file, o) : circuitReason(s, o);
+  if (r.reason.empty()) r.score = t.weight;
+  else r.output = outputExcerpt(o.output);
+  return r;
+}
+
+// Runs body(i) for i in [0, count) on jobs threads.
+template <typename Body>
+void inParallel(size_t count, unsigned jobs, Body body) {
+  std::atomic<size_t> next{0};
+  std::vector<std::thread> threads;
+  for (unsigned j = 0; j < std::max(1u, jobs); ++j)
+    threads.emplace_back([&] {
+      for (size_t i; (i = next++) < count;) body(i);
+    });
+  for (std::thread& t : threads) t.join();
+}
+
+}  // namespace
+
+std::vector<std::string> studentsOfShard(const GradeSetup& s) {
+  std::vector<std::string> all = foldersIn(s.submissions), mine;
+  for (size_t i = s.shard - 1; i < all.size(); i += s.shards) mine.push_back(all[i]);
+  return mine;
+}
+
+std::string outputExcerpt(const std::string& output) {
+  std::string text;
+  size_t kept = 0;
+  for (const std::string& line : textLines(output)) {
+    if (line.compare(0, 10, "There are ") == 0 || line.compare(0, 18, "--until halt held ") == 0) continue;
+    if (kept++ == excerptLines) return text + "...\n";
+    text += line + "\n";
+  }
+  return text;
+}
+
+bool gradeAll(const GradeSetup& s, std::string& problem) {
+  std::vector<std::string> students;
+  std::vector<Work> work;
+  for (const std::string& student : studentsOfShard(s)) {
+    bool pending = false;
+    for (const GradeTest& t : s.assignment.tests)
+      if (!isRegularFile(resultFileName(s.out, student, t.name))) work.push_back({student, &t}), pending = true;
+    if (pending) students.push_back(student);
+  }
+  std::vector<Submission> submissions(students.size());
+  bool processor = s.assignment.kind == AssignmentKind::processor;
+  inParallel(students.size(), s.jobs, [&](size_t i) {
+    submissions[i] = processor ? processorSubmission(s, students[i]) : circuitSubmission(s, students[i]);
+  });
+  std::mutex failing;
+  inParallel(work.size(), s.jobs, [&](size_t i) {
+    size_t index = std::find(students.begin(), students.end(), work[i].student) - students.begin();
+    GradeResult r = gradeOne(s, work[i].student, submissions[index], *work[i].test);
+    std::string name = resultFileName(s.out, r.student, r.test), reason;
+    if (makeFolders(s.out + "/results/" + r.student, reason) &&
+        writeWholeFileLocked(name, resultText(r), reason))
+      return;
+    std::lock_guard<std::mutex> lock(failing);
+    if (problem.empty()) problem = "cannot write " + name + ": " + reason;
+  });
+  return problem.empty();
+}

@@ -1,0 +1,33 @@
+// Grading: every (student, test) pair of the shard not already graded is run, in parallel, and its
+// result written to DIR/results.  What a run is depends on the assignment's kind: the processor runs
+// the student's program; a circuit is first built from the student's source, once.
+#ifndef TARVIK_GRADE_GRADING_H
+#define TARVIK_GRADE_GRADING_H
+
+#include <string>
+#include <vector>
+
+#include "Assignment.h"
+#include "Results.h"
+
+struct GradeSetup {
+  Assignment assignment;
+  std::string submissions;  // absolute
+  std::string out;          // DIR, absolute
+  std::string processor;    // the processor program (processor assignments)
+  std::string compiler;     // the C++ compiler and the installation's flags (circuit assignments)
+  std::vector<std::string> compileFlags;
+  unsigned jobs = 1;
+  unsigned shard = 1, shards = 1;
+};
+
+// The students of the shard: SUBMISSIONS' folders by name, every shards-th from the shard-th.
+std::vector<std::string> studentsOfShard(const GradeSetup& s);
+
+// What a run printed, as a result keeps it: at most ten lines, the simulator's start-up counts left out.
+std::string outputExcerpt(const std::string& output);
+
+// Grades the shard; false with problem only when a result cannot be written.
+bool gradeAll(const GradeSetup& s, std::string& problem);
+
+#endif

@@ -1,0 +1,27 @@
+// One run of a student's work: a program started with fork/exec (never through a shell) in a process
+// group of its own, under a wall-clock timeout, an output cap and a memory limit.
+#ifndef TARVIK_GRADE_RUNNER_H
+#define TARVIK_GRADE_RUNNER_H
+
+#include <string>
+#include <vector>
+
+struct RunLimits {
+  unsigned seconds = 10;               // wall clock; the whole process group is killed after it
+  size_t outputBytes = size_t(1) << 20;  // standard output and error together
+  size_t memoryBytes = size_t(1) << 30;  // RLIMIT_AS; 0: no limit
+};
+
+struct RunOutcome {
+  int status = -1;       // exit status when it exited
+  int signal = 0;        // the signal that ended it, when one did (and it was not our kill)
+  bool timedOut = false;
+  bool flooded = false;  // more output than outputBytes: stopped reading and killed
+  std::string startProblem;  // it could not be started (strerror of exec)
+  std::string output;    // standard output then standard error, at most outputBytes of them
+};
+
+// Runs argv[0] (a path) with argv in folder; waits for it, its time or its output limit.
+RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits);
+
+#endif

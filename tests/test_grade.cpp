@@ -1,0 +1,97 @@
+// tarvik-grade end to end on the sample assignment: its reports byte for byte, read back as JUnit and
+// autograder JSON, and the same whatever the shards, the number of jobs or an interrupted run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <pugixml.hpp>
+
+#include "test_grade_rig.h"
+
+namespace {
+
+TEST(Grade, SampleAssignmentGivesTheKeptReports) {
+  ScratchFolder s;
+  RunResult r = gradeSample(s / "out", {"-j2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, fileText(sampleAssignment + "/expected/table.txt"));
+  EXPECT_EQ(reportFiles(s / "out"), reportFiles(sampleAssignment + "/expected"));
+}
+
+TEST(Grade, JunitHasASuitePerStudentAndTheReasons) {
+  ScratchFolder s;
+  gradeSample(s / "out");
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file((s / "out/junit.xml").c_str()));
+  pugi::xml_node suites = doc.child("testsuites");
+  EXPECT_EQ(suites.attribute("tests").as_int(), 20);
+  EXPECT_EQ(suites.attribute("failures").as_int(), 15);
+  std::map<std::string, std::string> firstFailure;
+  for (pugi::xml_node suite : suites.children("testsuite")) {
+    EXPECT_EQ(std::distance(suite.children("testcase").begin(), suite.children("testcase").end()), 4);
+    pugi::xml_node failure = suite.find_child([](pugi::xml_node t) { return bool(t.child("failure")); });
+    firstFailure[suite.attribute("name").value()] = failure.child("failure").attribute("message").value();
+  }
+  std::map<std::string, std::string> expected{{"ada", ""},
+                                              {"bert", "wrong result"},
+                                              {"carla", "does not assemble"},
+                                              {"dmitri", "did not halt within 400 cycles"},
+                                              {"eve", "no program (.s, .asm or .hex) in the folder"}};
+  EXPECT_EQ(firstFailure, expected);
+}
+
+TEST(Grade, AutograderResultsKeepHiddenOutputBack) {
+  ScratchFolder s;
+  gradeSample(s / "out");
+  nlohmann::json bert = nlohmann::json::parse(fileText(s / "out/autograder/bert/results.json"));
+  EXPECT_EQ(bert["score"], 1.0);
+  ASSERT_EQ(bert["tests"].size(), 4u);
+  for (const nlohmann::json& t : bert["tests"]) {
+    bool hidden = t["name"] == "secret";
+    EXPECT_EQ(t["visibility"], hidden ? "hidden" : "visible");
+    EXPECT_EQ(t["max_score"], t["name"] == "large" ? 2.0 : 1.0);
+    if (hidden) {
+      EXPECT_EQ(t["output"], "");
+    }
+  }
+  EXPECT_EQ(bert["tests"][0]["output"],
+            "wrong result\nMISMATCH -- RAM[8]: expected 36, actual 28\nMISMATCH -- Reg3: expected 36, actual 28\n");
+}
+
+TEST(Grade, ShardsJoinedEqualASingleRun) {
+  ScratchFolder s;
+  gradeSample(s / "whole");
+  for (const char* shard : {"1/2", "2/2"}) gradeSample(s / ("shard" + std::string(1, shard[0])), {"--shard", shard});
+  EXPECT_EQ(fileText(s / "shard1/grades.csv"), "student,counting,large,secret,zeros,score,max_score\n"
+                                                "ada,1,2,1,1,5,5\ncarla,0,0,0,0,0,5\neve,0,0,0,0,0,5\n");
+  RunResult r = grade({"report", "--out", s / "joined", s / "shard1", s / "shard2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, fileText(s / "whole/table.txt"));
+  EXPECT_EQ(reportFiles(s / "joined"), reportFiles(s / "whole"));
+}
+
+TEST(Grade, OneJobGivesWhatTwoGive) {
+  ScratchFolder s;
+  gradeSample(s / "one", {"-j", "1"});
+  gradeSample(s / "two", {"-j2"});
+  EXPECT_EQ(reportFiles(s / "one"), reportFiles(s / "two"));
+}
+
+// A finished result is kept, not run again; a missing one is run.
+TEST(Grade, RerunKeepsFinishedResults) {
+  ScratchFolder s;
+  gradeSample(s / "out");
+  std::string kept = s / "out/results/bert/zeros.json", missing = s / "out/results/ada/large.json";
+  std::string marked = fileText(kept);
+  marked.replace(marked.find("\"reason\": \"\""), 12, "\"reason\": \"kept\"");
+  s.write("out/results/bert/zeros.json", marked);
+  std::string ran = fileText(missing);
+  ASSERT_EQ(remove(missing.c_str()), 0);
+  RunResult r = gradeSample(s / "out");
+  EXPECT_EQ(fileText(kept), marked);
+  EXPECT_EQ(fileText(missing), ran);
+  EXPECT_NE(r.out.find("bert zeros: kept\n"), std::string::npos) << r.out;
+}
+
+}  // namespace

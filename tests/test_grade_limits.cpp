@@ -1,0 +1,188 @@
+// tarvik-grade's limits and refusals: every way a run can fail gives its reason and the grading goes
+// on; bad usage is refused before any run.  A stand-in processor (a script) plays each misbehaviour,
+// so that the verdict does not depend on timing.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+
+#include "test_grade_rig.h"
+
+namespace {
+
+// An assignment of one test and one student with a program, graded by the script as processor.
+struct OneRun {
+  ScratchFolder s;
+  RunResult r;
+  nlohmann::json result;
+  OneRun(const std::string& script, const std::string& limits, const std::string& load = "",
+         const std::string& entry = "") {
+    put(s, "task/one.expect", "Reg1 1\n");
+    if (!load.empty()) put(s, "task/one.load", load);
+    put(s, "task/assignment.toml", "[limits]\n" + limits + entry);
+    put(s, "class/student/prog.s", "halt: bra halt\n");
+    std::string processor = put(s, "processor", "#!/bin/sh\n" + script);
+    chmod(processor.c_str(), 0755);
+    r = grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
+    result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"), nullptr, false);
+  }
+};
+
+TEST(GradeLimits, EachFailureHasItsReason) {
+  struct Case {
+    const char* script;
+    const char* limits;
+    const char* reason;
+    const char* output;
+  } cases[] = {
+      {"exit 0\n", "", "", ""},
+      {"echo 'MISMATCH -- Reg1: expected 1, actual 0' >&2; exit 1\n", "", "wrong result",
+       "MISMATCH -- Reg1: expected 1, actual 0\n"},
+      {"echo \"ERROR -- $4: 1 error(s) in the program\" >&2; exit 2\n", "", "does not assemble",
+       "ERROR -- prog.s: 1 error(s) in the program\n"},
+      {"echo '--until: no condition held; the run ended at tick 9 (cycle 7)' >&2; exit 1\n", "cycles = 7\n",
+       "did not halt within 7 cycles", "--until: no condition held; the run ended at tick 9 (cycle 7)\n"},
+      {"sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
+      {"exec >&- 2>&-; sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
+      {"while :; do echo flood; done\n", "output = 100\n", "output over 100 bytes", ""},
+      {"kill -SEGV $$\n", "", "crashed: signal 11 (Segmentation fault)", ""},
+      {"ulimit -v; exit 3\n", "memory = 64\n", "exit status 3", "65536\n"},
+  };
+  for (const Case& c : cases) {
+    OneRun run(c.script, c.limits);
+    EXPECT_EQ(run.r.status, 0) << c.script << run.r.err;
+    EXPECT_EQ(run.result["reason"], c.reason) << c.script;
+    // A flood's output is cut at the cap, whatever it held then.
+    if (std::string(c.reason).find("output over") == std::string::npos) {
+      EXPECT_EQ(run.result["output"], c.output) << c.script;
+    }
+    EXPECT_EQ(run.result["score"], *c.reason ? 0.0 : 1.0) << c.script;
+  }
+}
+
+TEST(GradeLimits, ARunGetsTheProgramTheTestAndTheCycleCap) {
+  OneRun run("echo \"$@\"; exit 1\n", "cycles = 123\n");
+  EXPECT_EQ(run.result["output"], "-X --quiet --program prog.s --until halt --cycles 123 --expect " +
+                                      run.s.path + "/task/one.expect\n");
+}
+
+// The .load lines become --load words, images relative to the assignment, then the manifest's options.
+TEST(GradeLimits, ARunGetsTheLoadsAndOptionsOfItsTest) {
+  OneRun run("shift 10; echo \"$@\"; exit 1\n", "", "# the data\nRAM=data.hex\n\nMemory.Rom = /abs/rom.hex # given whole\n",
+             "[tests.one]\noptions = [\"--until\", \"Reg3=9\"]\nweight = 0.5\n");
+  EXPECT_EQ(run.result["output"], "--load RAM=" + run.s.path + "/task/data.hex --load Memory.Rom=/abs/rom.hex --until Reg3=9\n");
+  EXPECT_EQ(run.result["max_score"], 0.5);
+}
+
+// A failure keeps ten lines of what the run printed, the simulator's counts left out.
+TEST(GradeLimits, AFailureKeepsTheFirstTenLines) {
+  OneRun run("echo 'There are 3 components.'; seq 1 12; exit 1\n", "");
+  EXPECT_EQ(run.result["output"], "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n...\n");
+}
+
+TEST(GradeLimits, ProgramsAreFoundOrTheirAbsenceExplained) {
+  struct Case {
+    std::vector<std::string> files;
+    const char* reason;
+  } cases[] = {
+      {{"a.s"}, "wrong result"},
+      {{"a.hex", "b.asm"}, "wrong result"},  // a source goes before an image
+      {{"notes.txt"}, "no program (.s, .asm or .hex) in the folder"},
+      {{"a.s", "b.s"}, "more than one program (.s, .asm or .hex): a.s, b.s"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder s;
+    put(s, "task/one.expect", "Reg1 1\n");
+    for (const std::string& f : c.files) put(s, "class/student/" + f, "halt: bra halt\n");
+    std::string processor = put(s, "processor", "#!/bin/sh\nexit 1\n");
+    chmod(processor.c_str(), 0755);
+    grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
+    nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"));
+    EXPECT_EQ(result["reason"], c.reason) << c.files[0];
+  }
+}
+
+TEST(GradeLimits, BadUsageIsRefusedBeforeAnyRun) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* manifest;
+    std::string error;
+  } cases[] = {
+      {{"task", "class"}, "", "no --out DIR given (tarvik-grade --help shows the usage)"},
+      {{"--out", "out", "task"}, "", "give ASSIGNMENT and SUBMISSIONS, two folders (tarvik-grade --help shows the usage)"},
+      {{"-j0", "--out", "out", "task", "class"}, "", "-j needs a number of runs from 1 to 4096"},
+      {{"--shard", "3/2", "--out", "out", "task", "class"}, "", "--shard needs I/N with 1 <= I <= N, as 2/4"},
+      {{"--fast", "--out", "out", "task", "class"}, "", "unknown option '--fast' (tarvik-grade --help lists the options)"},
+      {{"--out", "task/out", "task", "class"}, "",
+       "--out task/out is inside the assignment or the submissions: results would be graded"},
+      {{"--out", "out", "class", "class"}, "", "the assignment class holds no tests (NAME.expect files)"},
+      {{"--out", "out", "task", "class"}, "kind = \"cpu\"\n", "assignment.toml: kind must be \"processor\" or \"circuit\""},
+      {{"--out", "out", "task", "class"}, "[tests.two]\nweight = 2\n",
+       "assignment.toml: [tests.two] names no test file of the assignment"},
+      {{"--out", "out", "task", "class"}, "[tests.one]\nweight = -1\n",
+       "assignment.toml: [tests.one] weight must be a number from 0 to 1000000"},
+      {{"--out", "out", "task", "class"}, "[limits]\ntimeout = 0\n",
+       "assignment.toml: limits.timeout must be a whole number from 1 to 86400"},
+      {{"--out", "out", "task", "class"}, "kind = \n", "TOML"},
+      {{"--out", "out", "task", "class"}, "LOAD", "task/one.load:2: not MEMORY=IMAGE: 'RAM'"},
+      {{"report", "--out", "out", "class"}, "", "class holds no results (no results folder)"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder s;
+    put(s, "task/one.expect", "Reg1 1\n");
+    if (std::string(c.manifest) == "LOAD") put(s, "task/one.load", "\nRAM\n");
+    else if (*c.manifest) put(s, "task/assignment.toml", c.manifest);
+    put(s, "class/student/prog.s", "halt: bra halt\n");
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(a == "task" || a == "class" || a.find('/') != std::string::npos
+                                                           ? s / a : a == "out" ? s / "out" : a);
+    RunResult r = grade(args);
+    EXPECT_EQ(r.status, 2) << c.error;
+    EXPECT_EQ(r.out, "");
+    std::string shown = r.err;
+    for (size_t at; (at = shown.find(s.path + "/")) != std::string::npos;) shown.erase(at, s.path.size() + 1);
+    if (c.error == "TOML") {
+      EXPECT_EQ(shown.rfind("ERROR -- task/assignment.toml:1: ", 0), 0u) << shown;
+    } else {
+      EXPECT_EQ(shown, "ERROR -- " + c.error + "\n");
+    }
+    EXPECT_EQ(fileText(s / "out/table.txt"), "");
+  }
+}
+
+// A circuit assignment builds each student's source once; a source that does not compile fails every
+// test with the compiler's first lines.  (Running a built circuit needs --test.)
+TEST(GradeLimits, ACircuitThatDoesNotCompileFailsEveryTest) {
+  ScratchFolder s;
+  for (const char* test : {"a.test", "b.test"}) put(s, std::string("task/") + test, "");
+  put(s, "class/student/gates.cpp", "this is not C++\n");
+  put(s, "class/absent/notes.txt", "\n");
+  RunResult r = grade({"--out", s / "out", s / "task", s / "class"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const char* test : {"a", "b"}) {
+    nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/" + test + ".json"));
+    EXPECT_EQ(result["reason"], "does not compile");
+    EXPECT_NE(result["output"].get<std::string>().find("gates.cpp:1:1: error"), std::string::npos) << result["output"];
+  }
+  EXPECT_NE(r.out.find("absent a: no circuit source (.cpp) in the folder\n"), std::string::npos) << r.out;
+}
+
+// A circuit assignment end to end: the student's circuit built once and run against each table.  It
+// needs the shipped full adder and its table; where they are absent the test is skipped.
+TEST(GradeLimits, ACircuitIsBuiltAndRunAgainstEveryTable) {
+  std::string adder = TARVIK_SOURCE_DIR "/examples/full_adder", table = fileText(adder + ".test");
+  if (table.empty()) GTEST_SKIP() << "no examples/full_adder.test";
+  ScratchFolder s;
+  put(s, "task/right.test", table);
+  std::string wrong = table;
+  wrong.replace(wrong.find("1 1 0   : 0 1"), 13, "1 1 0   : 1 1");
+  put(s, "task/wrong.test", wrong);
+  put(s, "class/ann/adder.cpp", fileText(adder + ".cpp"));
+  RunResult r = grade({"--out", s / "out", s / "task", s / "class"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "student  right  wrong  score\nann      1      0      1/2\n\nann wrong: wrong result\n");
+  nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/ann/wrong.json"));
+  EXPECT_EQ(result["output"], s.path + "/task/wrong.test:9: step 7: s expected 1, actual 0\n7 passed, 1 failed\n");
+}
+
+}  // namespace

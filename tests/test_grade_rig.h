@@ -1,0 +1,43 @@
+// What the grader's tests share: running tarvik-grade, the sample assignment, and the report files of
+// an output folder read back for comparison.
+#ifndef TARVIK_TESTS_GRADE_RIG_H
+#define TARVIK_TESTS_GRADE_RIG_H
+
+#include <sys/stat.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+
+const std::string gradeProgram = TARVIK_GRADE_PROGRAM;
+const std::string sampleAssignment = TARVIK_SOURCE_DIR "/examples/assignments/array-sum";
+
+inline RunResult grade(const std::vector<std::string>& args) { return runProgram(gradeProgram, args, 60); }
+
+// Writes a file of a scratch folder, creating the folders on its way ("class/ada/prog.s").
+inline std::string put(const ScratchFolder& s, const std::string& file, const std::string& text) {
+  for (size_t slash = file.find('/'); slash != std::string::npos; slash = file.find('/', slash + 1))
+    mkdir((s / file.substr(0, slash)).c_str(), 0777);
+  return s.write(file, text);
+}
+
+// Grades the sample into out with extra options first.
+inline RunResult gradeSample(const std::string& out, std::vector<std::string> options = {}) {
+  options.insert(options.end(), {"--out", out, sampleAssignment + "/assignment", sampleAssignment + "/submissions"});
+  return grade(options);
+}
+
+// Every report under a folder, by its name relative to the folder (results/ left out).
+inline std::map<std::string, std::string> reportFiles(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const char* name : {"table.txt", "junit.xml", "grades.csv"}) files[name] = fileText(folder + "/" + name);
+  for (const char* student : {"ada", "bert", "carla", "dmitri", "eve"}) {
+    std::string name = std::string("autograder/") + student + "/results.json";
+    files[name] = fileText(folder + "/" + name);
+  }
+  return files;
+}
+
+#endif
