@@ -114,7 +114,8 @@ Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
   std::string buildFolder = s.out + "/build/" + student, reason;
   if (!makeFolders(buildFolder, reason)) return sub.problem = "cannot create " + buildFolder + ": " + reason, sub;
   sub.file = buildFolder + "/circuit";
-  std::vector<std::string> argv{s.compiler, "-o", sub.file, folder + "/" + source};
+  // Named from its own folder, so that the compiler's messages read as the student's files do.
+  std::vector<std::string> argv{s.compiler, "-o", sub.file, source};
   argv.insert(argv.end(), s.compileFlags.begin(), s.compileFlags.end());
   RunLimits limits = s.assignment.limits;
   limits.seconds = s.assignment.buildSeconds;
@@ -126,6 +127,14 @@ Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
     sub.problemOutput = outputExcerpt(o.output);
   }
   return sub;
+}
+
+// The run's output with the assignment's folder taken out of the paths it names ("carry.test:5: ..."),
+// so that the reports read the same wherever the assignment lies and show students no teacher's paths.
+std::string withoutAssignmentFolder(const GradeSetup& s, std::string output) {
+  const std::string folder = s.assignment.folder + "/";
+  for (size_t at; (at = output.find(folder)) != std::string::npos;) output.erase(at, folder.size());
+  return output;
 }
 
 GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t) {
@@ -144,7 +153,7 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   RunOutcome o = runLimited(argv, s.submissions + "/" + student, s.assignment.limits);
   r.reason = processor ? processorReason(s, sub.file, o) : circuitReason(s, o);
   if (r.reason.empty()) r.score = t.weight;
-  else r.output = outputExcerpt(o.output);
+  else r.output = outputExcerpt(withoutAssignmentFolder(s, o.output));
   return r;
 }
 

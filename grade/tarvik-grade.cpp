@@ -153,6 +153,9 @@ std::vector<std::string> circuitFlags() {
     for (const std::string& dir : textLines(TARVIK_GRADE_BUILD_INCLUDES)) flags.push_back("-I" + dir);
     lib = TARVIK_GRADE_BUILD_DIR;
   }
+#ifdef TARVIK_GRADE_SANITIZED
+  flags.push_back("-fsanitize=address,undefined");
+#endif
   flags.push_back(lib + "/libtarvik_main.a");
   flags.push_back(lib + "/libtarvik.a");
   flags.push_back("-lX11");

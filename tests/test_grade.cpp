@@ -19,6 +19,18 @@ TEST(Grade, SampleAssignmentGivesTheKeptReports) {
   EXPECT_EQ(reportFiles(s / "out"), reportFiles(sampleAssignment + "/expected"));
 }
 
+// The circuit sample: each student's source built once, run against each table; a wrong carry, a source
+// that does not compile and a folder without one each fail with their reason.
+TEST(Grade, CircuitSampleGivesTheKeptReports) {
+  ScratchFolder s;
+  RunResult r = gradeSample(s / "out", {"-j2"}, circuitSample);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, fileText(circuitSample + "/expected/table.txt"));
+  const std::vector<std::string> students = {"ada", "bert", "carla", "dan"};
+  EXPECT_EQ(reportFiles(s / "out", students), reportFiles(circuitSample + "/expected", students));
+}
+
 TEST(Grade, JunitHasASuitePerStudentAndTheReasons) {
   ScratchFolder s;
   gradeSample(s / "out");

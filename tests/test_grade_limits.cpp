@@ -2,6 +2,8 @@
 // on; bad usage is refused before any run.  A stand-in processor (a script) plays each misbehaviour,
 // so that the verdict does not depend on timing.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
@@ -60,17 +62,25 @@ TEST(GradeLimits, EachFailureHasItsReason) {
   }
 }
 
+// The stand-in prints its words with '/' as '#', so that the reports' removal of the assignment's
+// folder leaves the paths it was given to be seen whole.
+std::string slashesAsHashes(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '#');
+  return path;
+}
+
 TEST(GradeLimits, ARunGetsTheProgramTheTestAndTheCycleCap) {
-  OneRun run("echo \"$@\"; exit 1\n", "cycles = 123\n");
+  OneRun run("echo \"$@\" | tr / '#'; exit 1\n", "cycles = 123\n");
   EXPECT_EQ(run.result["output"], "-X --quiet --program prog.s --until halt --cycles 123 --expect " +
-                                      run.s.path + "/task/one.expect\n");
+                                      slashesAsHashes(run.s.path + "/task/one.expect") + "\n");
 }
 
 // The .load lines become --load words, images relative to the assignment, then the manifest's options.
 TEST(GradeLimits, ARunGetsTheLoadsAndOptionsOfItsTest) {
-  OneRun run("shift 10; echo \"$@\"; exit 1\n", "", "# the data\nRAM=data.hex\n\nMemory.Rom = /abs/rom.hex # given whole\n",
+  OneRun run("shift 10; echo \"$@\" | tr / '#'; exit 1\n", "", "# the data\nRAM=data.hex\n\nMemory.Rom = /abs/rom.hex # given whole\n",
              "[tests.one]\noptions = [\"--until\", \"Reg3=9\"]\nweight = 0.5\n");
-  EXPECT_EQ(run.result["output"], "--load RAM=" + run.s.path + "/task/data.hex --load Memory.Rom=/abs/rom.hex --until Reg3=9\n");
+  EXPECT_EQ(run.result["output"], "--load RAM=" + slashesAsHashes(run.s.path + "/task/data.hex") +
+                                      " --load Memory.Rom=#abs#rom.hex --until Reg3=9\n");
   EXPECT_EQ(run.result["max_score"], 0.5);
 }
 
@@ -167,11 +177,11 @@ TEST(GradeLimits, ACircuitThatDoesNotCompileFailsEveryTest) {
   EXPECT_NE(r.out.find("absent a: no circuit source (.cpp) in the folder\n"), std::string::npos) << r.out;
 }
 
-// A circuit assignment end to end: the student's circuit built once and run against each table.  It
-// needs the shipped full adder and its table; where they are absent the test is skipped.
+// A circuit assignment end to end: the student's circuit built once and run against each table, whose
+// failing lines name the table without the assignment's folder.
 TEST(GradeLimits, ACircuitIsBuiltAndRunAgainstEveryTable) {
   std::string adder = TARVIK_SOURCE_DIR "/examples/full_adder", table = fileText(adder + ".test");
-  if (table.empty()) GTEST_SKIP() << "no examples/full_adder.test";
+  ASSERT_FALSE(table.empty());
   ScratchFolder s;
   put(s, "task/right.test", table);
   std::string wrong = table;
@@ -182,7 +192,7 @@ TEST(GradeLimits, ACircuitIsBuiltAndRunAgainstEveryTable) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "student  right  wrong  score\nann      1      0      1/2\n\nann wrong: wrong result\n");
   nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/ann/wrong.json"));
-  EXPECT_EQ(result["output"], s.path + "/task/wrong.test:9: step 7: s expected 1, actual 0\n7 passed, 1 failed\n");
+  EXPECT_EQ(result["output"], "wrong.test:9: step 7: s expected 1, actual 0\n7 passed, 1 failed\n");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 const std::string gradeProgram = TARVIK_GRADE_PROGRAM;
 const std::string sampleAssignment = TARVIK_SOURCE_DIR "/examples/assignments/array-sum";
+const std::string circuitSample = TARVIK_SOURCE_DIR "/examples/assignments/full-adder";
 
 inline RunResult grade(const std::vector<std::string>& args) { return runProgram(gradeProgram, args, 60); }
 
@@ -23,17 +24,20 @@ inline std::string put(const ScratchFolder& s, const std::string& file, const st
   return s.write(file, text);
 }
 
-// Grades the sample into out with extra options first.
-inline RunResult gradeSample(const std::string& out, std::vector<std::string> options = {}) {
-  options.insert(options.end(), {"--out", out, sampleAssignment + "/assignment", sampleAssignment + "/submissions"});
+// Grades a sample (the processor's by default) into out with extra options first.
+inline RunResult gradeSample(const std::string& out, std::vector<std::string> options = {},
+                             const std::string& sample = sampleAssignment) {
+  options.insert(options.end(), {"--out", out, sample + "/assignment", sample + "/submissions"});
   return grade(options);
 }
 
-// Every report under a folder, by its name relative to the folder (results/ left out).
-inline std::map<std::string, std::string> reportFiles(const std::string& folder) {
+// Every report under a folder, by its name relative to the folder (results/ left out), for the students
+// of the processor's sample unless others are named.
+inline std::map<std::string, std::string> reportFiles(
+    const std::string& folder, const std::vector<std::string>& students = {"ada", "bert", "carla", "dmitri", "eve"}) {
   std::map<std::string, std::string> files;
   for (const char* name : {"table.txt", "junit.xml", "grades.csv"}) files[name] = fileText(folder + "/" + name);
-  for (const char* student : {"ada", "bert", "carla", "dmitri", "eve"}) {
+  for (const std::string& student : students) {
     std::string name = std::string("autograder/") + student + "/results.json";
     files[name] = fileText(folder + "/" + name);
   }
