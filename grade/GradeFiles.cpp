@@ -65,10 +65,6 @@ bool isInside(const std::string& path, const std::string& folder) {
          folder == "/";
 }
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 bool writeWholeFileLocked(const std::string& name, const std::string& text, std::string& reason) {
   std::lock_guard<std::mutex> lock(writing);
   return writeWholeFile(name, text, reason);

@@ -20,8 +20,6 @@ bool makeFolders(const std::string& folder, std::string& reason);
 // True when path is folder or inside it (both absolute and resolved).
 bool isInside(const std::string& path, const std::string& folder);
 
-bool endsWith(const std::string& text, const std::string& suffix);
-
 // writeWholeFile (temporary file and rename), serialised: the output bookkeeping is not thread safe.
 bool writeWholeFileLocked(const std::string& name, const std::string& text, std::string& reason);
 

@@ -1,4 +1,4 @@
-// Texts read line by line: memory images, the grader's .load files and run outputs.
+// Texts read line by line (memory images, the grader's .load files and run outputs), and small text tests.
 #ifndef TARVIK_TEXTLINES_H
 #define TARVIK_TEXTLINES_H
 
@@ -21,6 +21,11 @@ inline std::vector<std::string> textLines(const std::string& text) {
 inline std::string trimmedText(const std::string& s) {
   size_t from = s.find_first_not_of(" \t\f\v"), to = s.find_last_not_of(" \t\f\v");
   return from == std::string::npos ? "" : s.substr(from, to - from + 1);
+}
+
+// Whether text ends with suffix (file names by their extension).
+inline bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 #endif

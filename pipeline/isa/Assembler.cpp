@@ -15,6 +15,7 @@
 
 #include "Isa.h"
 #include "Numbers.h"
+#include "TextLines.h"
 
 namespace {
 
@@ -477,10 +478,7 @@ std::string sourceMessage(const std::string& file, const std::string& text, int 
 }
 
 bool hasSourceName(const std::string& file) {
-  for (std::string suffix : {".s", ".asm"})
-    if (file.size() >= suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0)
-      return true;
-  return false;
+  return endsWith(file, ".s") || endsWith(file, ".asm");
 }
 
 bool isAssemblySource(const std::string& file, const std::string& text, bool readsAsImage) {
