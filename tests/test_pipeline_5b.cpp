@@ -29,6 +29,20 @@ void expectAfterHalt(const std::string& cpu, const std::string& source, const st
   EXPECT_EQ(r.status, 0) << cpu << ":\n" << source << r.err;
 }
 
+// A short program run to its halt on 5b-forwarding, with what it must leave.
+struct ProgramCase {
+  const char* what;
+  const char* program;
+  const char* expected;
+};
+
+void expectEachAfterHalt(const std::vector<ProgramCase>& cases, const std::string& after) {
+  for (const ProgramCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    expectAfterHalt(cpu5b, c.program + after, c.expected);
+  }
+}
+
 const char* const halt = "halt:   bra   halt\n        nop\n        nop\n        nop\n";
 
 // r1 read 1, 2 and 3 words after its write, r5 right after its load and 2 and 3 words later.
@@ -59,39 +73,27 @@ TEST(Forwarding, ReadersSeeTheValuesEachProcessorPromises) {
 }
 
 TEST(Forwarding, EachOperandTakesTheValueJustComputed) {
-  struct Case {
-    const char* what;
-    const char* program;
-    const char* expected;
-  } cases[] = {
-      {"a store's data from MEM (D to SMDR), its base from WB (A)",
-       "setlo r1, 0x40\nsetlo r2, 0x55\nst r2, [r1 + 0]\n", "RAM[0] 0x0055\n"},
-      {"setlo keeps the high byte sethi just set (D)", "sethi r3, 0x12\nsetlo r3, 0x34\n", "Reg3 0x1234\n"},
-      {"a load's base register just computed (A)", "setlo r4, 20\nld r5, [r4 + 0]\n", "Reg5 0xBEEF\n"},
-      {"a second register operand just computed (B)", "setlo r6, 3\nadd r7, r0, r6\n", "Reg7 3\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    expectAfterHalt(cpu5b, std::string(c.program) + halt + ".org 20\n.word 0xBEEF\n", c.expected);
-  }
+  expectEachAfterHalt(
+      {
+          {"a store's data from MEM (D to SMDR), its base from WB (A)",
+           "setlo r1, 0x40\nsetlo r2, 0x55\nst r2, [r1 + 0]\n", "RAM[0] 0x0055\n"},
+          {"setlo keeps the high byte sethi just set (D)", "sethi r3, 0x12\nsetlo r3, 0x34\n", "Reg3 0x1234\n"},
+          {"a load's base register just computed (A)", "setlo r4, 20\nld r5, [r4 + 0]\n", "Reg5 0xBEEF\n"},
+          {"a second register operand just computed (B)", "setlo r6, 3\nadd r7, r0, r6\n", "Reg7 3\n"},
+      },
+      std::string(halt) + ".org 20\n.word 0xBEEF\n");
 }
 
 // Words whose rd field names a register they do not write: nothing is forwarded from them.
 TEST(Forwarding, NothingComesFromWordsThatWriteNoRegister) {
-  struct Case {
-    const char* what;
-    const char* program;
-    const char* expected;
-  } cases[] = {
-      {"r0 as rd", "setlo r1, 5\nnop\nnop\nadd r0, r1, 1\nadd r2, r0, r0\n", "Reg2 0\n"},
-      {"a store, whose rd is its data", "setlo r1, 5\nsetlo r3, 0x40\nnop\nnop\nst r1, [r3 + 0]\nadd r4, r1, r0\n",
-       "Reg4 5\n"},
-      {"a branch, whose rd is its condition", "setlo r7, 2\nnop\nnop\nbnv 9\nadd r5, r7, r0\n", "Reg5 2\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    expectAfterHalt(cpu5b, std::string(c.program) + halt, c.expected);
-  }
+  expectEachAfterHalt(
+      {
+          {"r0 as rd", "setlo r1, 5\nnop\nnop\nadd r0, r1, 1\nadd r2, r0, r0\n", "Reg2 0\n"},
+          {"a store, whose rd is its data", "setlo r1, 5\nsetlo r3, 0x40\nnop\nnop\nst r1, [r3 + 0]\nadd r4, r1, r0\n",
+           "Reg4 5\n"},
+          {"a branch, whose rd is its condition", "setlo r7, 2\nnop\nnop\nbnv 9\nadd r5, r7, r0\n", "Reg5 2\n"},
+      },
+      halt);
 }
 
 // The branch is in MEM while the interlock holds the load's reader in ID and IF: PC still takes the
