@@ -1,6 +1,7 @@
 // The processor lab page: an assembly editor, the example programs, and runs of the processor and
 // the assembler compiled to WebAssembly.  A URL such as index.html?cycles=40&program=TEXT (or
-// until=halt in place of cycles) fills the editor and runs at once.
+// until=halt in place of cycles) fills the editor and runs at once; views=trace,diagram,summary (any of
+// them, or none) picks what it shows, all three when not given.
 import {examples, processors} from './programs.js';
 import {run} from './runner.js';
 
@@ -69,6 +70,7 @@ function show(program, args, result) {
   $('output').textContent = result.stdout;
   $('errors').textContent = result.stderr;
   $('status').textContent = String(result.status);
+  $('timing').textContent = `(${Math.round(result.ms)} ms)`;
   showMessages(result.stderr);
 }
 
@@ -109,6 +111,10 @@ function fromAddress() {
     $('cycles').value = query.get('cycles');
   } else if (query.get('until') === 'halt') {
     $('until-halt').checked = true;
+  }
+  if (query.has('views')) {
+    const views = query.get('views').split(',');
+    for (const view of ['trace', 'diagram', 'summary']) $(view).checked = views.includes(view);
   }
   if (!query.has('program')) return false;
   $('source').value = query.get('program');

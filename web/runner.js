@@ -4,7 +4,7 @@
 const decoder = () => new TextDecoder('utf-8');
 
 // run(program, args, files): files maps a name in the working folder to its text or bytes.
-// Resolves to {status, stdout, stderr}.
+// Resolves to {status, stdout, stderr, ms}: ms is how long the program itself ran.
 export async function run(program, args, files = {}) {
   const make = (await import(`./${program}.js`)).default;
   const out = [], err = [];
@@ -17,6 +17,7 @@ export async function run(program, args, files = {}) {
     printErr: () => {},
   });
   for (const [name, contents] of Object.entries(files)) instance.FS.writeFile(name, contents);
+  const start = performance.now();
   try {
     const returned = instance.callMain(args);
     if (status === null) status = returned;
@@ -24,5 +25,6 @@ export async function run(program, args, files = {}) {
     err.push(...new TextEncoder().encode(`\n${program} stopped: ${e}\n`));
     if (status === null) status = 'aborted';
   }
-  return {status, stdout: decoder().decode(new Uint8Array(out)), stderr: decoder().decode(new Uint8Array(err))};
+  const ms = performance.now() - start;
+  return {status, stdout: decoder().decode(new Uint8Array(out)), stderr: decoder().decode(new Uint8Array(err)), ms};
 }
