@@ -3,8 +3,8 @@
 //
 // A pane belongs to a component with a display routine (a probe, a byte probe, a switch); the press
 // picks the smallest such tile shown at the current display level that contains the pointer, and a
-// byte probe's bit by where in its row of cells the pointer is.  The Shift state is read from the X
-// event itself, which checkEvent keeps.
+// byte probe's bit by where in its row of cells the pointer is.  The Shift state is the one the
+// display backend noted with the press.
 #include <cstdio>
 
 #include "CompKinds.h"
@@ -12,15 +12,11 @@
 #include "Globals.h"
 #include "Ph2.h"
 #include "Ph5.h"
-#include "WindowX.h"
+#include "Window.h"
 
 namespace {
 
-bool shiftHeld(const Windex& w) {
-  if (!w.usable() || !w.records) return false;
-  const XEvent& e = w.records->event;
-  return e.type == ButtonPress && (e.xbutton.state & ShiftMask);
-}
+bool shiftHeld(const Windex& w) { return w.usable() && w.shiftAtPress; }
 
 // The component whose pane lies under pixel (x, y), or -1: the smallest visible tile around it.
 int paneUnder(const Windex& w, int x, int y) {

@@ -1,41 +1,34 @@
-// The display window: the one X11 top-level window, its graphics contexts and colours, and the mapping
-// of the schematic's virtual plane (0..16777215 on both axes, y downwards) to window pixels.
+// The display window: the mapping of the schematic's virtual plane (0..16777215 on both axes, y
+// downwards) to window pixels, the view, the sub-window and exposure handling, over a display backend
+// (Display.h) that does the pixel work.
 //
-// Every drawing operation takes virtual coordinates and does nothing when there is no usable display
-// connection (option -X, a server that could not be opened, or one that went away during the run), so
-// the rest of the system runs unchanged without a window.  Xlib itself is confined to the Windex
-// sources; this header only names its handle types, so that including it brings in no Xlib macros.
+// Every drawing operation takes virtual coordinates and does nothing when there is no usable window
+// (option -X, a build without one, a server that could not be opened, or one that went away during the
+// run), so the rest of the system runs unchanged without a window.  The backends' own libraries (Xlib)
+// stay in their sources; this header brings in none of them.
 #ifndef TARVIK_WINDOW_H
 #define TARVIK_WINDOW_H
 
 #include <cstdint>
 
-// Xlib's own handle types, declared as Xlib declares them.
-typedef struct _XDisplay Display;
-typedef struct _XGC* GC;
-// The Xlib records of the window (size hints, last event, collected exposures), in WindowX.h.
-struct WindexRecords;
+#include "Display.h"
 
 const int virtualExtent = 16777215;
 const int maxClips = 16;  // exposed rectangles collected before a clipped redraw
 
 class Windex {
 public:
-  Display* display = nullptr;  // null when no X display is in use
-  unsigned long window = 0;    // the top-level window (an X id)
-  GC gc = nullptr;             // main context: foreground colour, GXcopy
-  WindexRecords* records = nullptr;
-  int screen = 0;
-  unsigned long foreground = 0, background = 0;
-  unsigned long subwin = 0;  // sub-window outline pixel, already XOR-ed with the background
-  static int cursor_shape[10];  // cursor-font glyph per sub-window zone
-  unsigned long cursor = 0;     // current pointer cursor (an X id)
+  const DisplayBackend* backend = &headlessDisplay;
+  void* backendState = nullptr;  // the backend's own records of the window
+  bool windowOpen = false;       // a window was opened (it may have gone since: connectionLost)
   int xPixels = 0, yPixels = 0;
   int viewXs = 0, viewYs = 0, viewXe = virtualExtent, viewYe = virtualExtent;
   int subWinXs = 0, subWinYs = 0, subWinXe = 0, subWinYe = 0;
+  PixelRect clips[maxClips];  // exposed areas collected since the last clipped redraw
   int numClips = 0;
   int clipped = 0;  // a redraw is clipped to the collected rectangles (clearing too)
-  int connectionLost = 0;  // set when the X connection broke: no further X calls are made
+  int connectionLost = 0;  // set when the window's connection broke: the backend is called no more
+  int shiftAtPress = 0;    // Shift was held at the last button press
   char augmentedLabelString[101];  // the window title: the label followed by -W
 
   explicit Windex(const char* labelString);
@@ -43,8 +36,8 @@ public:
   Windex& operator=(const Windex&) = delete;
   ~Windex();
 
-  // True while there is a display connection that can be drawn on.
-  bool usable() const { return display && !connectionLost; }
+  // True while there is a window that can be drawn on.
+  bool usable() const { return windowOpen && !connectionLost; }
 
   void clear();
   void clearArea(int xs, int ys, int w, int h);
@@ -86,8 +79,10 @@ public:
   void redrawArea(int x, int y, int w, int h);
   // Takes the time display away: the band of window rows its text occupies is redrawn.
   void eraseTimeAndQueue();
-  // Reads at most one pending event: eventType 0 when none (always 0 without a display).
+  // Reads at most one pending event: eventType 0 when none (always 0 without a window).
   void checkEvent(int* eventType, int* keyChar);
+  // A backend's exposure: collects the rectangle and, at the end of a series (last), redraws under it.
+  void exposed(int x, int y, int w, int h, bool last);
   // Blocks until input arrives on the connection or ms milliseconds pass; returns at once without one.
   void waitForInput(int ms);
 
@@ -96,27 +91,24 @@ public:
   float yPixel(int64_t y) const;
 
 private:
-  void createWindow(const char* labelString);
-  void createContexts();
-  void awaitFirstExposure();
   void readWindowSize();
-  void drawSegment(GC context, int xs, int ys, int xe, int ye);
-  void fill(GC context, int xs, int ys, int w, int h);
-  void exposed();
+  void drawSegment(DisplayPen pen, int xs, int ys, int xe, int ye);
+  void fill(DisplayPen pen, int xs, int ys, int w, int h);
   void addClip(int x, int y, int w, int h);
   void redrawClips();
-  void clipContexts(bool on);
   void clearPixels(int x, int y, int w, int h);
 };
 
-// Unpacks the keyChar of a button event (button << 24 | x << 12 | y).
+// Packs the keyChar of a button event (button << 24 | x << 12 | y), and unpacks it.
+int packPointer(unsigned button, int x, int y);
 void buttonPoint(int keyChar, int* button, int* x, int* y);
 
-// Module-wide display state: a context per signal value and a bold one, the colormap, scratch pixels
-// and the X colour specifications of the five values.
-extern GC gc_ONE, gc_ZERO, gc_UNINITIALIZED, gc_XXX, gc_HIZ, gc_BOLD;
-extern unsigned long colormap1;
-extern unsigned long foreground1, background1;
+// A rectangle in window pixels with its corners in order and clamped to just beyond the window, so
+// that it fits a display's 16-bit coordinates however far the view is zoomed.  All fields are -1 when
+// the rectangle lies wholly outside the window.
+PixelRect pixelRect(const Windex& win, int xs, int ys, int w, int h);
+
+// The colour specifications ("#rrggbb") of the five values, which the window fills panes with.
 extern char bar_color_ONE[8], bar_color_ZERO[8], bar_color_UNINITIALIZED[8], bar_color_XXX[8], bar_color_HIZ[8];
 
 #endif

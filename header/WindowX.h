@@ -1,5 +1,5 @@
-// The Xlib side of the display window, shared by the Windex sources only (Window.cpp, WindowEv.cpp):
-// the X records a window keeps and the pixel rectangles the drawing operations hand to Xlib.
+// The X11 display backend's records of its window, shared by its source (WindowX11.cpp) and the tests
+// that read the window's pixels back.
 #ifndef TARVIK_WINDOWX_H
 #define TARVIK_WINDOWX_H
 
@@ -8,20 +8,20 @@
 
 #include "Window.h"
 
-struct WindexRecords {
-  XSizeHints hint;            // flags, x, y, width, height of the window as requested
-  XEvent event;               // the last event read by checkEvent
-  XRectangle clips[maxClips];  // exposed areas collected since the last clipped redraw
+struct X11Window {
+  Display* display = nullptr;
+  Window window = 0;  // the top-level window
+  int screen = 0;
+  Colormap colormap = 0;
+  unsigned long foreground = 0, background = 0;
+  unsigned long subwin = 0;  // sub-window outline pixel, already XOR-ed with the background
+  GC pens[penHIZ + 1] = {};  // by DisplayPen: foreground, bold, the five values
+  Cursor cursor = 0;         // current pointer cursor
+  XSizeHints hint;           // flags, x, y, width, height of the window as requested
+  XEvent event;              // the last event read
 };
 
-extern XColor color_ONE, color_ZERO, color_UNINITIALIZED, color_XXX, color_HIZ;
-
-// A rectangle in window pixels with its corners in order and clamped to just beyond the window, so
-// that it fits the protocol's 16-bit coordinates however far the view is zoomed.  All fields are -1
-// when the rectangle lies wholly outside the window.
-struct PixelRect {
-  int x, y, w, h;
-};
-PixelRect pixelRect(const Windex& win, int xs, int ys, int w, int h);
+// The X records of a window the X11 backend opened.
+inline X11Window& x11Of(const Windex& win) { return *static_cast<X11Window*>(win.backendState); }
 
 #endif

@@ -292,7 +292,7 @@ void PhaseFour::serveInput() {
   }
   // Without a window or a key script nothing can arrive: the poll is skipped, and once the circuit
   // rests nothing can change any more, so the run ends as if a used-up script had ended it.
-  if (phaseFive->windexPointer->display || keyScriptGiven)
+  if (phaseFive->windexPointer->windowOpen || keyScriptGiven)
     pollInput();
   else if (keyScriptFinished())
     done = 1;

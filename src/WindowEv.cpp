@@ -1,46 +1,19 @@
-// Window events and the sub-window: reading one X event and turning it into the simulator's own event
-// codes, redrawing exposed areas, and the dashed navigation rectangle with its pointer zones.
+// Window events and the sub-window: reading one event from the backend, redrawing exposed areas, and
+// the dashed navigation rectangle with its pointer zones.
 //
 // Keys become characters (1), function keys (2) or cursor-block keys (3); buttons and drags carry the
 // pointer position packed into keyChar (8 press, 9 release, 10 motion).  Exposures are collected and
-// redrawn in batches of up to 16 rectangles, and only there: every context is clipped to them and
+// redrawn in batches of up to 16 rectangles, and only there: every pen is clipped to them and
 // clearing is cut to them, so the rest of the window keeps its pixels and nothing flashes.  The
-// sub-window is drawn with XOR, so drawing it twice erases it; moving it erases the old outline and
-// draws the new one.
-#include <poll.h>
-#include <X11/XKBlib.h>
-#include <X11/keysym.h>
-
+// sub-window is drawn so that drawing it twice erases it; moving it erases the old outline and draws
+// the new one.
 #include <algorithm>
 
 #include "Globals.h"
 #include "Ph5.h"
-#include "WindowX.h"
+#include "Window.h"
 
 namespace {
-
-// Pointer positions are packed into 12 bits each; a drag that leaves the window is held at its edge.
-int packPointer(unsigned button, int x, int y) {
-  unsigned b = std::min(button, 127u);
-  unsigned px = unsigned(std::max(0, std::min(x, 4095))), py = unsigned(std::max(0, std::min(y, 4095)));
-  return int(b << 24 | px << 12 | py);
-}
-
-void translateKey(Display* d, XKeyEvent& key, int* eventType, int* keyChar) {
-  KeySym sym = XkbKeycodeToKeysym(d, KeyCode(key.keycode), 0, 0);
-  if (sym >= XK_F1 && sym <= XK_F35) {
-    *eventType = 2;
-    *keyChar = int(sym - (XK_F1 - 1));
-  } else if (sym >= XK_Home && sym <= 0xFF5F) {
-    *eventType = 3;
-    *keyChar = int(sym) - int(XK_Left);
-  } else {
-    char text[25];
-    if (XLookupString(&key, text, sizeof text, nullptr, nullptr) != 1) return;
-    *eventType = 1;
-    *keyChar = static_cast<signed char>(text[0]);
-  }
-}
 
 // Edges a drag moves in each zone: left 1, right 2, top 4, bottom 8.
 const int zoneEdges[10] = {0, 15, 5, 4, 6, 1, 2, 9, 8, 10};
@@ -50,6 +23,13 @@ int heldEdge(int64_t v) { return int(std::max<int64_t>(-(1 << 30), std::min<int6
 
 }  // namespace
 
+// Pointer positions are packed into 12 bits each; a drag that leaves the window is held at its edge.
+int packPointer(unsigned button, int x, int y) {
+  unsigned b = std::min(button, 127u);
+  unsigned px = unsigned(std::max(0, std::min(x, 4095))), py = unsigned(std::max(0, std::min(y, 4095)));
+  return int(b << 24 | px << 12 | py);
+}
+
 void buttonPoint(int keyChar, int* button, int* x, int* y) {
   *button = int(unsigned(keyChar) >> 24);
   *x = (keyChar >> 12) & 0xFFF;
@@ -58,36 +38,15 @@ void buttonPoint(int keyChar, int* button, int* x, int* y) {
 
 void Windex::checkEvent(int* eventType, int* keyChar) {
   *eventType = 0;
-  if (!usable() || XPending(display) == 0) return;
-  XEvent& e = records->event;
-  XNextEvent(display, &e);
-  if (connectionLost) return;
-  switch (e.type) {
-    case KeyPress: translateKey(display, e.xkey, eventType, keyChar); break;
-    case ButtonPress:
-    case ButtonRelease:
-      *eventType = e.type == ButtonPress ? 8 : 9;
-      *keyChar = packPointer(e.xbutton.button, e.xbutton.x, e.xbutton.y);
-      break;
-    case MotionNotify:
-      *eventType = 10;
-      *keyChar = packPointer(0, e.xmotion.x, e.xmotion.y);
-      break;
-    case Expose: exposed(); break;
-    default: break;
-  }
+  if (usable()) backend->nextEvent(*this, eventType, keyChar);
 }
 
-// Collects the exposed rectangle; at the end of a series, or with the clip list full, redraws under it.
-void Windex::exposed() {
-  const XExposeEvent& x = records->event.xexpose;
-  addClip(x.x, x.y, x.width, x.height);
-  if (x.count == 0 || numClips == maxClips) redrawClips();
+void Windex::exposed(int x, int y, int w, int h, bool last) {
+  addClip(x, y, w, h);
+  if (last || numClips == maxClips) redrawClips();
 }
 
-void Windex::addClip(int x, int y, int w, int h) {
-  records->clips[numClips++] = {short(x), short(y), static_cast<unsigned short>(w), static_cast<unsigned short>(h)};
-}
+void Windex::addClip(int x, int y, int w, int h) { clips[numClips++] = {x, y, w, h}; }
 
 void Windex::redrawArea(int x, int y, int w, int h) {
   if (!usable() || w <= 0 || h <= 0) return;
@@ -109,52 +68,34 @@ void Windex::redrawClips() {
     return;
   }
   if (p5.superProbeSelect) p5.displaySuperProbes();
-  clipContexts(true);
-  for (int i = 0; i < numClips; i++) {
-    const XRectangle& c = records->clips[i];
-    clearPixels(c.x, c.y, c.width, c.height);
-  }
+  backend->clip(*this, clips, numClips);
+  clipped = 1;
+  for (int i = 0; i < numClips; i++) clearPixels(clips[i].x, clips[i].y, clips[i].w, clips[i].h);
   p5.drawPicture();
-  clipContexts(false);
+  backend->clip(*this, clips, 0);
+  clipped = 0;
   numClips = 0;
 }
 
-void Windex::clipContexts(bool on) {
-  GC contexts[] = {gc, gc_ONE, gc_ZERO, gc_UNINITIALIZED, gc_XXX, gc_HIZ, gc_BOLD};
-  for (GC c : contexts) {
-    if (!c) continue;
-    if (on)
-      XSetClipRectangles(display, c, 0, 0, records->clips, numClips, Unsorted);
-    else
-      XSetClipMask(display, c, None);
-  }
-  clipped = on;
-}
-
-// Clearing takes no context and so no clip: while a redraw is clipped it is cut to the rectangles here.
+// Clearing takes no pen and so no clip: while a redraw is clipped it is cut to the rectangles here.
 void Windex::clearPixels(int x, int y, int w, int h) {
   if (!clipped) {
-    XClearArea(display, window, x, y, unsigned(w), unsigned(h), False);
+    backend->clearPixels(*this, x, y, w, h);
     return;
   }
   for (int i = 0; i < numClips; i++) {
-    const XRectangle& c = records->clips[i];
-    int xs = std::max(x, int(c.x)), ys = std::max(y, int(c.y));
-    int xe = std::min(x + w, c.x + int(c.width)), ye = std::min(y + h, c.y + int(c.height));
-    if (xe > xs && ye > ys) XClearArea(display, window, xs, ys, unsigned(xe - xs), unsigned(ye - ys), False);
+    const PixelRect& c = clips[i];
+    int xs = std::max(x, c.x), ys = std::max(y, c.y);
+    int xe = std::min(x + w, c.x + c.w), ye = std::min(y + h, c.y + c.h);
+    if (xe > xs && ye > ys) backend->clearPixels(*this, xs, ys, xe - xs, ye - ys);
   }
 }
 
-// The text hangs from its baseline by the font's ascent and descent; a font that cannot be asked
-// about is taken as at most 30 rows tall.
+// The text hangs from its baseline by the font's ascent and descent.
 void Windex::eraseTimeAndQueue() {
   if (!usable()) return;
   int ascent = 24, descent = 6;
-  if (XFontStruct* font = XQueryFont(display, XGContextFromGC(gc))) {
-    ascent = font->ascent;
-    descent = font->descent;
-    XFreeFontInfo(nullptr, font, 1);
-  }
+  backend->textExtent(*this, &ascent, &descent);
   int baseline = yScale(viewYs + (viewYe - viewYs) / 32);
   redrawArea(0, baseline - ascent, xPixels, ascent + descent + 1);
 }
@@ -162,9 +103,7 @@ void Windex::eraseTimeAndQueue() {
 void Windex::repaint() { phaseFive->repaint(); }
 
 void Windex::waitForInput(int ms) {
-  if (!usable() || XPending(display) > 0 || connectionLost) return;
-  struct pollfd p = {ConnectionNumber(display), POLLIN, 0};
-  poll(&p, 1, ms);
+  if (usable()) backend->waitForInput(*this, ms);
 }
 
 // The sub-window.
@@ -185,14 +124,8 @@ void Windex::subWinToViewWin() {
 
 void Windex::drawSubWindow() {
   if (!usable()) return;
-  XSetLineAttributes(display, gc, 0, LineOnOffDash, CapRound, JoinRound);
-  XSetFunction(display, gc, GXxor);
-  XSetForeground(display, gc, subwin);
   PixelRect r = pixelRect(*this, subWinXs, subWinYs, subWinXe - subWinXs, subWinYe - subWinYs);
-  if (r.w >= 0) XDrawRectangle(display, window, gc, r.x, r.y, unsigned(r.w), unsigned(r.h));
-  XSetLineAttributes(display, gc, 0, LineSolid, CapRound, JoinRound);
-  XSetFunction(display, gc, GXcopy);
-  XSetForeground(display, gc, foreground);
+  if (r.w >= 0) backend->subWindowRect(*this, r.x, r.y, r.w, r.h);
 }
 
 int Windex::pointInSubWindow(int x, int y) {
@@ -224,8 +157,5 @@ void Windex::adjustSubWindow(int state, int xn, int yn, int xo, int yo) {
 
 void Windex::setCursor(int which) {
   if (!usable()) return;
-  if (which < 0 || which > 9) which = 0;
-  XFreeCursor(display, cursor);
-  cursor = XCreateFontCursor(display, unsigned(cursor_shape[which]));
-  XDefineCursor(display, window, cursor);
+  backend->setCursor(*this, which < 0 || which > 9 ? 0 : which);
 }

@@ -142,7 +142,7 @@ int anyWindowEvents() {
   phaseFive->windexPointer->checkEvent(&eventType, &keyChar);
   if (eventType == 0) nextScriptedKey(&eventType, &keyChar);
   if (eventType == 0) {
-    if (!phaseFive->windexPointer->display && keyScriptFinished()) FunctionKeyOperate(10);
+    if (!phaseFive->windexPointer->windowOpen && keyScriptFinished()) FunctionKeyOperate(10);
     return 0;
   }
   dispatch(eventType, keyChar);

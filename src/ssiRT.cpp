@@ -52,7 +52,7 @@ SignalValue initValue(int cind) {
 
 int parameter(int cind, int k) { return phaseTwo->integerParameters[cind][k]; }
 
-bool haveDisplay() { return phaseFive && phaseFive->windexPointer->display; }
+bool haveDisplay() { return phaseFive && phaseFive->windexPointer->windowOpen; }
 
 const ScreenTile& tileOf(int cind) { return phaseTwo->tile[cind]; }
 

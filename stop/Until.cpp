@@ -73,7 +73,7 @@ bool holds(const StopCondition& c, bool halted) {
 std::string atCycle(uint64_t cycle) { return cycle ? " (cycle " + std::to_string(cycle) + ")" : ""; }
 
 void stopRun() {
-  if (!phaseFive->windexPointer->display) {
+  if (!phaseFive->windexPointer->windowOpen) {
     done = 1;
     return;
   }

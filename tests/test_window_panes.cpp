@@ -34,8 +34,9 @@ struct WindowOfOurOwn : testing::Test {
   }
 
   unsigned long pixel(int x, int y) {
-    XSync(win->display, False);
-    XImage* image = XGetImage(win->display, Window(win->window), x, y, 1, 1, AllPlanes, ZPixmap);
+    X11Window& xw = x11Of(*win);
+    XSync(xw.display, False);
+    XImage* image = XGetImage(xw.display, xw.window, x, y, 1, 1, AllPlanes, ZPixmap);
     unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
     return p;

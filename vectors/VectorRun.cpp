@@ -73,7 +73,7 @@ void compare(size_t step) {
 }
 
 void stopRun() {
-  if (phaseFive->windexPointer->display)
+  if (phaseFive->windexPointer->windowOpen)
     haltFlag = 1;
   else
     done = 1;

@@ -30,7 +30,7 @@ uint64_t pressesLeft = 0;
 bool haltedAtEnd = false;
 bool stopped = false;       // the run was ended (or halted) by a condition or the program's halt
 
-bool window() { return phaseFive->windexPointer->display != nullptr; }
+bool window() { return phaseFive->windexPointer->windowOpen; }
 
 uint64_t cyclesToPlan() {
   if (cyclesToRun || keyScriptGiven) return cyclesToRun;

@@ -138,7 +138,7 @@ void putEvents(const CycleView& c) {
 void traceBegin() {
   if (textWidth == 0) textWidth = longestDisassembly();
   colour = colourOutput();
-  flushEachLine = phaseFive->windexPointer->display != nullptr;
+  flushEachLine = phaseFive->windexPointer->windowOpen;
   line = traceTicks ? "   cycle         tick     PC" : "   cycle     PC";
   for (const char* name : stageNames) line += " " + padded(name, addressWidth + 1 + textWidth);
   line += " N Z\n";
