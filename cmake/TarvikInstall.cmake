@@ -18,12 +18,14 @@ install(TARGETS tarvik tarvik_main EXPORT TarvikTargets
 if(TARGET tarvik-asm)
   install(TARGETS tarvik-asm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# The grader, and the processor it runs beside it; OPTIONAL, so that installing only the libraries
+# The grader, and the processors it runs beside it; OPTIONAL, so that installing only the libraries
 # (built alone) still works.
 install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
-if(TARGET 5a-LD-hazard)
-  install(TARGETS 5a-LD-hazard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
-endif()
+foreach(processor 5a-LD-hazard 5b-forwarding)
+  if(TARGET ${processor})
+    install(TARGETS ${processor} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+  endif()
+endforeach()
 install(FILES header/Sim.h header/Signal.h header/Schmtc.h header/SecEvTyp.h header/CircuitHooks.h header/LongOption.h
               memimage/MemImage.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tarvik)

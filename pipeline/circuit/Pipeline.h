@@ -1,4 +1,4 @@
-// The building blocks of the 16-bit five-stage pipelined processor 5a-LD-hazard.
+// The building blocks of the 16-bit five-stage pipelined processors 5a-LD-hazard and 5b-forwarding.
 //
 // Each block is a module function: it takes the designator of its box, then its input ports, then its
 // output ports; it registers a Module box tagged with its own name, declares its internal signals and
@@ -63,9 +63,11 @@ struct InstructionClasses {
 };
 
 // The five pipeline stages.
+// With takenBranchLoadsPC a taken branch loads PC even while IF is stalled (PCtmp stays held): the
+// load interlock of 5b-forwarding may hold IF in the cycle a branch is decided.
 void IF(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& branch,
         const Signal& branchAddr, const Signal& dataIn, const Signal& memory, const Signal& read, const Signal& PC,
-        const Signal& PCtmp, const Signal& instruction);
+        const Signal& PCtmp, const Signal& instruction, bool takenBranchLoadsPC = false);
 void ID(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& IR,
         const Signal& PCtmp, const Signal& src1, const Signal& src2, const Signal& src3, const Signal& src1_sel,
         const Signal& src2_sel, const Signal& src3_sel, const Signal& PC1, const Signal& A, const Signal& B,
@@ -92,6 +94,34 @@ void Stall_MEM(const SD& coord, const Signal& IR_ID, const Signal& IR_EX, const 
 void BranchDecision(const SD& coord, const Signal& isBranch, const Signal& c, const Signal& lt, const Signal& eq,
                     const Signal& branch);
 
+// Forwarding and the load interlock (Forwarding.cpp), the additions of 5b-forwarding.
+// Which registers a word reads (rs1, rs2, rd) and writes (rd), r0 never counted; loadsRd: a load
+// writing rd.  The one decode both the interlock (on IR_ID) and the forwarding (on IR_EX) use.
+void RegisterUse(const SD& coord, const Signal& IR, const Signal& readsRs1, const Signal& readsRs2,
+                 const Signal& readsRd, const Signal& writesRd, const Signal& loadsRd);
+// same = the 3-bit register numbers a and b are equal.
+void SameRegister(const SD& coord, const Signal& a, const Signal& b, const Signal& same);
+// One EX operand: the latched value, or ALUo when the word in MEM writes its register (fwd 1), or the
+// value WB writes when the word in WB does (fwd 2); only when the word in EX reads the register.
+void OperandForward(const SD& coord, const Signal& reads, const Signal& number, const Signal& memWrites,
+                    const Signal& memRd, const Signal& wbWrites, const Signal& wbRd, const Signal& latched,
+                    const Signal& memValue, const Signal& wbValue, const Signal& fwd, const Signal& operand);
+// The forwarding unit: EX's operands A, B and D (rs1, rs2, rd of IR_EX) from ID's latches, ALUo or
+// the value WB writes.
+void Forwarding(const SD& coord, const Signal& IR_EX, const Signal& IR_MEM, const Signal& IR_WB, const Signal& A,
+                const Signal& B, const Signal& D, const Signal& ALUo, const Signal& wbValue, const Signal& fwdA,
+                const Signal& fwdB, const Signal& fwdD, const Signal& exA, const Signal& exB, const Signal& exD);
+// The stall unit of ID with the load interlock: loadUse = a load in EX writes a register the word in
+// ID reads; stall = EX_stall or loadUse.
+void LoadInterlock(const SD& coord, const Signal& EX_stall, const Signal& IR_ID, const Signal& IR_EX,
+                   const Signal& loadUse, const Signal& stall);
+
+// The signals a pipe with forwarding shows: each fwd is 0 (none), 1 (from MEM) or 2 (from WB).  Declared
+// by the circuit's simnet, so that they are top-level names.
+struct ForwardingSignals {
+  Signal fwdA{2, "fwdA"}, fwdB{2, "fwdB"}, fwdD{2, "fwdD"}, loadUse{1, "loadUse"};
+};
+
 // The EX stage's shape; BasicPipe takes one so that a variant of the stage can be tried in the whole processor.
 using ExStage = void (*)(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall,
                          const Signal& IR, const Signal& alu1, const Signal& alu2, const Signal& D,
@@ -100,6 +130,7 @@ using ExStage = void (*)(const SD& coord, const Signal& reset, const Signal& clo
                          const Signal& DMAR, const Signal& SMDR);
 
 // The processor: register file, stages, instruction registers, stall units and the shared memory bus.
+// Given forwarding signals it adds the forwarding unit and the load interlock (5b-forwarding).
 void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const Signal& DataBusIn,
                const Signal& memory, const Signal& read, const Signal& AddrBusOut, const Signal& DataBusOut,
                const Signal& PC, const Signal& PCtmp, const Signal& IR_ID, const Signal& PC1, const Signal& A,
@@ -108,7 +139,12 @@ void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const 
                const Signal& ALUo1, const Signal& LMDR, const Signal& IR_WB, const Signal& Reg0, const Signal& Reg1,
                const Signal& Reg2, const Signal& Reg3, const Signal& Reg4, const Signal& Reg5, const Signal& Reg6,
                const Signal& Reg7, const Signal& stallIF, const Signal& stallID, const Signal& stallEX,
-               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq, ExStage exStage = EX);
+               const Signal& stallMEM, const Signal& branchDecision, const Signal& MemReq, ExStage exStage = EX,
+               const ForwardingSignals* forwarding = nullptr);
+
+// A whole processor circuit: BasicPipe, Memory, the switches and the front panel, the RAM's memory
+// image and the processor's name aliases.  With forwarding, the pipe of 5b-forwarding and its probes.
+void placeProcessor(const ForwardingSignals* forwarding);
 
 // Shared wiring patterns of the blocks above.
 // update = (not clock) or stall, through _clock: a register loaded by update takes its input at the

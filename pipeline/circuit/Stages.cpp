@@ -6,11 +6,30 @@
 // store, uses the memory bus.
 #include "Pipeline.h"
 
+namespace {
+
+// PC loads at the falling edge unless stalled, or when a branch is taken even so.  A taken branch is
+// never held by the memory stall (MEM holds the branch, not a load or store); when the interlock holds
+// IF, EX holds a load, which changes no flag, so branch stands through the high phase.
+void loadPCUnlessStalledOrBranch(const SD& coord, const SD& cell, const Signal& reset, const Signal& _clock,
+                                 const Signal& stall, const Signal& branch, const Signal& NextInstr,
+                                 const Signal& PC) {
+  Signal _branch(1, "_branch");
+  Signal pcStall(1, "pcStall");
+  Signal pcUpdate(1, "pcUpdate");
+  Not(cell, branch, _branch);
+  And(cell, (stall, _branch), pcStall);
+  Or(cell, (_clock, pcStall), pcUpdate);
+  Reg16(SD(coord, "da-dp"), NextInstr, pcUpdate, reset, PC);
+}
+
+}  // namespace
+
 // Fetch: requests a read while clock is high and not stalled; at the falling edge PC becomes branchAddr
 // if branch, else PC + 1, and PCtmp keeps the address just fetched.
 void IF(const SD& coord, const Signal& reset, const Signal& clock, const Signal& stall, const Signal& branch,
         const Signal& branchAddr, const Signal& dataIn, const Signal& memory, const Signal& read, const Signal& PC,
-        const Signal& PCtmp, const Signal& instruction) {
+        const Signal& PCtmp, const Signal& instruction, bool takenBranchLoadsPC) {
   Module(coord, "IF", (reset, clock, stall, branch, branchAddr, dataIn), (memory, read, PC, PCtmp, instruction));
   Signal update(1, "update");
   Signal PCPlus1(16, "PCPlus1");
@@ -22,7 +41,10 @@ void IF(const SD& coord, const Signal& reset, const Signal& clock, const Signal&
   Or(cell, One, read);
   Link16(cell, dataIn, instruction);
   Mux(SD(coord, "ca-cp"), branch, (branchAddr, PCPlus1), NextInstr);
-  Reg16(SD(coord, "da-dp"), NextInstr, update, reset, PC);
+  if (takenBranchLoadsPC)
+    loadPCUnlessStalledOrBranch(coord, cell, reset, _clock, stall, branch, NextInstr, PC);
+  else
+    Reg16(SD(coord, "da-dp"), NextInstr, update, reset, PC);
   Plus1(SD(coord, "cq-ds"), PC, PCPlus1);
   Reg16(SD(coord, "da-dp"), PC, update, reset, PCtmp);
 }
