@@ -251,18 +251,29 @@ void printCycleState() {
   printf("%s\n", line.c_str());
 }
 
-void observedProcessor() {
+void observeCycles() {
   RunObserver observer{nullptr, nullptr, nullptr};
   observer.settled = printCycleState;
   runObservers.push_back(observer);
+}
+
+void observed5a() {
+  observeCycles();
   processorWithRom();
 }
 
+void observed5b() {
+  observeCycles();
+  loadRomProgram();
+  ForwardingSignals forwarding;
+  placeProcessor(&forwarding);
+}
+
 // The state after reset's release and after each of the cycles, one list of texts per state.
-std::vector<std::vector<std::string>> circuitStates(const std::vector<uint16_t>& program, int cycles,
-                                                    std::string& err) {
+std::vector<std::vector<std::string>> circuitStates(const std::vector<uint16_t>& program, bool forwarding,
+                                                    int cycles, std::string& err) {
   romProgram() = program;
-  RunResult r = runCircuit(observedProcessor, {"-X", "--keys=" + resetThenCycles(cycles)});
+  RunResult r = runCircuit(forwarding ? observed5b : observed5a, {"-X", "--keys=" + resetThenCycles(cycles)});
   err = r.status == 0 ? "" : "status " + std::to_string(r.status) + ": " + r.err.substr(0, 2000);
   std::vector<std::vector<std::string>> states;
   for (const std::string& line : linesStartingWith(r.out, "state ")) {
@@ -338,11 +349,12 @@ std::string programText(const std::vector<uint16_t>& words) {
 }
 
 // Runs program on both; returns the first disagreement ("" when none) and how many cycles were compared.
-std::string firstDisagreement(const std::vector<uint16_t>& program, int cycles, int& compared) {
+std::string firstDisagreement(const std::vector<uint16_t>& program, bool forwarding, int cycles, int& compared) {
   Model model;
+  model.forwarding = forwarding;
   std::copy(program.begin(), program.end(), model.rom.begin());
   std::string err;
-  std::vector<std::vector<std::string>> states = circuitStates(program, cycles, err);
+  std::vector<std::vector<std::string>> states = circuitStates(program, forwarding, cycles, err);
   if (!err.empty()) return "the circuit failed: " + err;
   if (states.size() != size_t(cycles) + 1) return "the circuit reported " + std::to_string(states.size()) + " states";
   for (compared = 0; compared <= cycles && model.lost.empty(); compared++) {
@@ -362,17 +374,25 @@ const int programsPerBatch = 30;
 
 }  // namespace
 
-// Ten batches of programs, each its own test process: CTest may run them side by side, and each stays
-// well within its time limit under the sanitizers.
-class RandomPrograms : public testing::TestWithParam<int> {};
+// Ten batches of programs for each processor, each batch its own test process: CTest may run them
+// side by side, and each stays well within its time limit under the sanitizers.  The programs of 5b are
+// aimed at the reads of fresh registers that it forwards or interlocks.
+struct Batch {
+  bool forwarding;
+  int number;
+};
+void PrintTo(const Batch& b, std::ostream* out) { *out << (b.forwarding ? "5b " : "5a ") << b.number; }
+
+class RandomPrograms : public testing::TestWithParam<Batch> {};
 
 TEST_P(RandomPrograms, RunAsTheModelSays) {
   int comparedCycles = 0;
+  bool forwarding = GetParam().forwarding;
   for (int i = 0; i < programsPerBatch; i++) {
-    uint32_t seed = uint32_t(GetParam() * programsPerBatch + i);
-    std::vector<uint16_t> program = randomProgram(seed);
+    uint32_t seed = uint32_t(GetParam().number * programsPerBatch + i);
+    std::vector<uint16_t> program = randomProgram(seed, forwarding);
     int compared = 0;
-    std::string disagreement = firstDisagreement(program, cyclesPerProgram, compared);
+    std::string disagreement = firstDisagreement(program, forwarding, cyclesPerProgram, compared);
     ASSERT_EQ(disagreement, "") << "seed " << seed << ", program:" << programText(program);
     comparedCycles += compared;
   }
@@ -380,7 +400,14 @@ TEST_P(RandomPrograms, RunAsTheModelSays) {
   EXPECT_GT(comparedCycles, programsPerBatch * cyclesPerProgram / 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Batch, RandomPrograms, testing::Range(0, 10));
+std::vector<Batch> batches(bool forwarding) {
+  std::vector<Batch> b;
+  for (int number = 0; number < 10; number++) b.push_back({forwarding, number});
+  return b;
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, RandomPrograms, testing::ValuesIn(batches(false)));
+INSTANTIATE_TEST_SUITE_P(Forwarding, RandomPrograms, testing::ValuesIn(batches(true)));
 
 // The model itself on fixed programs whose outcome follows from the rules by hand, on both processors.
 TEST(ReferenceModel, RunsFixedProgramsAsTheRulesWorkThemOut) {
