@@ -1,5 +1,8 @@
-// The processor benchmark: BasicPipe and Memory wired as in 5a-LD-hazard, with generated clock and reset.
+// The processor benchmarks: BasicPipe and Memory wired as in 5a-LD-hazard (or 5b-forwarding), with
+// generated clock and reset.
 #include "BenchCpu.h"
+
+#include <optional>
 
 #include "Pipeline.h"
 
@@ -13,7 +16,7 @@ std::vector<int> serialsOf(const Signal& s) { return std::vector<int>(s.serialNu
 
 }  // namespace
 
-Timing buildCpu(int period, std::vector<Result>& results) {
+Timing buildCpu(int period, std::vector<Result>& results, bool forwarding) {
   if (period <= 0) period = defaultPeriod;
   Signal ALUo(16, "ALUo"), ALUo1(16, "ALUo1"), DMAR(16, "DMAR"), Reg2(16, "Reg2"), Z(1, "Z"),
       enTriLink(1, "enTriLink"), reset(1, "reset"), Reg1(16, "Reg1"), Reg6(16, "Reg6"), Reg0(16, "Reg0"),
@@ -24,9 +27,12 @@ Timing buildCpu(int period, std::vector<Result>& results) {
       IR1(16, "IR1"), clock(1, "clock"), LMDR(16, "LMDR"), B(16, "B"), IR_WB(16, "IR_WB"), memory(1, "memory"),
       D(16, "D"), Reg5(16, "Reg5"), MemReq(1, "MemReq"), N(1, "N"), PC1(16, "PC1"), A(16, "A"),
       enTriRAM(1, "enTriRAM");
+  std::optional<ForwardingSignals> forwardingSignals;
+  if (forwarding) forwardingSignals.emplace();
   BasicPipe(SD("la-sj"), reset, clock, DataBus, memory, read, AddrBus, DataWrite, PC, PCtmp, IR_ID, PC1, A, B, IR1, D,
             IR_EX, ALUo, DMAR, SMDR, N, Z, IR_MEM, ALUo1, LMDR, IR_WB, Reg0, Reg1, Reg2, Reg3, Reg4, Reg5, Reg6, Reg7,
-            stallIF, stallID, stallEX, stallMEM, branchDecision, MemReq);
+            stallIF, stallID, stallEX, stallMEM, branchDecision, MemReq, EX,
+            forwarding ? &*forwardingSignals : nullptr);
   Memory(SD("ol-sn"), memory, read, AddrBus, DataWrite, DataBus, enTriLink, enTriROM, enTriRAM);
   // Reset is ONE from the start and released in the low phase of cycle 0, as a press of '0' would.
   PowerOn(SD("ad"), reset, resetTimeFor(period), One);

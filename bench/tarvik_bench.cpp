@@ -3,7 +3,8 @@
 //
 //   tarvik_bench CIRCUIT SIZE CYCLES [more simulator options]
 //
-// CIRCUIT is adder, counter, ring, ram or cpu (when the processor is built in).  The line holds
+// CIRCUIT is adder, counter, ring, ram, cpu or cpu5b (when the processor is built in; cpu5b is
+// 5b-forwarding).  The line holds
 // key=value pairs: the event count, the simulated time, the start-up split into netlist build and
 // elaboration (flattening, connectivity check, activation lists, run-phase set-up), the run's wall
 // time, the peak resident memory and the result bits that the peers' runs are checked against.
@@ -56,6 +57,8 @@ void build() {
 #ifdef TARVIK_BENCH_CPU
   else if (circuit == "cpu")
     timing = bench::buildCpu(size, results);
+  else if (circuit == "cpu5b")
+    timing = bench::buildCpu(size, results, true);
 #endif
   else {
     fprintf(stderr, "tarvik_bench: unknown circuit %s\n", circuit.c_str());

@@ -66,11 +66,13 @@ TEST(InstalledPackage, BuildsACircuitOfItsOwnWithFindPackage) {
             "Time = 40  Probe for notB at ac  Value = ZERO\n");
 }
 
-// The grader is installed with the processor beside it, and finds it there.
+// The grader is installed with the processors beside it, and finds 5a-LD-hazard there.
 TEST(InstalledPackage, GradesWithTheProcessorInstalledBesideIt) {
   ScratchFolder s;
   std::string prefix = s.path + "/prefix", log = s.path + "/log";
   ASSERT_TRUE(succeeds("cmake --install '" + buildDir + "' --prefix '" + prefix + "'", log)) << fileText(log);
+  for (const char* processor : {"5a-LD-hazard", "5b-forwarding"})
+    EXPECT_TRUE(exists(prefix + "/bin/" + processor)) << processor;
   std::string sample = TARVIK_SOURCE_DIR "/examples/assignments/array-sum";
   RunResult r = runProgram(prefix + "/bin/tarvik-grade",
                            {"--out", s.path + "/out", sample + "/assignment", sample + "/submissions"}, 60);

@@ -34,6 +34,11 @@ const char aluOutput[] = "ALUo";
 const char writeRegister[] = "BasicPipe.writeRegister";
 const char registerSelect[] = "BasicPipe.registerSelect";
 
+// 5b-forwarding only: where EX takes its operands A, B and D from (0 ID's latches, 1 MEM, 2 WB), and
+// the load interlock holding ID.
+const char* const forwards[3] = {"fwdA", "fwdB", "fwdD"};
+const char loadUse[] = "loadUse";
+
 // The program ROM, and the data RAM: one 16-bit wide memory of two byte lanes, high byte first.
 const char rom[] = "Memory.Rom";
 const char ram[] = "RAM";

@@ -37,6 +37,15 @@ struct StageSlot {
 
 enum MemoryAccess { noAccess, loadAccess, storeAccess };
 
+// EX's operands A (rs1), B (rs2) and D (rd), and where the forwarding unit took each from: its fwd
+// signal's value (ID's latches, the word in MEM, the word in WB), or unknown.
+enum ExOperand { operandA, operandB, operandD, numberOfOperands };
+enum ForwardSource { forwardNone, forwardMEM, forwardWB, forwardUnknown };
+// The register operand k of word names (bits 5..3, 2..0, 13..11).
+int operandRegister(uint16_t word, int operand);
+// "MEM", "WB" or "?" for a forward.
+const char* forwardSourceName(ForwardSource source);
+
 // One processor cycle, read at rest in its high phase.
 struct CycleView {
   uint64_t cycle = 0;  // 1 for the first cycle after reset was released
@@ -54,6 +63,13 @@ struct CycleView {
   MemoryAccess access = noAccess;
   BusValue accessAddress, accessData;
   SignalValue n = UNINITIALIZED, z = UNINITIALIZED;
+  // A processor with forwarding (5b-forwarding) only: where EX took each operand it reads, by
+  // operand (A, B, D), and the load interlock, which holds ID and IF and lets a bubble into EX;
+  // interlockBubble: EX holds the bubble the interlock let in at the end of the cycle before.
+  bool hasForwarding = false;
+  ForwardSource forwarded[numberOfOperands] = {forwardNone, forwardNone, forwardNone};
+  bool loadUse = false;
+  bool interlockBubble = false;
   // The program's end, a taken branch to its own address (halt: bra halt), followed by ViewsHalt.cpp:
   // haltDecided from the cycle the first such branch is taken in MEM on, lastProgramWord then the
   // last word fetched after it (its delay slots), and haltCycle (0 before) the cycle that word is in
@@ -96,6 +112,8 @@ void resetViews();
 
 // A store whose address has bit 6 ZERO goes to the ROM, which drops it (the address as the bus had it).
 bool storeIgnored(const CycleView& c);
+// The memory stall holds IF: a load or store in MEM has the bus this cycle.
+bool memoryStall(const CycleView& c);
 const uint16_t ramAddressBit = 0x40, ramWordMask = 0x3F;
 
 // Text helpers (ViewsText.cpp).

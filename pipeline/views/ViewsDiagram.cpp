@@ -5,7 +5,9 @@
 // when a stall holds that stage.  A cycle in which IF is held fetches nothing: its IF cell belongs to
 // the instruction fetched next, from the address the held PC kept.  The chart is kept as the stage
 // contents of each cycle charted (every cycle, or those of --diagram-cycles) and drawn in blocks of
-// sixteen columns, each block listing only the rows that have a cell in it.
+// sixteen columns, each block listing only the rows that have a cell in it.  On a processor with a load
+// interlock the word it holds in ID shows ID*, and the bubble it lets into EX gets a row of its own,
+// "(load-use bubble)", with an EX cell in each cycle such a bubble is in EX.
 #include <algorithm>
 #include <cstdio>
 
@@ -20,6 +22,7 @@ struct Column {
   uint64_t cycle;
   int32_t id[numberOfStages];  // the instruction in each stage, relative to firstId; -1 for none
   uint8_t stalled;             // bit per stage
+  bool interlockBubble;        // EX holds the bubble of the load interlock
 };
 
 struct Row {
@@ -34,6 +37,7 @@ struct Chart {
   std::vector<size_t> heldFetch;  // columns whose IF cell waits for the next fetch
   uint16_t heldAddress = 0;
   bool cutShort = false;
+  bool anyInterlockBubble = false;
   uint64_t lastCycleRun = 0;  // charted or not, so that an empty chart can say why
 };
 
@@ -80,6 +84,16 @@ struct Layout {
   size_t textWidth = 0;
 };
 
+// The load interlock's bubbles have no row of a word: a row of their own, under the words.
+const char interlockBubbleLabel[] = "(load-use bubble)";
+
+void printInterlockBubbles(size_t begin, size_t end, size_t width, const Layout& layout) {
+  std::string cells;
+  for (size_t k = begin; k < end; k++) cells += padded(chart.columns[k].interlockBubble ? "EX" : "", width);
+  if (trimmed(cells).empty()) return;
+  printf("%s\n", trimmed(std::string(7, ' ') + padded(interlockBubbleLabel, layout.textWidth) + "  " + cells).c_str());
+}
+
 std::string label(int32_t row, const Layout& layout) {
   const Row& r = chart.rows[size_t(row)];
   char address[16];
@@ -102,6 +116,7 @@ void printBlock(size_t begin, size_t end, const Layout& layout) {
     if (trimmed(cells).empty()) continue;
     printf("%s\n", trimmed(line + cells).c_str());
   }
+  printInterlockBubbles(begin, end, width, layout);
 }
 
 }  // namespace
@@ -116,7 +131,8 @@ void diagramCycle(const CycleView& c) {
     return;
   }
   if (chart.columns.empty()) firstColumn(c);
-  Column col{c.cycle, {}, 0};
+  Column col{c.cycle, {}, 0, c.interlockBubble};
+  chart.anyInterlockBubble = chart.anyInterlockBubble || c.interlockBubble;
   for (int stage = 0; stage < numberOfStages; stage++) {
     col.id[stage] = rowOf(c.slot[stage]);
     if (c.stalled[stage]) col.stalled = uint8_t(col.stalled | 1u << stage);
@@ -143,6 +159,7 @@ void diagramEnd() {
   Layout layout;
   for (const Row& r : chart.rows)
     layout.textWidth = std::max(layout.textWidth, instructionText(knownBus(r.word), r.address).size());
+  if (chart.anyInterlockBubble) layout.textWidth = std::max(layout.textWidth, sizeof interlockBubbleLabel - 1);
   printf("Pipeline diagram, cycles %llu to %llu (* = held by a stall)\n",
          (unsigned long long)chart.columns.front().cycle, (unsigned long long)chart.columns.back().cycle);
   if (diagramTo > chart.lastCycleRun)

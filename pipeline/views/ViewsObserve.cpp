@@ -46,6 +46,13 @@ BusValue busOf(const std::vector<int>& bits) {
 
 SignalValue bitOf(const std::vector<int>& bits) { return phaseThree->currentSignals[size_t(bits[0])]; }
 
+// A signal only some processors have: null when this circuit has none by that name.
+const std::vector<int>* bundleBitsIfAny(const char* name) {
+  std::string problem;
+  int b = bundleNamed(name, problem);
+  return b < 0 ? nullptr : &declaredBundles()[size_t(b)].bits;
+}
+
 // The signals read every cycle, looked up once.
 struct ProcessorSignals {
   const std::vector<int>*clock, *reset, *pc, *dataBus, *addrBus, *memory, *read, *memReq, *isBranch,
@@ -53,6 +60,8 @@ struct ProcessorSignals {
   const std::vector<int>* instructionRegister[numberOfStages];  // ID .. WB
   const std::vector<int>* stall[numberOfStages];                // IF .. MEM
   const std::vector<int>* reg[8];
+  // Null on a processor without forwarding.
+  const std::vector<int>*forward[numberOfOperands], *loadUse;
 };
 
 ProcessorSignals signals;
@@ -80,6 +89,8 @@ void lookUpSignals() {
     s.stall[k] = &bundleBits(names::stalls[k]);
   }
   for (int r = 0; r < 8; r++) s.reg[r] = &bundleBits(names::registers[r]);
+  s.loadUse = bundleBitsIfAny(names::loadUse);
+  for (int k = 0; k < numberOfOperands; k++) s.forward[k] = s.loadUse ? &bundleBits(names::forwards[k]) : nullptr;
 }
 
 struct Observation {
@@ -136,6 +147,18 @@ void readEvents(CycleView& c) {
   c.z = bitOf(*s.z);
 }
 
+void readForwarding(CycleView& c, const CycleView& last) {
+  const ProcessorSignals& s = signals;
+  if (!s.loadUse) return;
+  c.hasForwarding = true;
+  for (int k = 0; k < numberOfOperands; k++) {
+    BusValue fwd = busOf(*s.forward[k]);
+    c.forwarded[k] = fwd.known() && fwd.value < forwardUnknown ? ForwardSource(fwd.value) : forwardUnknown;
+  }
+  c.loadUse = bitOf(*s.loadUse) == ONE;
+  c.interlockBubble = last.loadUse && c.slot[stageEX].id == bubbleSlot;
+}
+
 void showCycle(const CycleView& c) {
   if (traceView) traceCycle(c);
   if (diagramView) diagramCycle(c);
@@ -157,6 +180,7 @@ void readCycle() {
   }
   readFetch(c);
   readEvents(c);
+  readForwarding(c, last);
   followHalt(c);
   showCycle(c);
   observation.last = c;
@@ -197,6 +221,17 @@ SignalValue readBit(const char* name) { return bitOf(bundleBits(name)); }
 
 bool storeIgnored(const CycleView& c) {
   return c.access == storeAccess && !(c.accessAddress.unknown & ramAddressBit) && !(c.accessAddress.value & ramAddressBit);
+}
+
+bool memoryStall(const CycleView& c) { return c.access != noAccess; }
+
+int operandRegister(uint16_t word, int operand) {
+  static const int shift[numberOfOperands] = {3, 0, 11};
+  return word >> shift[operand] & 0x7;
+}
+
+const char* forwardSourceName(ForwardSource source) {
+  return source == forwardMEM ? "MEM" : source == forwardWB ? "WB" : "?";
 }
 
 void startViews() {

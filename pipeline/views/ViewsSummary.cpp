@@ -10,7 +10,9 @@
 // the halt loop after it counts only in the cycles run.  Stores to a ROM address (bit 6 ZERO on the
 // bus) are dropped by the memory: they are counted and listed apart, so that a store that changed
 // nothing does not go unnoticed.  With --summary-ram the RAM's words are listed as the run left them,
-// and the last line warns when the program ran off its end (ViewsRunOff.cpp).
+// and the last line warns when the program ran off its end (ViewsRunOff.cpp).  On a processor with
+// forwarding the stall cycles are also counted by cause (memory, load-use) and the forwarded operands
+// by the stage they came from.
 #include <cstdio>
 #include <set>
 
@@ -23,6 +25,10 @@ namespace {
 struct Tally {
   uint64_t cycles = 0, completed = 0, stallCycles = 0, branchesTaken = 0;
   uint64_t programCycles = 0, haltCycle = 0;  // the cycles up to the halt (all when none)
+  // A processor with forwarding: the stall cycles by cause (a cycle may have both), and the operands
+  // EX took from MEM and from WB.
+  bool hasForwarding = false;
+  uint64_t memoryStalls = 0, loadUseStalls = 0, forwardsFrom[forwardUnknown] = {};
   std::set<unsigned> ramWordsWritten;
 };
 
@@ -109,10 +115,27 @@ void printRamContents() {
   for (unsigned w : shown) printRamWord(w);
 }
 
+void printForwardingCounts() {
+  printf("  memory:               %llu\n", (unsigned long long)tally.memoryStalls);
+  printf("  load-use:             %llu\n", (unsigned long long)tally.loadUseStalls);
+  uint64_t fromMEM = tally.forwardsFrom[forwardMEM], fromWB = tally.forwardsFrom[forwardWB];
+  printf("Forwarded operands:     %llu (%llu from MEM, %llu from WB)\n", (unsigned long long)(fromMEM + fromWB),
+         (unsigned long long)fromMEM, (unsigned long long)fromWB);
+}
+
+void countForwarding(const CycleView& c) {
+  tally.hasForwarding = true;
+  if (c.stalled[stageIF] && memoryStall(c)) tally.memoryStalls++;
+  if (c.loadUse) tally.loadUseStalls++;
+  for (ForwardSource source : c.forwarded)
+    if (source == forwardMEM || source == forwardWB) tally.forwardsFrom[source]++;
+}
+
 void printCounts() {
   printf("Cycles run:             %llu\n", (unsigned long long)tally.cycles);
   printf("Instructions completed: %llu\n", (unsigned long long)tally.completed);
   printf("Stall cycles:           %llu\n", (unsigned long long)tally.stallCycles);
+  if (tally.hasForwarding) printForwardingCounts();
   printf("Branches taken:         %llu\n", (unsigned long long)tally.branchesTaken);
   if (tally.completed)
     printf("Cycles per instruction: %.2f\n", double(tally.programCycles) / double(tally.completed));
@@ -145,6 +168,7 @@ void summaryCycle(const CycleView& c) {
   if (c.branchTaken && !c.haltDecided) tally.branchesTaken++;
   if (c.access == storeAccess && c.accessAddress.known() && (c.accessAddress.value & ramAddressBit))
     tally.ramWordsWritten.insert(c.accessAddress.value & ramWordMask);
+  if (c.hasForwarding) countForwarding(c);
   noteIgnoredStore(c);
   runOffCycle(c);
 }

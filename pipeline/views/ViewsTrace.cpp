@@ -2,10 +2,13 @@
 //
 // Columns: the cycle, PC, then for each stage IF .. WB the address and the disassembly of the
 // instruction in it ("*" after the address when a stall holds the stage), then N and Z, then what
-// happened: the branch decision when a branch is in MEM, the register WB wrote with its new value,
-// and the memory access of MEM (a store to a ROM address, which the memory drops, is marked so).  With
-// --trace-ticks a column after the cycle gives the tick the line was read at.  The stage columns are as wide as the longest text any word
-// disassembles to, so every line lines up.  On a terminal the marks and events are coloured.
+// happened: on a processor with forwarding the registers EX took from MEM or WB (r1<-MEM, r2<-WB),
+// the branch decision when a branch is in MEM, the register WB wrote with its new value, and the
+// memory access of MEM (a store to a ROM address, which the memory drops, is marked so).  IF held by
+// the load interlock alone shows (load-use) instead of (no fetch); the word it holds in ID has "*".
+// With --trace-ticks a column after the cycle gives the tick the line was read at.  The stage columns
+// are as wide as the longest text any word disassembles to, so every line lines up.  On a terminal
+// the marks and events are coloured.
 #include <algorithm>
 #include <cstdio>
 #include <unordered_map>
@@ -68,7 +71,8 @@ void putStage(const CycleView& c, int stage) {
   // The texts of empty and unknown stages are few: padded once.
   static const std::string unknownAddress = rightAligned("?", addressWidth), noAddress(addressWidth, ' ');
   static const std::string bubble = padded("(bubble)", textWidth), noFetch = padded("(no fetch)", textWidth),
-                           idle = padded("(idle)", textWidth), unknownWord = padded("????", textWidth);
+                           idle = padded("(idle)", textWidth), unknownWord = padded("????", textWidth),
+                           interlocked = padded("(load-use)", textWidth);
   const StageSlot& slot = c.slot[stage];
   bool held = c.stalled[stage];
   const std::string *address = &noAddress, *text = &bubble;
@@ -85,7 +89,7 @@ void putStage(const CycleView& c, int stage) {
     text = c.word[stage].known() ? &placedText : &unknownWord;
     code = nullptr;
   } else if (stage == stageIF) {
-    text = held ? &noFetch : &idle;
+    text = !held ? &idle : c.loadUse && !memoryStall(c) ? &interlocked : &noFetch;
     if (held) heldAddress = c.pc.known() ? rightAligned(std::to_string(c.pc.value), addressWidth) : unknownAddress;
     if (held) address = &heldAddress;
   }
@@ -100,7 +104,21 @@ void putEvent(const std::string& text, const char* code) {
   put(text, code);
 }
 
+// rN<-MEM, rN<-WB: a register EX took from a later stage, once however many operands read it.
+void putForwards(const CycleView& c) {
+  std::string marks[numberOfOperands];
+  for (int k = 0; k < numberOfOperands; k++) {
+    if (c.forwarded[k] == forwardNone) continue;
+    int reg = operandRegister(c.word[stageEX].value, k);
+    std::string mark = "r" + (c.word[stageEX].known() ? std::to_string(reg) : "?") + "<-" +
+                       forwardSourceName(c.forwarded[k]);
+    if (std::find(marks, marks + k, mark) == marks + k) putEvent(mark, yellow);
+    marks[k] = mark;
+  }
+}
+
 void putEvents(const CycleView& c) {
+  if (c.hasForwarding) putForwards(c);
   if (c.branchInMem)
     putEvent(c.branchTaken ? "taken -> " + (c.branchTarget.known() ? std::to_string(c.branchTarget.value) : "?")
                            : "not taken",
