@@ -2,12 +2,12 @@
 //
 // The words are walked in address order as runs of straight-line code, each word with the cycle in
 // which it is fetched: one after the other, except that the fetch is held in every cycle in which a
-// load or store is in MEM (its fetch + 3), and on 5b in every cycle in which the interlock holds the
-// word right after a load, that reads its register, in ID (its fetch + 1; it reaches MEM a cycle later).  A run ends where the history is unknown: at a word some
-// branch targets, after the words that follow an unconditional branch, at data.  A run that starts
-// there may have been held once or twice more by loads before it, so the timing of its first two
-// words is not known: no warning rests on them.  Never-written words (gaps) are nops, which keep the
-// history.
+// load or store is in MEM (its fetch + 3), and on 5b also in every cycle in which the interlock holds
+// in ID the word right after a load that reads its register (that word's fetch + 1; it then reaches
+// MEM a cycle later).  A run ends where the history is unknown: at a word some branch targets, after
+// the words that follow an unconditional branch, at data.  A run that starts there may have been held
+// once or twice more by loads before it, so the timing of its first two words is not known: no warning
+// rests on them.  Never-written words (gaps) are nops, which keep the history.
 #include "Hazards.h"
 
 #include <algorithm>

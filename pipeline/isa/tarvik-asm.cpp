@@ -3,8 +3,8 @@
 // Assembling writes a memory image in the text hex format (one word a line, "@ADDR" where the address
 // jumps), which --load and --program read; -l adds to each word a comment with its address and source
 // line.  Warnings about the program's timing traps on the processor named by --cpu (5a-LD-hazard unless
-// told otherwise) go to standard error unless -w.  -d reads an image
-// (either format the simulator loads) and prints it as a source that assembles back to it.
+// told otherwise) go to standard error unless -w.  -d reads an image (either format the simulator
+// loads) and prints it as a source that assembles back to it.
 #include <cstdio>
 #include <cstring>
 #include <map>
