@@ -4,6 +4,7 @@
 // branch kept while the load interlock holds IF, and the marks the views print for forwarding.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,20 @@ RunResult runOn(const std::string& cpu, const std::string& source, std::vector<s
 void expectAfterHalt(const std::string& cpu, const std::string& source, const std::string& expected) {
   RunResult r = runOn(cpu, source, {}, expected);
   EXPECT_EQ(r.status, 0) << cpu << ":\n" << source << r.err;
+}
+
+// A short program run to its halt on 5b-forwarding, with what it must leave.
+struct ProgramCase {
+  const char* what;
+  const char* program;
+  const char* expected;
+};
+
+void expectEachAfterHalt(const std::vector<ProgramCase>& cases, const std::string& after) {
+  for (const ProgramCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    expectAfterHalt(cpu5b, c.program + after, c.expected);
+  }
 }
 
 const char* const halt = "halt:   bra   halt\n        nop\n        nop\n        nop\n";
@@ -59,39 +74,27 @@ TEST(Forwarding, ReadersSeeTheValuesEachProcessorPromises) {
 }
 
 TEST(Forwarding, EachOperandTakesTheValueJustComputed) {
-  struct Case {
-    const char* what;
-    const char* program;
-    const char* expected;
-  } cases[] = {
-      {"a store's data from MEM (D to SMDR), its base from WB (A)",
-       "setlo r1, 0x40\nsetlo r2, 0x55\nst r2, [r1 + 0]\n", "RAM[0] 0x0055\n"},
-      {"setlo keeps the high byte sethi just set (D)", "sethi r3, 0x12\nsetlo r3, 0x34\n", "Reg3 0x1234\n"},
-      {"a load's base register just computed (A)", "setlo r4, 20\nld r5, [r4 + 0]\n", "Reg5 0xBEEF\n"},
-      {"a second register operand just computed (B)", "setlo r6, 3\nadd r7, r0, r6\n", "Reg7 3\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    expectAfterHalt(cpu5b, std::string(c.program) + halt + ".org 20\n.word 0xBEEF\n", c.expected);
-  }
+  expectEachAfterHalt(
+      {
+          {"a store's data from MEM (D to SMDR), its base from WB (A)",
+           "setlo r1, 0x40\nsetlo r2, 0x55\nst r2, [r1 + 0]\n", "RAM[0] 0x0055\n"},
+          {"setlo keeps the high byte sethi just set (D)", "sethi r3, 0x12\nsetlo r3, 0x34\n", "Reg3 0x1234\n"},
+          {"a load's base register just computed (A)", "setlo r4, 20\nld r5, [r4 + 0]\n", "Reg5 0xBEEF\n"},
+          {"a second register operand just computed (B)", "setlo r6, 3\nadd r7, r0, r6\n", "Reg7 3\n"},
+      },
+      std::string(halt) + ".org 20\n.word 0xBEEF\n");
 }
 
 // Words whose rd field names a register they do not write: nothing is forwarded from them.
 TEST(Forwarding, NothingComesFromWordsThatWriteNoRegister) {
-  struct Case {
-    const char* what;
-    const char* program;
-    const char* expected;
-  } cases[] = {
-      {"r0 as rd", "setlo r1, 5\nnop\nnop\nadd r0, r1, 1\nadd r2, r0, r0\n", "Reg2 0\n"},
-      {"a store, whose rd is its data", "setlo r1, 5\nsetlo r3, 0x40\nnop\nnop\nst r1, [r3 + 0]\nadd r4, r1, r0\n",
-       "Reg4 5\n"},
-      {"a branch, whose rd is its condition", "setlo r7, 2\nnop\nnop\nbnv 9\nadd r5, r7, r0\n", "Reg5 2\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    expectAfterHalt(cpu5b, std::string(c.program) + halt, c.expected);
-  }
+  expectEachAfterHalt(
+      {
+          {"r0 as rd", "setlo r1, 5\nnop\nnop\nadd r0, r1, 1\nadd r2, r0, r0\n", "Reg2 0\n"},
+          {"a store, whose rd is its data", "setlo r1, 5\nsetlo r3, 0x40\nnop\nnop\nst r1, [r3 + 0]\nadd r4, r1, r0\n",
+           "Reg4 5\n"},
+          {"a branch, whose rd is its condition", "setlo r7, 2\nnop\nnop\nbnv 9\nadd r5, r7, r0\n", "Reg5 2\n"},
+      },
+      halt);
 }
 
 // The branch is in MEM while the interlock holds the load's reader in ID and IF: PC still takes the
@@ -110,11 +113,26 @@ target: add   r5, r1, r0
   expectAfterHalt(cpu5b, program, "Reg1 0xBEEF\nReg3 0xBEEF\nReg4 0\nReg5 0xBEEF\n");
 }
 
+// The save file names 5b-forwarding and ends with its own signals; 5a's has none of them.
+TEST(ForwardingViews, TheGtkwSaveFileGroupsTheForwardingSignals) {
+  const char* const group = "@200\n-Forwarding and interlock\n@22\ntop.fwdA[1:0]\ntop.fwdB[1:0]\ntop.fwdD[1:0]\n"
+                            "@28\ntop.loadUse\n";
+  for (const std::string& cpu : {cpu5a, cpu5b}) {
+    ScratchFolder folder;
+    RunResult r = runOn(cpu, "nop\n", {"--cycles", "1", "--vcd", folder / "run.vcd", "--gtkw", folder / "run.gtkw"});
+    std::string save = folder.read("run.gtkw");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(save.compare(0, 4 + cpu.size(), "[*] " + cpu), 0) << save;
+    bool grouped = save.size() > strlen(group) && save.compare(save.size() - strlen(group), strlen(group), group) == 0;
+    EXPECT_EQ(grouped, cpu == cpu5b) << save;
+  }
+}
+
 // A load, its reader held one cycle in ID (IF held by the interlock, then by the load in MEM) and
 // given the loaded value from WB for both its operands; the load's own base comes from MEM.
 TEST(ForwardingViews, TraceDiagramAndSummaryMarkForwardsAndTheInterlock) {
   std::string program = std::string("setlo r6, 20\nld r1, [r6 + 0]\nadd r2, r1, r1\n") + halt + ".org 20\n.word 0x0102\n";
-  RunResult r = runOn(cpu5b, program, {"--trace", "--diagram", "--summary"});
+  RunResult r = runOn(cpu5b, program, {"--cycles", "8", "--trace", "--diagram", "--summary"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, R"(   cycle     PC IF                      ID                      EX                      MEM                     WB                      N Z
        1      0   0 setlo r6, 0x14          (bubble)                (bubble)                (bubble)                (bubble)            0 0
@@ -125,26 +143,16 @@ TEST(ForwardingViews, TraceDiagramAndSummaryMarkForwardsAndTheInterlock) {
        6      3   3 bra 3                   (bubble)              2 add r2, r1, r1          (bubble)              1 ld r1, [r6 + 0]     0 0  r1<-WB  r1 <- 0x0102
        7      4   4 nop                   3 bra 3                   (bubble)              2 add r2, r1, r1          (bubble)            0 0
        8      5   5 nop                   4 nop                   3 bra 3                   (bubble)              2 add r2, r1, r1      0 0  r2 <- 0x0204
-       9      6   6 nop                   5 nop                   4 nop                   3 bra 3                   (bubble)            0 0  taken -> 3
-      10      3   3 bra 3                 6 nop                   5 nop                   4 nop                   3 bra 3               0 0
-      11      4   4 nop                   3 bra 3                 6 nop                   5 nop                   4 nop                 0 0
-      12      5   5 nop                   4 nop                   3 bra 3                 6 nop                   5 nop                 0 0
-      13      6   6 nop                   5 nop                   4 nop                   3 bra 3                 6 nop                 0 0  taken -> 3
 
-Pipeline diagram, cycles 1 to 13 (* = held by a stall)
+Pipeline diagram, cycles 1 to 8 (* = held by a stall)
 
- addr  instruction        1   2   3   4   5   6   7   8   9   10  11  12  13
+ addr  instruction        1   2   3   4   5   6   7   8
     0  setlo r6, 0x14     IF  ID  EX  MEM WB
     1  ld r1, [r6 + 0]        IF  ID  EX  MEM WB
     2  add r2, r1, r1             IF  ID* ID  EX  MEM WB
-    3  bra 3                          IF* IF* IF  ID  EX  MEM WB
-    4  nop                                        IF  ID  EX  MEM WB
-    5  nop                                            IF  ID  EX  MEM WB
-    6  nop                                                IF  ID  EX  MEM WB
-    3  bra 3                                                  IF  ID  EX  MEM
-    4  nop                                                        IF  ID  EX
-    5  nop                                                            IF  ID
-    6  nop                                                                IF
+    3  bra 3                          IF* IF* IF  ID  EX
+    4  nop                                        IF  ID
+    5  nop                                            IF
        (load-use bubble)                  EX
 
 Summary:
@@ -159,15 +167,14 @@ Registers:
   r7 = 0x0000      0
   N = 0  Z = 0  PC = 0x0006 (6)
 RAM words written: none
-Cycles run:             13
-Instructions completed: 7
+Cycles run:             8
+Instructions completed: 3
 Stall cycles:           2
   memory:               1
   load-use:             1
 Forwarded operands:     3 (1 from MEM, 2 from WB)
 Branches taken:         0
-Cycles per instruction: 1.86
-Halted in cycle:        13 (halt: bra halt; the loop after it is not counted above)
+Cycles per instruction: 2.67
 )");
 }
 

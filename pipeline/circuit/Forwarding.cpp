@@ -14,20 +14,12 @@ void RegisterUse(const SD& coord, const Signal& IR, const Signal& readsRs1, cons
                  const Signal& readsRd, const Signal& writesRd, const Signal& loadsRd) {
   Module(coord, "RegisterUse", IR, (readsRs1, readsRs2, readsRd, writesRd, loadsRd));
   InstructionClasses word;
-  Signal arithmetic(1, "arithmetic");
-  Signal memoryWord(1, "memoryWord");
-  Signal registerAddress(1, "registerAddress");
-  Signal usesRs1(1, "usesRs1");
-  Signal twoOperands(1, "twoOperands");
-  Signal usesRs2(1, "usesRs2");
-  Signal usesRd(1, "usesRd");
-  Signal writes(1, "writes");
-  Signal rs1NotR0(1, "rs1NotR0");
-  Signal rs2NotR0(1, "rs2NotR0");
-  Signal rdNotR0(1, "rdNotR0");
-  Signal memoryRs1(1, "memoryRs1");
-  Signal notByteWord(1, "notByteWord");
-  Signal registerRs2(1, "registerRs2");
+  // Which word classes use a register; then the registers' fields, r0 or not.
+  Signal notByteWord(1, "notByteWord"), arithmetic(1, "arithmetic"), memoryWord(1, "memoryWord"),
+      registerAddress(1, "registerAddress"), memoryRs1(1, "memoryRs1"), usesRs1(1, "usesRs1"),
+      twoOperands(1, "twoOperands"), registerRs2(1, "registerRs2"), usesRs2(1, "usesRs2"), usesRd(1, "usesRd"),
+      writes(1, "writes");
+  Signal rs1NotR0(1, "rs1NotR0"), rs2NotR0(1, "rs2NotR0"), rdNotR0(1, "rdNotR0");
   SD cell(coord, "aa");
   word.decode(cell, IR);
   Not(cell, word.hilo, notByteWord);
@@ -88,55 +80,44 @@ Signal rs2Field(const Signal& IR) { return (IR[2], IR[1], IR[0]); }
 
 }  // namespace
 
+// reads: the word in EX reads rs1, rs2, rd (bits 2, 1, 0); the decodes' other lines go unused.
 void Forwarding(const SD& coord, const Signal& IR_EX, const Signal& IR_MEM, const Signal& IR_WB, const Signal& A,
                 const Signal& B, const Signal& D, const Signal& ALUo, const Signal& wbValue, const Signal& fwdA,
                 const Signal& fwdB, const Signal& fwdD, const Signal& exA, const Signal& exB, const Signal& exD) {
   Module(coord, "Forwarding", (IR_EX, IR_MEM, IR_WB, A, B, D, ALUo, wbValue), (fwdA, fwdB, fwdD, exA, exB, exD));
-  Signal readsRs1(1, "readsRs1");
-  Signal readsRs2(1, "readsRs2");
-  Signal readsRd(1, "readsRd");
-  Signal memWrites(1, "memWrites");
-  Signal wbWrites(1, "wbWrites");
-  // The lines a stage's decode gives that forwarding does not use.
-  Signal unusedEX(2, "unusedEX");
-  Signal unusedMEM(4, "unusedMEM");
-  Signal unusedWB(4, "unusedWB");
-  RegisterUse(SD(coord, "aa"), IR_EX, readsRs1, readsRs2, readsRd, unusedEX[1], unusedEX[0]);
-  RegisterUse(SD(coord, "ba"), IR_MEM, unusedMEM[3], unusedMEM[2], unusedMEM[1], memWrites, unusedMEM[0]);
-  RegisterUse(SD(coord, "ca"), IR_WB, unusedWB[3], unusedWB[2], unusedWB[1], wbWrites, unusedWB[0]);
+  Signal reads(3, "reads");
+  Signal writes(2, "writes");  // the word in MEM, the word in WB
+  Signal unused(10, "unused");
+  RegisterUse(SD(coord, "aa"), IR_EX, reads[2], reads[1], reads[0], unused[9], unused[8]);
+  RegisterUse(SD(coord, "ba"), IR_MEM, unused[7], unused[6], unused[5], writes[1], unused[4]);
+  RegisterUse(SD(coord, "ca"), IR_WB, unused[3], unused[2], unused[1], writes[0], unused[0]);
   Signal memRd = rdField(IR_MEM), wbRd = rdField(IR_WB);
-  OperandForward(SD(coord, "ab"), readsRs1, rs1Field(IR_EX), memWrites, memRd, wbWrites, wbRd, A, ALUo, wbValue,
+  OperandForward(SD(coord, "ab"), reads[2], rs1Field(IR_EX), writes[1], memRd, writes[0], wbRd, A, ALUo, wbValue,
                  fwdA, exA);
-  OperandForward(SD(coord, "bb"), readsRs2, rs2Field(IR_EX), memWrites, memRd, wbWrites, wbRd, B, ALUo, wbValue,
+  OperandForward(SD(coord, "bb"), reads[1], rs2Field(IR_EX), writes[1], memRd, writes[0], wbRd, B, ALUo, wbValue,
                  fwdB, exB);
-  OperandForward(SD(coord, "cb"), readsRd, rdField(IR_EX), memWrites, memRd, wbWrites, wbRd, D, ALUo, wbValue,
+  OperandForward(SD(coord, "cb"), reads[0], rdField(IR_EX), writes[1], memRd, writes[0], wbRd, D, ALUo, wbValue,
                  fwdD, exD);
 }
 
+// reads: the word in ID reads rs1, rs2, rd; same: that register is the one the load in EX writes.
 void LoadInterlock(const SD& coord, const Signal& EX_stall, const Signal& IR_ID, const Signal& IR_EX,
                    const Signal& loadUse, const Signal& stall) {
   Module(coord, "LoadInterlock", (EX_stall, IR_ID, IR_EX), (loadUse, stall));
-  Signal readsRs1(1, "readsRs1");
-  Signal readsRs2(1, "readsRs2");
-  Signal readsRd(1, "readsRd");
-  Signal exLoads(1, "exLoads");
-  Signal sameRs1(1, "sameRs1");
-  Signal sameRs2(1, "sameRs2");
-  Signal sameRd(1, "sameRd");
+  Signal reads(3, "reads");
+  Signal same(3, "same");
   Signal uses(3, "uses");
+  Signal exLoads(1, "exLoads");
   Signal readsLoaded(1, "readsLoaded");
-  Signal unusedID(2, "unusedID");
-  Signal unusedEX(4, "unusedEX");
-  RegisterUse(SD(coord, "aa"), IR_ID, readsRs1, readsRs2, readsRd, unusedID[1], unusedID[0]);
-  RegisterUse(SD(coord, "ba"), IR_EX, unusedEX[3], unusedEX[2], unusedEX[1], unusedEX[0], exLoads);
+  Signal unused(6, "unused");
+  RegisterUse(SD(coord, "aa"), IR_ID, reads[2], reads[1], reads[0], unused[5], unused[4]);
+  RegisterUse(SD(coord, "ba"), IR_EX, unused[3], unused[2], unused[1], unused[0], exLoads);
   Signal loadedRd = rdField(IR_EX);
-  SameRegister(SD(coord, "ab"), rs1Field(IR_ID), loadedRd, sameRs1);
-  SameRegister(SD(coord, "bb"), rs2Field(IR_ID), loadedRd, sameRs2);
-  SameRegister(SD(coord, "cb"), rdField(IR_ID), loadedRd, sameRd);
+  SameRegister(SD(coord, "ab"), rs1Field(IR_ID), loadedRd, same[2]);
+  SameRegister(SD(coord, "bb"), rs2Field(IR_ID), loadedRd, same[1]);
+  SameRegister(SD(coord, "cb"), rdField(IR_ID), loadedRd, same[0]);
   SD cell(coord, "ac");
-  And(cell, (readsRs1, sameRs1), uses[2]);
-  And(cell, (readsRs2, sameRs2), uses[1]);
-  And(cell, (readsRd, sameRd), uses[0]);
+  for (int k = 2; k >= 0; k--) And(cell, (reads[k], same[k]), uses[k]);
   Or(cell, uses, readsLoaded);
   And(cell, (exLoads, readsLoaded), loadUse);
   Or(cell, (EX_stall, loadUse), stall);

@@ -2,8 +2,8 @@
 // shown as instructions.
 //
 // The save file lists the dump's top-level signals in groups headed by comment traces (front panel,
-// fetch, the four instruction registers, the register file, flags, memory bus, stalls and branch),
-// vectors in hex.  The instruction registers go through a translate filter file written beside it:
+// fetch, the four instruction registers, the register file, flags, memory bus, stalls and branch, and
+// on 5b-forwarding its forwarding and interlock signals), vectors in hex.  The instruction registers go through a translate filter file written beside it:
 // one line per 16-bit word, its four hex digits as GTKWave prints them, then the disassembled
 // instruction (branch targets relative, as the filter knows no address).  GTKWave opens the filter by
 // the path written in the save file, from its own working directory, so that path is absolute; so is
@@ -60,6 +60,15 @@ const TraceGroup traceGroups[] = {
      false},
 };
 
+// 5b-forwarding's own signals, a last group on that processor only.
+const TraceGroup forwardingGroup = {
+    "Forwarding and interlock", {names::forwards[0], names::forwards[1], names::forwards[2], names::loadUse}, false};
+
+bool circuitHas(const char* name) {
+  std::string problem;
+  return bundleNamed(name, problem) >= 0;
+}
+
 // Trace flags of the save format: right-justified values in hex or binary; a comment; a file filter.
 const unsigned hexFlags = 0x22, binaryFlags = 0x28, commentFlags = 0x200, fileFilterFlag = 0x2000;
 
@@ -89,6 +98,12 @@ void appendTrace(std::string& text, unsigned& flags, const char* name, const std
   setFlags(text, flags, width > 1 ? hexFlags | (filter.empty() ? 0 : fileFilterFlag) : binaryFlags);
   if (width > 1 && !filter.empty()) text += "^1 " + filter + "\n";
   text += trace + "\n";
+}
+
+void appendGroup(std::string& text, unsigned& flags, const TraceGroup& g, const std::string& filterPath) {
+  setFlags(text, flags, commentFlags);
+  text += std::string("-") + g.comment + "\n";
+  for (const char* name : g.signals) appendTrace(text, flags, name, g.asInstructions ? filterPath : "");
 }
 
 void fail(const std::string& problem) {
@@ -142,17 +157,16 @@ std::string mnemonicFilterText() {
 }
 
 std::string saveFileText(const std::string& filterPath, const char* dumpPath) {
+  bool forwarding = circuitHas(names::loadUse);
   std::string text =
-      "[*] 5a-LD-hazard: the processor's waveforms by stage; open with  gtkwave DUMP.vcd THIS.gtkw\n"
+      std::string("[*] ") + (forwarding ? "5b-forwarding" : "5a-LD-hazard") +
+      ": the processor's waveforms by stage; open with  gtkwave DUMP.vcd THIS.gtkw\n"
       "[*] The instruction registers are shown through the filter file named on their ^1 lines.\n";
   if (dumpPath) text += "[dumpfile] \"" + absolute(dumpPath) + "\"\n";
   text += "[size] 1400 900\n[pos] -1 -1\n[sst_expanded] 0\n[signals_width] 150\n";
   unsigned flags = 0;
-  for (const TraceGroup& g : traceGroups) {
-    setFlags(text, flags, commentFlags);
-    text += std::string("-") + g.comment + "\n";
-    for (const char* name : g.signals) appendTrace(text, flags, name, g.asInstructions ? filterPath : "");
-  }
+  for (const TraceGroup& g : traceGroups) appendGroup(text, flags, g, filterPath);
+  if (forwarding) appendGroup(text, flags, forwardingGroup, filterPath);
   return text;
 }
 
