@@ -7,8 +7,13 @@
 // they are after the write, and a branch in MEM whose condition holds on N and Z loads PC with the
 // target EX computed for it.  Registers start at zero, RAM words never written are unknown.
 //
+// With `forwarding` it follows 5b-forwarding instead: EX takes each operand its word reads from the
+// word in MEM (its ALUo) or else in WB (what it writes) when that word writes the register; a word in
+// ID that reads the register of a load in EX is held there a cycle, IF with it, while a bubble enters
+// EX, and a taken branch in MEM still loads PC in that cycle.
+//
 // Each random program (64 words of ALU, setlo/sethi, load, store and branch words) runs on the model and
-// on the circuit, and PC, the four instruction registers, Reg1..Reg7, N, Z and the RAM are compared
+// on the circuit (5a's, and 5b's with the model's forwarding), and PC, the four instruction registers, Reg1..Reg7, N, Z and the RAM are compared
 // after every cycle, once the circuit has settled after the falling edge.  A value the model holds
 // unknown (loaded from a RAM word never written, or computed from one) is not compared; the comparison
 // ends where the model's own course would depend on one (an unknown address or branch condition).
