@@ -105,6 +105,12 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
       {{}, 2, "", "ERROR -- no file given (tarvik-asm --help shows the usage)\n"},
       {{"-x", "D/prog.s"}, 2, "", "ERROR -- unknown option '-x' (tarvik-asm --help lists the options)\n"},
       {{"-l", "-d", "D/prog.hex"}, 2, "", "ERROR -- -l lists a source; it does not go with -d\n"},
+      // 5b forwards r1 to the ld: only the missing halt is left.
+      {{"--cpu", "5b", "-o", "D/fwd.hex", "D/prog.s"}, 0, "", std::string(warnings).substr(std::string(warnings).find("D/prog.s:5"))},
+      {{"--cpu=5a", "-o", "D/stale.hex", "D/prog.s"}, 0, "", warnings},
+      {{"D/prog.s", "--cpu"}, 2, "", "ERROR -- --cpu needs 5a or 5b\n"},
+      {{"--cpu", "5c", "D/prog.s"}, 2, "", "ERROR -- --cpu 5c: the processor is 5a or 5b\n"},
+      {{"-d", "--cpu", "5b", "D/prog.hex"}, 2, "", "ERROR -- --cpu picks the warnings of assembling; it does not go with -d\n"},
   });
   // The image written with -o is the listing without its comments.
   std::string image = replaced(listing, "D/", d.path + "/");

@@ -7,13 +7,17 @@
 //     -->
 //
 // followed by the indented block that `5a-LD-hazard -X --quiet --program PROGRAM.s OPTIONS` prints
-// (a leading blank line dropped).  Options may end in `| grep TEXT`: the block
-// then holds only the lines holding TEXT.  A failure prints what the run printed, indented, ready to
-// replace the block.
+// (a leading blank line dropped).  `<!-- run 5b: ...` runs 5b-forwarding instead (`run 5a:` names
+// 5a-LD-hazard, the default).  Options may end in `| grep TEXT`: the block then holds only the lines
+// holding TEXT; `| grep -E 'PATTERN'` keeps the lines a regular expression (extended) finds in.  When
+// the options hold `--program FILE` (FILE in the source tree, e.g. examples/programs/sum.s) the run is
+// of that file and the mark holds no program.  A failure prints what the run printed, indented, ready
+// to replace the block.
 #include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,13 +26,15 @@
 
 namespace {
 
-const std::string processor = std::string(TARVIK_PIPELINE_DIR) + "/5a-LD-hazard";
+const std::string pipelineDir = TARVIK_PIPELINE_DIR;
 const std::string sourceDir = TARVIK_SOURCE_DIR;
 
 struct DocExample {
   std::string where;  // "docs/processor.md:120"
+  std::string processor = "5a-LD-hazard";
   std::vector<std::string> options;
   std::string grep;  // "" keeps every line
+  bool grepPattern = false;  // grep is an extended regular expression
   std::string source;
   std::string shown;
 };
@@ -46,10 +52,23 @@ std::string unquoted(std::string text) {
   return text;
 }
 
+// The processor of a mark ("<!-- run:", "<!-- run 5a:", "<!-- run 5b:"), "" when it names none known.
+std::string processorOfMark(const std::string& line) {
+  if (startsWith(line, "<!-- run:") || startsWith(line, "<!-- run 5a:")) return "5a-LD-hazard";
+  if (startsWith(line, "<!-- run 5b:")) return "5b-forwarding";
+  return "";
+}
+
 void readOptions(const std::string& line, DocExample& e) {
-  std::string options = line.substr(line.find("run:") + 4);
+  e.processor = processorOfMark(line);
+  std::string options = line.substr(line.find(':') + 1);
   size_t pipe = options.find("| grep ");
-  if (pipe != std::string::npos) e.grep = unquoted(options.substr(pipe + 7)), options.erase(pipe);
+  if (pipe != std::string::npos) {
+    std::string grep = options.substr(pipe + 7);
+    e.grepPattern = startsWith(grep, "-E ");
+    e.grep = unquoted(e.grepPattern ? grep.substr(3) : grep);
+    options.erase(pipe);
+  }
   std::istringstream words(options);
   for (std::string word; words >> word;) e.options.push_back(word);
 }
@@ -73,9 +92,10 @@ std::vector<DocExample> examplesOf(const std::string& page, std::string& problem
   std::vector<std::string> lines = linesOf(fileText(sourceDir + "/" + page));
   std::vector<DocExample> examples;
   for (size_t k = 0; k < lines.size(); k++) {
-    if (!startsWith(lines[k], "<!-- run:")) continue;
+    if (!startsWith(lines[k], "<!-- run")) continue;
     DocExample e;
     e.where = page + ":" + std::to_string(k + 1);
+    if (processorOfMark(lines[k]).empty()) problems += e.where + ": a mark naming no known processor\n";
     readOptions(lines[k], e);
     size_t end = k + 1;
     while (end < lines.size() && lines[end] != "-->") e.source += lines[end++] + "\n";
@@ -87,23 +107,29 @@ std::vector<DocExample> examplesOf(const std::string& page, std::string& problem
   return examples;
 }
 
-std::string kept(const std::string& text, const std::string& grep) {
+std::string kept(const std::string& text, const DocExample& e) {
+  std::regex pattern(e.grepPattern ? e.grep : "", std::regex::extended);
   std::string out;
   for (const std::string& line : linesOf(text))
-    if (grep.empty() || line.find(grep) != std::string::npos) out += line + "\n";
+    if (e.grepPattern ? std::regex_search(line, pattern) : line.find(e.grep) != std::string::npos) out += line + "\n";
   return out;
 }
 
 // What the run prints, or what went wrong.
 std::string printedBy(const DocExample& e) {
   ScratchFolder folder;
-  std::vector<std::string> args = {"-X", "--quiet", "--program", folder.write("example.s", e.source)};
-  args.insert(args.end(), e.options.begin(), e.options.end());
-  RunResult r = runProgram(processor, args, 60);
+  std::vector<std::string> args = {"-X", "--quiet"}, options = e.options;
+  auto program = std::find(options.begin(), options.end(), "--program");
+  if (program == options.end())
+    args.insert(args.end(), {"--program", folder.write("example.s", e.source)});
+  else if (program + 1 != options.end())
+    program[1] = sourceDir + "/" + program[1];
+  args.insert(args.end(), options.begin(), options.end());
+  RunResult r = runProgram(pipelineDir + "/" + e.processor, args, 60);
   if (r.status != 0) return "status " + std::to_string(r.status) + "\n" + r.err;
   std::string printed = r.out;  // --quiet leaves the start-up text out
   if (startsWith(printed, "\n")) printed.erase(0, 1);
-  return kept(printed, e.grep);
+  return kept(printed, e);
 }
 
 std::string indented(const std::string& text) {
@@ -132,11 +158,51 @@ TEST_P(DocPages, EveryMarkedRunPrintsTheBlockShownAfterIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Docs, DocPages,
-                         testing::Values(Page{"docs/processor.md", 20}, Page{"docs/assembly.md", 2}),
+                         testing::Values(Page{"docs/processor.md", 46}, Page{"docs/assembly.md", 2}),
                          [](const testing::TestParamInfo<Page>& info) {
                            return std::string(info.param.path).find("processor") != std::string::npos ? "Processor"
                                                                                                      : "Assembly";
                          });
+
+// The text after label on the line of text that starts with it, or "?".
+std::string valueAfter(const std::string& text, const std::string& label) {
+  for (const std::string& line : linesOf(text))
+    if (startsWith(line, label)) {
+      std::istringstream words(line.substr(label.size()));
+      std::string first;
+      return words >> first ? first : "?";
+    }
+  return "?";
+}
+
+// The table row of an example program as its summaries on both processors give it.
+std::string comparisonRow(const std::string& name) {
+  std::vector<std::string> args = {"-X", "--quiet", "--program", sourceDir + "/examples/programs/" + name, "--summary"};
+  std::string a = runProgram(pipelineDir + "/5a-LD-hazard", args, 60).out;
+  std::string b = runProgram(pipelineDir + "/5b-forwarding", args, 60).out;
+  std::string differ;
+  std::vector<std::string> linesA = linesOf(a), linesB = linesOf(b);
+  for (size_t k = 0; k < linesA.size() && k < linesB.size(); k++)
+    if (startsWith(linesA[k], "  r") && linesA[k] != linesB[k])
+      differ += (differ.empty() ? "" : ", ") + linesA[k].substr(2, 2);
+  return "| " + name + " | " + valueAfter(a, "Cycles run:") + " | " + valueAfter(b, "Cycles run:") + " | " +
+         valueAfter(a, "Stall cycles:") + " | " + valueAfter(b, "  memory:") + ", " + valueAfter(b, "  load-use:") +
+         " | " + valueAfter(b, "Forwarded operands:") + " | " + valueAfter(a, "Cycles per instruction:") + " | " +
+         valueAfter(b, "Cycles per instruction:") + " | " + (differ.empty() ? "the same" : differ + " differ") + " |";
+}
+
+// The table of docs/processor.md that compares the example programs on the two processors holds what
+// their summaries give.
+TEST(ExamplePrograms, TheTableComparingTheProcessorsHoldsTheirSummaries) {
+  size_t rows = 0;
+  for (const std::string& line : linesOf(fileText(sourceDir + "/docs/processor.md"))) {
+    std::string name = startsWith(line, "| ") ? line.substr(2, line.find(' ', 2) - 2) : "";
+    if (!endsWith(name, ".s")) continue;
+    EXPECT_EQ(line, comparisonRow(name));
+    rows++;
+  }
+  EXPECT_EQ(rows, 6u);
+}
 
 // The code of a source line: without its comment and label, its words one space apart.
 std::string codeOf(std::string line) {

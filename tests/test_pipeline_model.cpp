@@ -7,8 +7,13 @@
 // they are after the write, and a branch in MEM whose condition holds on N and Z loads PC with the
 // target EX computed for it.  Registers start at zero, RAM words never written are unknown.
 //
+// With `forwarding` it follows 5b-forwarding instead: EX takes each operand its word reads from the
+// word in MEM (its ALUo) or else in WB (what it writes) when that word writes the register; a word in
+// ID that reads the register of a load in EX is held there a cycle, IF with it, while a bubble enters
+// EX, and a taken branch in MEM still loads PC in that cycle.
+//
 // Each random program (64 words of ALU, setlo/sethi, load, store and branch words) runs on the model and
-// on the circuit, and PC, the four instruction registers, Reg1..Reg7, N, Z and the RAM are compared
+// on the circuit (5a's, and 5b's with the model's forwarding), and PC, the four instruction registers, Reg1..Reg7, N, Z and the RAM are compared
 // after every cycle, once the circuit has settled after the falling edge.  A value the model holds
 // unknown (loaded from a RAM word never written, or computed from one) is not compared; the comparison
 // ends where the model's own course would depend on one (an unknown address or branch condition).
@@ -97,11 +102,47 @@ struct Model {
     if (address & 0x40) ram[address & 63] = RamWord{data.known ? written : writtenUnknown, data.value};
   }
 
+  // 5b: forwarding into EX and the load interlock; false: 5a, which reads the registers as ID latched them.
+  bool forwarding = false;
+
+  static bool writesRegister(uint16_t w, int reg) {
+    return reg != 0 && rdOf(w) == reg && (classOf(w) == aluClass || classOf(w) == loadClass);
+  }
+
+  // The registers the word reads, as ID latches them: rs1 into A, rs2 into B, rd into D (r0 left out).
+  static bool readsA(uint16_t w) {
+    if (classOf(w) == branchClass || isSetlo(w) || isSethi(w)) return false;
+    return !accessesMemory(w) || ((w >> 7) & 7) < 6;
+  }
+  static bool readsB(uint16_t w) {
+    return classOf(w) != branchClass && !isSetlo(w) && !isSethi(w) && !(w & 0x40);
+  }
+  static bool readsD(uint16_t w) { return isSetlo(w) || classOf(w) == storeClass; }
+  static bool readsRegister(uint16_t w, int reg) {
+    return reg != 0 && ((readsA(w) && ((w >> 3) & 7) == reg) || (readsB(w) && (w & 7) == reg) ||
+                        (readsD(w) && rdOf(w) == reg));
+  }
+
+  // An operand of the word in EX: the latest result of the words in MEM and WB when one writes it.
+  Word operand(Word latched, bool read, int reg) const {
+    if (!forwarding || !read) return latched;
+    if (writesRegister(IR_MEM, reg)) return ALUo;
+    if (writesRegister(IR_WB, reg)) return classOf(IR_WB) == loadClass ? LMDR : ALUo1;
+    return latched;
+  }
+  Word operandA() const { return operand(A, readsA(IR_EX), (IR_EX >> 3) & 7); }
+  Word operandB() const { return operand(B, readsB(IR_EX), IR_EX & 7); }
+  Word operandD() const { return operand(D, readsD(IR_EX), rdOf(IR_EX)); }
+
+  bool loadUse() const {
+    return forwarding && classOf(IR_EX) == loadClass && readsRegister(IR_ID, rdOf(IR_EX));
+  }
+
   Word executeResult() const {
     uint16_t w = IR_EX;
     bool branch = classOf(w) == branchClass;
-    Word a = branch ? PC1 : isSetlo(w) ? D : A;
-    Word b = (branch || isSetlo(w) || isSethi(w) || (w & 0x40)) ? IR1 : B;
+    Word a = branch ? PC1 : isSetlo(w) ? operandD() : operandA();
+    Word b = (branch || isSetlo(w) || isSethi(w) || (w & 0x40)) ? IR1 : operandB();
     return alu(a, b, branch ? 0 : (w >> 7) & 7);
   }
 
@@ -109,14 +150,15 @@ struct Model {
     // Rising edge: write-back, then the flags of a psr word in EX.
     if ((classOf(IR_WB) == aluClass || classOf(IR_WB) == loadClass) && rdOf(IR_WB) != 0)
       reg[size_t(rdOf(IR_WB))] = classOf(IR_WB) == loadClass ? LMDR : ALUo1;
-    Word result = executeResult();
+    Word result = executeResult(), storeData = operandD();
     if (setsFlags(IR_EX)) {
       N = Word{uint16_t(result.value >> 15), result.known};
       Z = Word{uint16_t(result.value == 0), result.known};
     }
-    // High phase: MEM's load or store holds IF; otherwise IF fetches.
-    bool stallIF = accessesMemory(IR_MEM);
-    if (stallIF && !DMAR.known) lost = "a load or store address is unknown";
+    // High phase: MEM's load or store holds IF, as does the interlock; otherwise IF fetches.
+    bool holdID = loadUse();
+    bool memoryStall = accessesMemory(IR_MEM), stallIF = memoryStall || holdID;
+    if (memoryStall && !DMAR.known) lost = "a load or store address is unknown";
     Word loaded = unknownWord(), fetched{0, true};
     if (classOf(IR_MEM) == loadClass) loaded = read(DMAR.value);
     if (classOf(IR_MEM) == storeClass) write(DMAR.value, SMDR);
@@ -125,24 +167,29 @@ struct Model {
     bool known = true;
     bool taken = classOf(IR_MEM) == branchClass && conditionHolds(rdOf(IR_MEM), N, Z, known);
     if (!known) lost = "a branch condition reads an unknown flag";
-    // Falling edge: every pipeline register moves on; ID reads the registers as written above.
+    // Falling edge: every pipeline register moves on; ID reads the registers as written above.  The
+    // interlock keeps ID's word and latches and lets a bubble into EX.
     uint16_t target = ALUo.value;  // what EX computed for the branch now in MEM
     IR_WB = IR_MEM;
     IR_MEM = IR_EX;
-    IR_EX = IR_ID;
+    IR_EX = holdID ? 0 : IR_ID;
     ALUo1 = ALUo;
     LMDR = loaded;
     ALUo = DMAR = result;
-    SMDR = D;
-    PC1 = Word{PCtmp, true};
-    A = reg[(IR_EX >> 3) & 7];
-    B = reg[IR_EX & 7];
-    IR1 = Word{constantOf(IR_EX), true};
-    D = reg[size_t(rdOf(IR_EX))];
-    IR_ID = stallIF ? 0 : fetched.value;
+    SMDR = storeData;
+    if (!holdID) {
+      PC1 = Word{PCtmp, true};
+      A = reg[(IR_EX >> 3) & 7];
+      B = reg[IR_EX & 7];
+      IR1 = Word{constantOf(IR_EX), true};
+      D = reg[size_t(rdOf(IR_EX))];
+      IR_ID = stallIF ? 0 : fetched.value;
+    }
     if (!stallIF) {
       PCtmp = PC;
       PC = taken ? target : uint16_t(PC + 1);
+    } else if (taken) {
+      PC = target;  // the interlock holds IF, but the branch in MEM must not be lost
     }
   }
 };
@@ -209,18 +256,29 @@ void printCycleState() {
   printf("%s\n", line.c_str());
 }
 
-void observedProcessor() {
+void observeCycles() {
   RunObserver observer{nullptr, nullptr, nullptr};
   observer.settled = printCycleState;
   runObservers.push_back(observer);
+}
+
+void observed5a() {
+  observeCycles();
   processorWithRom();
 }
 
+void observed5b() {
+  observeCycles();
+  loadRomProgram();
+  ForwardingSignals forwarding;
+  placeProcessor(&forwarding);
+}
+
 // The state after reset's release and after each of the cycles, one list of texts per state.
-std::vector<std::vector<std::string>> circuitStates(const std::vector<uint16_t>& program, int cycles,
-                                                    std::string& err) {
+std::vector<std::vector<std::string>> circuitStates(const std::vector<uint16_t>& program, bool forwarding,
+                                                    int cycles, std::string& err) {
   romProgram() = program;
-  RunResult r = runCircuit(observedProcessor, {"-X", "--keys=" + resetThenCycles(cycles)});
+  RunResult r = runCircuit(forwarding ? observed5b : observed5a, {"-X", "--keys=" + resetThenCycles(cycles)});
   err = r.status == 0 ? "" : "status " + std::to_string(r.status) + ": " + r.err.substr(0, 2000);
   std::vector<std::vector<std::string>> states;
   for (const std::string& line : linesStartingWith(r.out, "state ")) {
@@ -249,10 +307,43 @@ uint16_t randomWord(std::mt19937& rng, int p) {
   return uint16_t(0xC000 | bits(3) << 11 | (offset & 0x07FF));
 }
 
-std::vector<uint16_t> randomProgram(uint32_t seed) {
+// The fields a word reads a register from: rs1, rs2 and, for setlo and stores, rd.
+std::vector<int> readFieldShifts(uint16_t w) {
+  if (classOf(w) == branchClass || isSethi(w)) return {};
+  if (isSetlo(w)) return {11};
+  std::vector<int> shifts = {3, 0};
+  if (classOf(w) == storeClass) shifts.push_back(11);
+  return shifts;
+}
+
+uint16_t withField(uint16_t w, int shift, int reg) { return uint16_t((w & ~(7 << shift)) | reg << shift); }
+
+// For the forwarding processor the words read what the words just before them wrote far more often
+// than by chance: half the read fields name the register written 1, 2 or 3 words before; the word
+// after a load reads its register half the time; and half the branches are followed by a load and a
+// word that reads it, in the delay slots.
+void aimReadsAtRecentWrites(std::mt19937& rng, std::vector<uint16_t>& words) {
+  auto bits = [&](int n) { return int(rng() % (1u << n)); };
+  for (size_t p = 1; p < words.size(); p++) {
+    uint16_t& w = words[p];
+    if (classOf(words[p - 1]) == branchClass && bits(1) && p + 1 < words.size()) {
+      w = uint16_t(0x4000 | bits(3) << 11 | 1 << 6 | bits(3) << 3 | bits(3));  // ld rd, [rs1 + c]
+      words[p + 1] = uint16_t(bits(3) << 11 | bits(1) << 10 | rdOf(w) << 3 | bits(3));  // add rd', rd, rs2
+      p++;
+      continue;
+    }
+    for (int shift : readFieldShifts(w)) {
+      size_t back = classOf(words[p - 1]) == loadClass ? 1 : size_t(1 + bits(2) % 3);
+      if (bits(1) && back <= p) w = withField(w, shift, rdOf(words[p - back]));
+    }
+  }
+}
+
+std::vector<uint16_t> randomProgram(uint32_t seed, bool aimed = false) {
   std::mt19937 rng(seed);
   std::vector<uint16_t> words;
   for (int p = 0; p < 64; p++) words.push_back(randomWord(rng, p));
+  if (aimed) aimReadsAtRecentWrites(rng, words);
   return words;
 }
 
@@ -263,11 +354,12 @@ std::string programText(const std::vector<uint16_t>& words) {
 }
 
 // Runs program on both; returns the first disagreement ("" when none) and how many cycles were compared.
-std::string firstDisagreement(const std::vector<uint16_t>& program, int cycles, int& compared) {
+std::string firstDisagreement(const std::vector<uint16_t>& program, bool forwarding, int cycles, int& compared) {
   Model model;
+  model.forwarding = forwarding;
   std::copy(program.begin(), program.end(), model.rom.begin());
   std::string err;
-  std::vector<std::vector<std::string>> states = circuitStates(program, cycles, err);
+  std::vector<std::vector<std::string>> states = circuitStates(program, forwarding, cycles, err);
   if (!err.empty()) return "the circuit failed: " + err;
   if (states.size() != size_t(cycles) + 1) return "the circuit reported " + std::to_string(states.size()) + " states";
   for (compared = 0; compared <= cycles && model.lost.empty(); compared++) {
@@ -287,17 +379,25 @@ const int programsPerBatch = 30;
 
 }  // namespace
 
-// Ten batches of programs, each its own test process: CTest may run them side by side, and each stays
-// well within its time limit under the sanitizers.
-class RandomPrograms : public testing::TestWithParam<int> {};
+// Ten batches of programs for each processor, each batch its own test process: CTest may run them
+// side by side, and each stays well within its time limit under the sanitizers.  The programs of 5b are
+// aimed at the reads of fresh registers that it forwards or interlocks.
+struct Batch {
+  bool forwarding;
+  int number;
+};
+void PrintTo(const Batch& b, std::ostream* out) { *out << (b.forwarding ? "5b " : "5a ") << b.number; }
+
+class RandomPrograms : public testing::TestWithParam<Batch> {};
 
 TEST_P(RandomPrograms, RunAsTheModelSays) {
   int comparedCycles = 0;
+  bool forwarding = GetParam().forwarding;
   for (int i = 0; i < programsPerBatch; i++) {
-    uint32_t seed = uint32_t(GetParam() * programsPerBatch + i);
-    std::vector<uint16_t> program = randomProgram(seed);
+    uint32_t seed = uint32_t(GetParam().number * programsPerBatch + i);
+    std::vector<uint16_t> program = randomProgram(seed, forwarding);
     int compared = 0;
-    std::string disagreement = firstDisagreement(program, cyclesPerProgram, compared);
+    std::string disagreement = firstDisagreement(program, forwarding, cyclesPerProgram, compared);
     ASSERT_EQ(disagreement, "") << "seed " << seed << ", program:" << programText(program);
     comparedCycles += compared;
   }
@@ -305,19 +405,53 @@ TEST_P(RandomPrograms, RunAsTheModelSays) {
   EXPECT_GT(comparedCycles, programsPerBatch * cyclesPerProgram / 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Batch, RandomPrograms, testing::Range(0, 10));
+std::vector<Batch> batches(bool forwarding) {
+  std::vector<Batch> b;
+  for (int number = 0; number < 10; number++) b.push_back({forwarding, number});
+  return b;
+}
 
-// The model itself on fixed programs whose outcome follows from the rules by hand.
-TEST(ReferenceModel, RunsTheRomProgramAsTheProcessorTestsWorkItOut) {
-  Model m;
-  const uint16_t rom[] = {0x0AF0, 0x1204, 0x1A18, 0x2201, 0x2A02, 0x3203, 0x3A04, 0, 0, 0, 0,
-                          0x4813, 0x2021, 0x2829, 0x3031, 0x3839};
-  std::copy(std::begin(rom), std::end(rom), m.rom.begin());
-  m.rom[28] = 0xFF00;
-  m.rom[32] = 0xFFFE;
-  for (int c = 0; c < 40; c++) m.cycle();
-  const uint16_t expected[] = {0, 0xFF00, 4, 0x18, 0x00F1, 0x00F2, 0xFF03, 0xFF04};
-  for (int r = 1; r < 8; r++) EXPECT_EQ(m.reg[size_t(r)].value, expected[r]) << "Reg" << r;
-  EXPECT_EQ(m.PC, 0x27);
-  EXPECT_TRUE(m.lost.empty()) << m.lost;
+INSTANTIATE_TEST_SUITE_P(Batch, RandomPrograms, testing::ValuesIn(batches(false)));
+INSTANTIATE_TEST_SUITE_P(Forwarding, RandomPrograms, testing::ValuesIn(batches(true)));
+
+// The model itself on fixed programs whose outcome follows from the rules by hand, on both processors.
+TEST(ReferenceModel, RunsFixedProgramsAsTheRulesWorkThemOut) {
+  // The ROM program: ld r1 (0xFF00), then four adds of r1; 5a's first two miss the loaded value.
+  std::vector<uint16_t> romProgram = {0x0AF0, 0x1204, 0x1A18, 0x2201, 0x2A02, 0x3203, 0x3A04, 0, 0, 0, 0,
+                                      0x4813, 0x2021, 0x2829, 0x3031, 0x3839};
+  romProgram.resize(33);
+  romProgram[28] = 0xFF00;
+  romProgram[32] = 0xFFFE;
+  // bra 8 with `ld r1, [r0 + 0]` and `add r2, r1, r0` in its delay slots, then `setlo r3, 1`; at 8
+  // `setlo r4, 4` and the halt loop.  On 5b the interlock holds the third slot's fetch.
+  const std::vector<uint16_t> loadInDelaySlots = {0xC008, 0x4840, 0x1008, 0x1A01, 0, 0, 0, 0, 0x2204, 0xC000};
+  // sethi r1, 0x12; setlo r1, 0x34; setlo r2, 0x40; st r1, [r2 + 0]; ld r3, [r2 + 0]; add r4, r3, r3.
+  // On 5b the interlock on the add falls in the cycle the store holds IF anyway: no cycle lost.
+  const std::vector<uint16_t> freshOperands = {0x0B12, 0x0A34, 0x1240, 0x8850, 0x5850, 0x201B};
+  const struct {
+    const char* name;
+    std::vector<uint16_t> rom;
+    bool forwarding;
+    int cycles;
+    std::array<uint16_t, 8> reg;
+    int pc;  // -1: not checked (the program loops)
+  } cases[] = {
+      {"ROM program, 5a", romProgram, false, 40, {0, 0xFF00, 4, 0x18, 0x00F1, 0x00F2, 0xFF03, 0xFF04}, 0x27},
+      {"ROM program, 5b", romProgram, true, 40, {0, 0xFF00, 4, 0x18, 0xFF01, 0xFF02, 0xFF03, 0xFF04}, 0x26},
+      {"load in delay slots, 5a", loadInDelaySlots, false, 20, {0, 0xC008, 0, 1, 4, 0, 0, 0}, -1},
+      {"load in delay slots, 5b", loadInDelaySlots, true, 20, {0, 0xC008, 0xC008, 0, 4, 0, 0, 0}, -1},
+      {"fresh operands, 5a", freshOperands, false, 20, {0, 0x0034, 0x40, 0x0B12, 0, 0, 0, 0}, 18},
+      {"fresh operands, 5b", freshOperands, true, 20, {0, 0x1234, 0x40, 0x1234, 0x2468, 0, 0, 0}, 18},
+  };
+  for (const auto& c : cases) {
+    Model m;
+    m.forwarding = c.forwarding;
+    std::copy(c.rom.begin(), c.rom.end(), m.rom.begin());
+    for (int cycle = 0; cycle < c.cycles; cycle++) m.cycle();
+    for (int r = 1; r < 8; r++) EXPECT_EQ(m.reg[size_t(r)].value, c.reg[size_t(r)]) << c.name << ": r" << r;
+    if (c.pc >= 0) {
+      EXPECT_EQ(m.PC, c.pc) << c.name;
+    }
+    EXPECT_TRUE(m.lost.empty()) << c.name << ": " << m.lost;
+  }
 }

@@ -110,13 +110,18 @@ inline std::vector<uint16_t>& romProgram() {
   return words;
 }
 
-// The whole processor with its ROM replaced by romProgram().
-inline void processorWithRom() {
+// The ROM of the processor placed next replaced by romProgram().
+inline void loadRomProgram() {
   MemoryImage image;
   image.file = "test program";
   for (uint32_t a = 0; a < 64; a++)
     image.words.push_back({a, a < romProgram().size() ? romProgram()[a] : 0u, int(a) + 1});
   addMemoryLoad("Memory.Rom", image);
+}
+
+// The whole processor with its ROM replaced by romProgram().
+inline void processorWithRom() {
+  loadRomProgram();
   simnet();
 }
 

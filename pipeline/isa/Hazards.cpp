@@ -2,11 +2,12 @@
 //
 // The words are walked in address order as runs of straight-line code, each word with the cycle in
 // which it is fetched: one after the other, except that the fetch is held in every cycle in which a
-// load or store is in MEM (its fetch + 3).  A run ends where the history is unknown: at a word some
-// branch targets, after the words that follow an unconditional branch, at data.  A run that starts
-// there may have been held once or twice more by loads before it, so the timing of its first two
-// words is not known: no warning rests on them.  Never-written words (gaps) are nops, which keep the
-// history.
+// load or store is in MEM (its fetch + 3), and on 5b also in every cycle in which the interlock holds
+// in ID the word right after a load that reads its register (that word's fetch + 1; it then reaches
+// MEM a cycle later).  A run ends where the history is unknown: at a word some branch targets, after
+// the words that follow an unconditional branch, at data.  A run that starts there may have been held
+// once or twice more by loads before it, so the timing of its first two words is not known: no warning
+// rests on them.  Never-written words (gaps) are nops, which keep the history.
 #include "Hazards.h"
 
 #include <algorithm>
@@ -81,12 +82,15 @@ struct Slot {
   const AssembledWord* word;  // null: a never-written word, a nop
   int fetch;                  // cycle, from the run's first word
   bool exact;                 // its fetch cycle relative to the later words' is known
+  int mem = 0;                // the cycle it is in MEM
+  int heldInID = -1;          // the cycle the interlock holds it in ID (and IF), or -1
   int value = -1;             // what it writes to its register when known at assembly time, else -1
 };
 
 struct Finder {
   const std::string& file;
   Assembly& assembly;
+  bool forwards;  // 5b: every read sees the latest write; a load's reader right after it is held
   std::vector<std::pair<std::pair<int, int>, std::string>> found;  // by line and column
   std::vector<Slot> run;   // its latest words only: older ones no longer change a fetch or hide a write
   bool knownStart = true;  // the run starts after the reset, with nothing before it
@@ -120,7 +124,7 @@ struct Finder {
     for (bool held = true; held;) {
       held = false;
       for (const Slot& s : run)
-        if (s.word && isMemoryAccess(s.word->word) && s.fetch + 3 == f) held = true, ++f;
+        if (s.word && ((isMemoryAccess(s.word->word) && s.mem == f) || s.heldInID == f)) held = true, ++f;
     }
     return f;
   }
@@ -136,7 +140,7 @@ struct Finder {
   int valueRead(int reg, int i) const {
     if (reg == 0) return 0;
     for (int j = latestWriter(reg, i); j >= 0; j = latestWriter(reg, j)) {
-      if (run[i].fetch - run[j].fetch >= seenAfter) return run[j].value;
+      if (forwards || run[i].fetch - run[j].fetch >= seenAfter) return run[j].value;
       if (!run[j].exact) return -1;  // it may be seen after all
     }
     return settled[reg];
@@ -154,6 +158,7 @@ struct Finder {
   }
 
   void checkReads(int i) {
+    if (forwards) return;  // forwarded or interlocked: every read sees the latest write
     const AssembledWord& w = *run[i].word;
     for (const Read& r : readsOf(w.word)) {
       int j = latestWriter(r.reg, i);
@@ -183,7 +188,7 @@ struct Finder {
     const Slot& branch = run[i - 1];
     if (!isConditional(branch.word->word)) return;
     for (const Slot& s : run)
-      if (s.word && s.exact && branch.exact && isMemoryAccess(s.word->word) && s.fetch + 3 == branch.fetch + 1) {
+      if (s.word && s.exact && branch.exact && isMemoryAccess(s.word->word) && s.mem == branch.fetch + 1) {
         std::string b = mnemonicOf(branch.word->word);
         warn(*run[i].word, run[i].word->column,
              "the flags of this " + mnemonicOf(run[i].word->word) + " come too late for the " + b + " on " +
@@ -204,8 +209,20 @@ struct Finder {
          std::string("stores to ") + text + ", a ROM address (bit 6 clear): the memory drops the store");
   }
 
+  // On 5b: whether s, fetched right after a load whose register it reads, is in ID with the load in EX.
+  bool interlocked(const Slot& s) const {
+    if (!forwards || !s.word || run.empty() || !run.back().word || !isLoad(run.back().word->word)) return false;
+    const Slot& load = run.back();
+    int loaded = writtenRegister(load.word->word);
+    std::vector<Read> reads = readsOf(s.word->word);
+    bool readsLoaded = std::any_of(reads.begin(), reads.end(), [&](const Read& r) { return r.reg == loaded; });
+    return readsLoaded && s.fetch + 1 == load.mem - 1;
+  }
+
   void add(const AssembledWord* w) {
     Slot s{w, nextFetch(), knownStart || run.size() >= 2};
+    s.mem = s.fetch + 3;
+    if (interlocked(s)) s.heldInID = s.fetch + 1, s.mem++;
     dropOldest();
     run.push_back(s);
     int i = static_cast<int>(run.size()) - 1;
@@ -219,7 +236,7 @@ struct Finder {
   // Whether an unconditional branch of the run has had all the words that follow it.
   bool pastBranch(int nextFetchCycle) const {
     for (const Slot& s : run)
-      if (s.word && isUnconditional(s.word->word) && (!s.exact || nextFetchCycle > s.fetch + 3)) return true;
+      if (s.word && isUnconditional(s.word->word) && (!s.exact || nextFetchCycle > s.mem)) return true;
     return false;
   }
 
@@ -261,8 +278,8 @@ struct Finder {
 
 }  // namespace
 
-void findHazards(const std::string& file, Assembly& assembly) {
-  Finder finder{file, assembly, {}, {}};
+void findHazards(const std::string& file, Assembly& assembly, HazardCpu cpu) {
+  Finder finder{file, assembly, cpu == HazardCpu::forwarding5b, {}, {}};
   finder.walk();
   std::stable_sort(finder.found.begin(), finder.found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -2,8 +2,9 @@
 //
 // Assembling writes a memory image in the text hex format (one word a line, "@ADDR" where the address
 // jumps), which --load and --program read; -l adds to each word a comment with its address and source
-// line.  Warnings about the program's timing traps go to standard error unless -w.  -d reads an image
-// (either format the simulator loads) and prints it as a source that assembles back to it.
+// line.  Warnings about the program's timing traps on the processor named by --cpu (5a-LD-hazard unless
+// told otherwise) go to standard error unless -w.  -d reads an image (either format the simulator
+// loads) and prints it as a source that assembles back to it.
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -26,6 +27,8 @@ const char usageText[] =
     "  -w, --no-warnings\n"
     "              do not warn about timing traps (a register read before its write is seen, a psr\n"
     "              word too late for its branch, a store to the ROM, no halt at the end)\n"
+    "  --cpu 5a|5b warn about the timing of 5a-LD-hazard (the default) or of 5b-forwarding, which\n"
+    "              forwards registers and interlocks a load's reader: no register read is warned of\n"
     "  -o OUT      write to OUT instead of standard output\n"
     "  -d          disassemble: one source line per word, \"instruction ; ADDR: WORD\", branch targets\n"
     "              as labels; it assembles back to the same image\n"
@@ -41,6 +44,8 @@ struct Options {
   bool listing = false;
   bool disassembling = false;
   bool warnings = true;
+  HazardCpu cpu = HazardCpu::stale5a;
+  bool cpuGiven = false;
   std::string output;  // empty: standard output
   std::string input;
 };
@@ -61,6 +66,12 @@ int readOptions(int argc, char** argv, Options& o) {
       o.listing = true;
     } else if (a == "-w" || a == "--no-warnings") {
       o.warnings = false;
+    } else if (a == "--cpu" || a.rfind("--cpu=", 0) == 0) {
+      if (a == "--cpu" && ++i == argc) return refuse("--cpu needs 5a or 5b");
+      std::string name = a == "--cpu" ? argv[i] : a.substr(6);
+      if (name != "5a" && name != "5b") return refuse("--cpu " + name + ": the processor is 5a or 5b");
+      o.cpu = name == "5a" ? HazardCpu::stale5a : HazardCpu::forwarding5b;
+      o.cpuGiven = true;
     } else if (a == "-d") {
       o.disassembling = true;
     } else if (a == "-o") {
@@ -77,6 +88,7 @@ int readOptions(int argc, char** argv, Options& o) {
   if (o.input.empty()) return refuse("no file given (tarvik-asm --help shows the usage)");
   if (o.listing && o.disassembling) return refuse("-l lists a source; it does not go with -d");
   if (!o.warnings && o.disassembling) return refuse("-w turns off the warnings of assembling; it does not go with -d");
+  if (o.cpuGiven && o.disassembling) return refuse("--cpu picks the warnings of assembling; it does not go with -d");
   if (!o.output.empty() && sameFile(o.output, o.input))
     return refuse("the output -o " + o.output + " is the input " + o.input + ": it would be overwritten");
   return -1;
@@ -143,7 +155,7 @@ int assembleFile(const Options& o) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     return 1;
   }
-  if (o.warnings) findHazards(o.input, assembly);
+  if (o.warnings) findHazards(o.input, assembly, o.cpu);
   for (const std::string& w : assembly.warnings) fprintf(stderr, "%s\n", shownText(w).c_str());
   return writeResult(o, imageText(o, assembly));
 }

@@ -96,8 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkRoundTrip(a, true);
   checkRoundTrip(a, false);
   checkListing(a);
-  findHazards("f.s", a);
-  long lastWarning = 1;
-  for (const std::string& w : a.warnings) checkError(w, lines, lastWarning);
+  for (HazardCpu cpu : {HazardCpu::stale5a, HazardCpu::forwarding5b}) {
+    findHazards("f.s", a, cpu);
+    long lastWarning = 1;
+    for (const std::string& w : a.warnings) checkError(w, lines, lastWarning);
+  }
   return 0;
 }
