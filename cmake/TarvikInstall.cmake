@@ -20,7 +20,9 @@ if(TARGET tarvik-asm)
 endif()
 # The grader, and the processor it runs beside it; OPTIONAL, so that installing only the libraries
 # (built alone) still works.
-install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+if(TARGET tarvik-grade)
+  install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+endif()
 if(TARGET 5a-LD-hazard)
   install(TARGETS 5a-LD-hazard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 endif()

@@ -1,0 +1,44 @@
+// The schematic page: starts the processor with the window's first view on the canvas, shows its
+// standard output (the explanations of Shift-clicks) below it and keeps the last lines of standard
+// error.  ?keys=TEXT presses keys as --keys does, each once the circuit has settled (01111: reset, then
+// two clock cycles), which is how the page's tests drive it; ?palette=NAME picks the value colours as
+// --palette does.
+(function() {
+  'use strict';
+  var canvas = document.getElementById('schematic');
+  var statusField = document.getElementById('status');
+  var explainField = document.getElementById('explain');
+  var messagesField = document.getElementById('messages');
+  var messages = [], keptMessages = 200, messagesShown = true;
+
+  // The first view of ./tools/run for a 1025 x 825 window: the front panel's IF and ID stages, twice
+  // the size, without the interconnecting lines.
+  function programArguments(search) {
+    var args = ['--quiet', '-F', '2', '-z', '0', '0', '512', '412'];
+    var given = new URLSearchParams(search);
+    if (given.has('keys')) args.push('--keys', given.get('keys'));
+    if (given.has('palette')) args.push('--palette', given.get('palette'));
+    return args;
+  }
+
+  // Standard error can run to many lines a cycle; the page shows the last ones, once a frame.
+  function addMessage(line) {
+    messages.push(line);
+    if (messages.length > 2 * keptMessages) messages = messages.slice(-keptMessages);
+    if (!messagesShown) return;
+    messagesShown = false;
+    requestAnimationFrame(function() {
+      messagesField.textContent = messages.slice(-keptMessages).join('\n');
+      messagesShown = true;
+    });
+  }
+
+  statusField.textContent = 'running';
+  TarvikSchematic({
+    schematicCanvas: canvas,
+    arguments: programArguments(window.location.search),
+    print: function(line) { explainField.textContent += line + '\n'; },
+    printErr: addMessage,
+    onExit: function(status) { statusField.textContent = 'ended, status ' + status; },
+  }).then(function() { canvas.focus(); }, function(problem) { statusField.textContent = 'failed: ' + problem; });
+})();
