@@ -20,9 +20,7 @@ if(TARGET tarvik-asm)
 endif()
 # The grader, and the processor it runs beside it; OPTIONAL, so that installing only the libraries
 # (built alone) still works.
-if(TARGET tarvik-grade)
-  install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
-endif()
+install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 if(TARGET 5a-LD-hazard)
   install(TARGETS 5a-LD-hazard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 endif()
