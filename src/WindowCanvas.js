@@ -43,6 +43,7 @@ mergeInto(LibraryManager.library, {
       var f = /^F([0-9]+)$/.exec(e.key);
       if (f) return [2, parseInt(f[1], 10)];
       if (e.key in TarvikCanvas.cursorKeys) return [3, TarvikCanvas.cursorKeys[e.key]];
+      if (e.key === 'Enter') return [1, 13];  // Return, as Ctrl-m
       if (e.key.length !== 1) return null;
       var code = e.key.charCodeAt(0);
       if (e.ctrlKey && /[a-z]/i.test(e.key)) return [1, code & 31];

@@ -2,7 +2,7 @@
 // standard output (the explanations of Shift-clicks) below it and keeps the last lines of standard
 // error.  ?keys=TEXT presses keys as --keys does, each once the circuit has settled (01111: reset, then
 // two clock cycles), which is how the page's tests drive it; ?palette=NAME picks the value colours as
-// --palette does.
+// --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started.
 (function() {
   'use strict';
   var canvas = document.getElementById('schematic');
@@ -33,6 +33,21 @@
     });
   }
 
+  // A Shift-click with the left button, as a person makes it, through the canvas's own listeners.
+  function shiftClick(point) {
+    var xy = point.split(',').map(Number), r = canvas.getBoundingClientRect();
+    var at = {clientX: r.left + xy[0], clientY: r.top + xy[1], button: 0, buttons: 1, shiftKey: true, bubbles: true};
+    canvas.dispatchEvent(new MouseEvent('mousedown', at));
+    at.buttons = 0;
+    canvas.dispatchEvent(new MouseEvent('mouseup', at));
+  }
+
+  function started() {
+    canvas.focus();
+    var point = new URLSearchParams(window.location.search).get('shiftclick');
+    if (point) shiftClick(point);
+  }
+
   statusField.textContent = 'running';
   TarvikSchematic({
     schematicCanvas: canvas,
@@ -40,5 +55,5 @@
     print: function(line) { explainField.textContent += line + '\n'; },
     printErr: addMessage,
     onExit: function(status) { statusField.textContent = 'ended, status ' + status; },
-  }).then(function() { canvas.focus(); }, function(problem) { statusField.textContent = 'failed: ' + problem; });
+  }).then(started, function(problem) { statusField.textContent = 'failed: ' + problem; });
 })();
