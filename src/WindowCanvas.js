@@ -17,8 +17,9 @@ mergeInto(LibraryManager.library, {
     events: [],        // [type, keyChar, shift] waiting for the program
     wake: null,        // resumes a suspended wait
     keyTaken: false,   // a key went in since the program last waited or yielded: the next one waits
-    lastYield: 0,
-    yieldEveryMs: 15,  // a circuit that never rests hands the page a turn this often
+    pollsToYield: 0,
+    pollsBetweenYields: 256,  // polls of input (two steps each) between turns of the page
+    turn: null,        // a zero-delay turn of the page (setTimeout's is held to 4 ms when repeated)
 
     rgb: function(colour) {
       var n = parseInt(colour.slice(1), 16);
@@ -120,7 +121,13 @@ mergeInto(LibraryManager.library, {
     T.ctx.fillStyle = T.background;
     T.ctx.fillRect(0, 0, canvas.width, canvas.height);
     T.listen(canvas);
-    T.lastYield = Date.now();
+    T.pollsToYield = T.pollsBetweenYields;
+    var channel = new MessageChannel(), resumes = [];
+    channel.port1.onmessage = function() { resumes.shift()(); };
+    T.turn = function(resume) {
+      resumes.push(resume);
+      channel.port2.postMessage(0);
+    };
     return 1;
   },
 
@@ -237,22 +244,23 @@ mergeInto(LibraryManager.library, {
     Module['schematicCanvas'].style.cursor = shapes[zone] || shapes[0];
   },
 
-  // Takes the next event; when the page has not had a turn for a while, first lets it run.  A resumed
-  // program calls a suspending function again (Asyncify's rewind): that call must reach handleSleep.
+  // Takes the next event; every so many polls, first lets the page run, so that a circuit that never
+  // rests leaves the page alive (counted, not timed, so that a run goes the same way on any machine).  A resumed program calls a suspending
+  // function again (Asyncify's rewind): that call must reach handleSleep.
   tarvikCanvasNextEvent__deps: ['$TarvikCanvas', '$Asyncify'],
   tarvikCanvasNextEvent: function(event) {
     var T = TarvikCanvas;
-    if (Asyncify.state === Asyncify.State.Normal && Date.now() - T.lastYield < T.yieldEveryMs) {
+    if (Asyncify.state === Asyncify.State.Normal && --T.pollsToYield > 0) {
       T.take(event);
       return;
     }
     return Asyncify.handleSleep(function(wakeUp) {
-      setTimeout(function() {
-        T.lastYield = Date.now();
+      T.turn(function() {
+        T.pollsToYield = T.pollsBetweenYields;
         T.keyTaken = false;
         T.take(event);
         wakeUp();
-      }, 0);
+      });
     });
   },
 
@@ -269,7 +277,6 @@ mergeInto(LibraryManager.library, {
       var resume = function() {
         clearTimeout(timer);
         T.wake = null;
-        T.lastYield = Date.now();
         wakeUp();
       };
       timer = setTimeout(resume, ms);
