@@ -280,7 +280,13 @@ mergeInto(LibraryManager.library, {
         wakeUp();
       };
       timer = setTimeout(resume, ms);
-      T.wake = resume;
+      // Input resumes the program in a turn of its own, not inside the page's event handler: keys
+      // that arrive together are all queued by then, and take() lets them in one at a time.
+      T.wake = function() {
+        clearTimeout(timer);
+        T.wake = null;
+        T.turn(wakeUp);
+      };
     });
   },
 });

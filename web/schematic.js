@@ -2,7 +2,8 @@
 // standard output (the explanations of Shift-clicks) below it and keeps the last lines of standard
 // error.  ?keys=TEXT presses keys as --keys does, each once the circuit has settled (01111: reset, then
 // two clock cycles), which is how the page's tests drive it; ?palette=NAME picks the value colours as
-// --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started.
+// --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started, and
+// ?type=TEXT types its keys into the canvas all at once, as a fast typist would.
 (function() {
   'use strict';
   var canvas = document.getElementById('schematic');
@@ -42,10 +43,16 @@
     canvas.dispatchEvent(new MouseEvent('mouseup', at));
   }
 
+  function typeKeys(text) {
+    for (var i = 0; i < text.length; i++)
+      canvas.dispatchEvent(new KeyboardEvent('keydown', {key: text[i], bubbles: true, cancelable: true}));
+  }
+
   function started() {
     canvas.focus();
-    var point = new URLSearchParams(window.location.search).get('shiftclick');
-    if (point) shiftClick(point);
+    var given = new URLSearchParams(window.location.search);
+    if (given.has('shiftclick')) shiftClick(given.get('shiftclick'));
+    if (given.has('type')) typeKeys(given.get('type'));
   }
 
   statusField.textContent = 'running';
