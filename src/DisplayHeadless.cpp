@@ -1,5 +1,5 @@
 // The headless display: opens no window, so every drawing step is skipped before it gets here and
-// the run goes on as with -X.  It is the window of builds without X (TARVIK_NO_X11).
+// the run goes on as with -X.  It is the window of builds without X (DisplayDefault.cpp).
 #include "Window.h"
 
 namespace {
@@ -23,7 +23,3 @@ bool noSize(Windex&, int*, int*) { return false; }
 const DisplayBackend headlessDisplay = {openNothing, onWindow, onWindow, onPixels,     onLine,  onPixels,
                                         onFill,      onArc,    onText,   onPixels,     onClip,  onTextExtent,
                                         noEvent,     noWait,   onCursor, noSize};
-
-#ifdef TARVIK_NO_X11
-const DisplayBackend* const windowDisplay = &headlessDisplay;
-#endif

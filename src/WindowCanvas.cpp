@@ -1,0 +1,119 @@
+// The canvas display backend, for the WebAssembly build shown in a web page: every primitive is a call
+// into the page's drawing code (WindowCanvas.js, linked with --js-library), which paints an HTML canvas
+// and queues the keys, buttons and pointer motion it receives there.
+//
+// The run loop keeps its shape: its waits suspend the program (ASYNCIFY) and hand control back to the
+// page, which resumes it at once when input arrives, so every key reaches the circuit in its own input
+// poll, as a key typed into the X window does.  A circuit that never rests still lets the page breathe:
+// the event poll yields now and then (the page decides when, without touching the simulation's order).
+#include <cstdio>
+
+#include "Globals.h"
+#include "Window.h"
+
+extern "C" {
+// The page's side (WindowCanvas.js).  Colours are "#rrggbb" texts; pens follow DisplayPen.
+int tarvikCanvasOpen(const char* background, const char* foreground, const char* subWindow, const char* one,
+                     const char* zero, const char* uninitialized, const char* xxx, const char* hiz);
+int tarvikCanvasWidth();
+int tarvikCanvasHeight();
+void tarvikCanvasClear(int x, int y, int w, int h);
+void tarvikCanvasLine(int pen, int x0, int y0, int x1, int y1);
+void tarvikCanvasRectangle(int x, int y, int w, int h);
+void tarvikCanvasFill(int pen, int x, int y, int w, int h);
+void tarvikCanvasArc(int pen, int filled, int x, int y, int w, int h, int angle1, int angle2);
+void tarvikCanvasText(int x, int y, const char* s);
+void tarvikCanvasSubWindow(int x, int y, int w, int h);
+void tarvikCanvasClip(const int* rects, int n);
+void tarvikCanvasCursor(int zone);
+// Fills event[3]: type (Windex::checkEvent's codes, 0 for none), keyChar, Shift held.  A canvas keeps its
+// pixels, so there are no exposures.  The wait and the poll may suspend the program while the page runs.
+void tarvikCanvasNextEvent(int* event);
+void tarvikCanvasWait(int ms);
+}
+
+namespace {
+
+// The font the page draws text with: its reach above and below the baseline, in pixels.
+const int textAscent = 11, textDescent = 3;
+
+// A colour option (-c, -C, -S) as "#rrggbb", or the fallback when none was given.
+void optionColour(char out[8], int r, int g, int b, const char* fallback) {
+  if (r == 0 && g == 0 && b == 0)
+    snprintf(out, 8, "%s", fallback);
+  else
+    snprintf(out, 8, "#%02x%02x%02x", r & 255, g & 255, b & 255);
+}
+
+bool open(Windex& win, const char*) {
+  char background[8], foreground[8], subWindow[8];
+  optionColour(background, red_bg, green_bg, blue_bg, "#ffffff");
+  optionColour(foreground, red_fg, green_fg, blue_fg, "#000000");
+  optionColour(subWindow, red_sw, green_sw, blue_sw, "#ff0000");
+  if (!tarvikCanvasOpen(background, foreground, subWindow, bar_color_ONE, bar_color_ZERO, bar_color_UNINITIALIZED,
+                        bar_color_XXX, bar_color_HIZ))
+    return false;
+  win.xPixels = tarvikCanvasWidth();
+  win.yPixels = tarvikCanvasHeight();
+  return true;
+}
+
+void close(Windex&) {}
+void clearWindow(Windex& win) { tarvikCanvasClear(0, 0, win.xPixels, win.yPixels); }
+void clearPixels(Windex&, int x, int y, int w, int h) { tarvikCanvasClear(x, y, w, h); }
+void line(Windex&, DisplayPen pen, int x0, int y0, int x1, int y1) { tarvikCanvasLine(pen, x0, y0, x1, y1); }
+void rectangle(Windex&, int x, int y, int w, int h) { tarvikCanvasRectangle(x, y, w, h); }
+void fill(Windex&, DisplayPen pen, int x, int y, int w, int h) { tarvikCanvasFill(pen, x, y, w, h); }
+
+void arc(Windex&, DisplayPen pen, bool filled, int x, int y, int w, int h, int angle1, int angle2) {
+  tarvikCanvasArc(pen, filled, x, y, w, h, angle1, angle2);
+}
+
+void text(Windex&, int x, int y, const char* s) { tarvikCanvasText(x, y, s); }
+void subWindowRect(Windex&, int x, int y, int w, int h) { tarvikCanvasSubWindow(x, y, w, h); }
+
+void clip(Windex&, const PixelRect* rects, int n) {
+  int flat[4 * maxClips];
+  for (int i = 0; i < n && i < maxClips; i++) {
+    flat[4 * i] = rects[i].x;
+    flat[4 * i + 1] = rects[i].y;
+    flat[4 * i + 2] = rects[i].w;
+    flat[4 * i + 3] = rects[i].h;
+  }
+  tarvikCanvasClip(flat, n);
+}
+
+void textExtent(Windex&, int* ascent, int* descent) {
+  *ascent = textAscent;
+  *descent = textDescent;
+}
+
+// The buttonPress code of Windex::checkEvent, whose Shift state the explain gesture reads.
+const int buttonPress = 8;
+
+void nextEvent(Windex& win, int* eventType, int* keyChar) {
+  int e[3] = {0, 0, 0};
+  tarvikCanvasNextEvent(e);
+  *eventType = e[0];
+  *keyChar = e[1];
+  if (e[0] == buttonPress) win.shiftAtPress = e[2];
+}
+
+void waitForInput(Windex&, int ms) { tarvikCanvasWait(ms); }
+void setCursor(Windex&, int zone) { tarvikCanvasCursor(zone); }
+
+bool size(Windex&, int* w, int* h) {
+  *w = tarvikCanvasWidth();
+  *h = tarvikCanvasHeight();
+  return true;
+}
+
+const DisplayBackend canvasDisplay = {open,      close, clearWindow,   clearPixels, line,       rectangle,
+                                      fill,      arc,   text,          subWindowRect, clip,     textExtent,
+                                      nextEvent, waitForInput, setCursor, size};
+
+}  // namespace
+
+// Linked ahead of the library, this definition is the one the window opens with; the library's own
+// (DisplayDefault.cpp, the headless display) is then never taken from its archive.
+const DisplayBackend* const windowDisplay = &canvasDisplay;

@@ -1,0 +1,66 @@
+// The schematic page: starts the processor with the window's first view on the canvas, shows its
+// standard output (the explanations of Shift-clicks) below it and keeps the last lines of standard
+// error.  ?keys=TEXT presses keys as --keys does, each once the circuit has settled (01111: reset, then
+// two clock cycles), which is how the page's tests drive it; ?palette=NAME picks the value colours as
+// --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started, and
+// ?type=TEXT types its keys into the canvas all at once, as a fast typist would.
+(function() {
+  'use strict';
+  var canvas = document.getElementById('schematic');
+  var statusField = document.getElementById('status');
+  var explainField = document.getElementById('explain');
+  var messagesField = document.getElementById('messages');
+  var messages = [], keptMessages = 200, messagesShown = true;
+
+  // The first view of ./tools/run for a 1025 x 825 window: the front panel's IF and ID stages, twice
+  // the size, without the interconnecting lines.
+  function programArguments(search) {
+    var args = ['--quiet', '-F', '2', '-z', '0', '0', '512', '412'];
+    var given = new URLSearchParams(search);
+    if (given.has('keys')) args.push('--keys', given.get('keys'));
+    if (given.has('palette')) args.push('--palette', given.get('palette'));
+    return args;
+  }
+
+  // Standard error can run to many lines a cycle; the page shows the last ones, once a frame.
+  function addMessage(line) {
+    messages.push(line);
+    if (messages.length > 2 * keptMessages) messages = messages.slice(-keptMessages);
+    if (!messagesShown) return;
+    messagesShown = false;
+    requestAnimationFrame(function() {
+      messagesField.textContent = messages.slice(-keptMessages).join('\n');
+      messagesShown = true;
+    });
+  }
+
+  // A Shift-click with the left button, as a person makes it, through the canvas's own listeners.
+  function shiftClick(point) {
+    var xy = point.split(',').map(Number), r = canvas.getBoundingClientRect();
+    var at = {clientX: r.left + xy[0], clientY: r.top + xy[1], button: 0, buttons: 1, shiftKey: true, bubbles: true};
+    canvas.dispatchEvent(new MouseEvent('mousedown', at));
+    at.buttons = 0;
+    canvas.dispatchEvent(new MouseEvent('mouseup', at));
+  }
+
+  function typeKeys(text) {
+    for (var i = 0; i < text.length; i++)
+      canvas.dispatchEvent(new KeyboardEvent('keydown', {key: text[i], bubbles: true, cancelable: true}));
+  }
+
+  function started() {
+    canvas.focus();
+    var given = new URLSearchParams(window.location.search);
+    if (given.has('shiftclick')) shiftClick(given.get('shiftclick'));
+    if (given.has('type')) typeKeys(given.get('type'));
+  }
+
+  statusField.textContent = 'running';
+  TarvikSchematic({
+    schematicCanvas: canvas,
+    arguments: programArguments(window.location.search),
+    print: function(line) { explainField.textContent += line + '\n'; },
+    printErr: addMessage,
+    onExit: function(status) { statusField.textContent = 'ended, status ' + status; },
+  }).then(started, function(problem) { statusField.textContent = 'failed: ' + problem; });
+})();
