@@ -3,7 +3,8 @@
 // error.  ?keys=TEXT presses keys as --keys does, each once the circuit has settled (01111: reset, then
 // two clock cycles), which is how the page's tests drive it; ?palette=NAME picks the value colours as
 // --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started, and
-// ?type=TEXT types its keys into the canvas all at once, as a fast typist would.
+// ?type=TEXT types its keys into the canvas all at once, as a fast typist would.  ?cpu=5b shows
+// 5b-forwarding instead of 5a-LD-hazard (5a, the default, as tools/run --cpu takes them).
 (function() {
   'use strict';
   var canvas = document.getElementById('schematic');
@@ -55,12 +56,30 @@
     if (given.has('type')) typeKeys(given.get('type'));
   }
 
-  statusField.textContent = 'running';
-  TarvikSchematic({
-    schematicCanvas: canvas,
-    arguments: programArguments(window.location.search),
-    print: function(line) { explainField.textContent += line + '\n'; },
-    printErr: addMessage,
-    onExit: function(status) { statusField.textContent = 'ended, status ' + status; },
-  }).then(started, function(problem) { statusField.textContent = 'failed: ' + problem; });
+  var processors = {'5a': '5a-LD-hazard', '5b': '5b-forwarding'};
+
+  function run() {
+    statusField.textContent = 'running';
+    TarvikSchematic({
+      schematicCanvas: canvas,
+      arguments: programArguments(window.location.search),
+      print: function(line) { explainField.textContent += line + '\n'; },
+      printErr: addMessage,
+      onExit: function(status) { statusField.textContent = 'ended, status ' + status; },
+    }).then(started, function(problem) { statusField.textContent = 'failed: ' + problem; });
+  }
+
+  // The processor's program is a script of its own, loaded once the page knows which one it shows.
+  var cpu = new URLSearchParams(window.location.search).get('cpu') || '5a';
+  var processor = processors[cpu];
+  if (!processor) {
+    statusField.textContent = 'no processor ' + cpu + ' (cpu=5a or cpu=5b)';
+    return;
+  }
+  document.getElementById('processor').textContent = processor;
+  var script = document.createElement('script');
+  script.src = processor + '-schematic.js';
+  script.onload = run;
+  script.onerror = function() { statusField.textContent = 'failed: ' + script.src + ' did not load'; };
+  document.body.appendChild(script);
 })();
