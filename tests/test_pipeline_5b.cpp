@@ -178,4 +178,18 @@ Cycles per instruction: 2.67
 )");
 }
 
+// The load's reader is in ID while the load is in EX and the load before it in MEM: IF is held by both
+// causes at once.  The trace shows the memory's (no fetch) with the held ID word starred, and the cycle
+// counts once in all and once under each cause.
+TEST(ForwardingViews, ACycleHeldByBothCausesCountsUnderEach) {
+  std::string program = std::string("ld r3, [r0 + 0]\nld r1, [r0 + 1]\nadd r2, r1, r0\n") + halt;
+  RunResult r = runOn(cpu5b, program, {"--cycles", "8", "--trace", "--summary"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\n       4      3   3*(no fetch)            2*add r2, r1, r0        1 ld r1, [r0 + 1]"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Stall cycles:           2\n  memory:               2\n  load-use:             1\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  r2 = 0x4841"), std::string::npos) << r.out;
+}
+
 }  // namespace
