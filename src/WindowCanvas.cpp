@@ -73,8 +73,9 @@ void text(Windex&, int x, int y, const char* s) { tarvikCanvasText(x, y, s); }
 void subWindowRect(Windex&, int x, int y, int w, int h) { tarvikCanvasSubWindow(x, y, w, h); }
 
 void clip(Windex&, const PixelRect* rects, int n) {
+  if (n > maxClips) n = maxClips;  // the window collects no more; never read past flat
   int flat[4 * maxClips];
-  for (int i = 0; i < n && i < maxClips; i++) {
+  for (int i = 0; i < n; i++) {
     flat[4 * i] = rects[i].x;
     flat[4 * i + 1] = rects[i].y;
     flat[4 * i + 2] = rects[i].w;

@@ -251,6 +251,7 @@ void subWindowRect(Windex& win, int px, int py, int w, int h) {
 
 void clip(Windex& win, const PixelRect* rects, int n) {
   X11Window& x = x11Of(win);
+  if (n > maxClips) n = maxClips;  // the window collects no more; never write past r
   XRectangle r[maxClips];
   for (int i = 0; i < n; i++)
     r[i] = {short(rects[i].x), short(rects[i].y), static_cast<unsigned short>(rects[i].w),
