@@ -1,0 +1,35 @@
+// The exit statuses of every Tarvik program and the reasons behind them, as data.  A program's status
+// says how the run went; the reason says which check decided it.  A program that is given a verdict
+// descriptor (the environment variable TARVIK_VERDICT_FD names an open file descriptor) writes one line
+// there as it ends:
+//
+//     verdict STATUS REASON[ DETAIL]
+//
+// so that a caller (the grader) reads the outcome without reading the program's English.
+#ifndef TARVIK_EXITSTATUS_H
+#define TARVIK_EXITSTATUS_H
+
+enum ExitStatus {
+  exitPassed = 0,         // the run ended and every check held
+  exitFailed = 1,         // a check failed (--expect, --test), construction faults, or output was lost
+  exitBadInput = 2,       // an option, a file or a name was refused before the run, or a written file failed
+  exitColourFailure = 255  // the window could not allocate its colours
+};
+
+// Why a program ended with its status; each is written as its text (verdictReasonText).
+enum VerdictReason {
+  reasonPassed,           // 0: nothing failed
+  reasonNoStopCondition,  // 0: --until was given and no condition held before the run ended
+  reasonExpectFailed,     // 1: an --expect check failed
+  reasonTestFailed,       // 1: a step of a --test table failed
+  reasonConstructionFailed,  // 1: the circuit's construction reported faults (or ended before the run)
+  reasonOutputLost,       // 1: standard output or standard error could not be written
+  reasonRefusedOption,    // 2: the command line was refused; DETAIL is the option (--program, say)
+  reasonBadInput,         // 2: a step after elaboration refused its input (a name, an image, a table)
+  reasonWriteFailed,      // 2: a file the run writes (--vcd) failed
+  verdictReasonCount
+};
+
+const char* verdictReasonText(VerdictReason reason);  // "passed", "no-stop-condition", ...
+
+#endif
