@@ -8,7 +8,10 @@
 #include <thread>
 
 #include "GradeFiles.h"
+#include "NetlistCounts.h"
 #include "Runner.h"
+#include "Until.h"
+#include "Verdict.h"
 
 namespace {
 
@@ -71,23 +74,28 @@ std::string limitReason(const GradeSetup& s, const RunOutcome& o) {
   return "";
 }
 
-std::string processorReason(const GradeSetup& s, const std::string& program, const RunOutcome& o) {
+// The grader's own --until halt, the processor's end: a run that never reached it did not halt.
+std::string runReason(const GradeSetup& s, const RunOutcome& o) {
   std::string limit = limitReason(s, o);
   if (!limit.empty()) return limit;
-  if (o.output.find("--until: no condition held") != std::string::npos)
-    return "did not halt within " + std::to_string(s.assignment.cycles) + " cycles";
-  if (o.status == 0) return "";
-  if (o.status == 1) return "wrong result";
-  if (o.status == 2 && o.output.find("ERROR -- " + program + ":") != std::string::npos) return "does not assemble";
-  return "exit status " + std::to_string(o.status);
+  bool processor = s.assignment.kind == AssignmentKind::processor;
+  std::string didNotHalt = "did not halt within " + std::to_string(s.assignment.cycles) + " cycles";
+  return verdictFailure(o.status, o.verdict, processor ? didNotHalt : "");
 }
 
-std::string circuitReason(const GradeSetup& s, const RunOutcome& o) {
-  std::string limit = limitReason(s, o);
-  if (!limit.empty()) return limit;
-  if (o.status == 0) return "";
-  if (o.status == 1) return "wrong result";
-  return "exit status " + std::to_string(o.status);
+// What --until halt prints once the program halts: the held condition's format with the condition in.
+std::string haltedNoteFormat() {
+  std::string format = stopConditionHeldFormat;
+  return format.replace(format.find("%s"), 2, "halt");
+}
+
+// A line the library or the grader's own --until halt printed, not the student's work: the netlist's
+// counts and the note that the program halted.
+bool isRunNote(const std::string& line) {
+  static const std::string halted = haltedNoteFormat();
+  for (const char* format : {signalCountFormat, componentCountFormat, unconnectedInputCountFormat, halted.c_str()})
+    if (fitsFormat(line.c_str(), format)) return true;
+  return false;
 }
 
 std::vector<std::string> processorCommand(const GradeSetup& s, const std::string& program, const GradeTest& t) {
@@ -150,8 +158,8 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   }
   bool processor = s.assignment.kind == AssignmentKind::processor;
   std::vector<std::string> argv = processor ? processorCommand(s, sub.file, t) : circuitCommand(sub.file, t);
-  RunOutcome o = runLimited(argv, s.submissions + "/" + student, s.assignment.limits);
-  r.reason = processor ? processorReason(s, sub.file, o) : circuitReason(s, o);
+  RunOutcome o = runLimited(argv, s.submissions + "/" + student, s.assignment.limits, true);
+  r.reason = runReason(s, o);
   if (r.reason.empty()) r.score = t.weight;
   else r.output = outputExcerpt(withoutAssignmentFolder(s, o.output));
   return r;
@@ -181,7 +189,7 @@ std::string outputExcerpt(const std::string& output) {
   std::string text;
   size_t kept = 0;
   for (const std::string& line : textLines(output)) {
-    if (line.compare(0, 10, "There are ") == 0 || line.compare(0, 18, "--until halt held ") == 0) continue;
+    if (isRunNote(line)) continue;
     if (kept++ == excerptLines) return text + "...\n";
     text += line + "\n";
   }

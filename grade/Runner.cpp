@@ -27,24 +27,24 @@ long long nowMs() {
   return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
 }
 
-// The child's side: never returns.  An exec failure is reported through errorPipe as the errno.
-[[noreturn]] void becomeChild(char* const* argv, const char* folder, size_t memoryBytes, int outWrite,
-                              int errWrite, int errorPipe) {
+// The child's side: never returns.  An exec failure is reported through errorPipe as the errno.  The
+// verdict pipe (when there is one) is the one descriptor above 2 the program keeps.
+[[noreturn]] void becomeChild(char* const* argv, char* const* environment, const char* folder, size_t memoryBytes,
+                              int outWrite, int errWrite, int verdictWrite, int errorPipe) {
   setpgid(0, 0);
   int devNull = open("/dev/null", O_RDONLY);
   if (devNull >= 0) dup2(devNull, 0);
   dup2(outWrite, 1);
   dup2(errWrite, 2);
+  if (verdictWrite >= 0) fcntl(verdictWrite, F_SETFD, 0);
   if (memoryBytes > 0 && addressSpaceMayBeLimited) {
     rlimit limit{memoryBytes, memoryBytes};
     setrlimit(RLIMIT_AS, &limit);
   }
-  // The compiler's messages in the reports read the same whatever the grader's locale.
-  setenv("LC_ALL", "C", 1);
   int error = 0;
   if (chdir(folder) != 0) error = errno;
   if (error == 0) {
-    execv(argv[0], argv);
+    execve(argv[0], argv, environment);
     error = errno;
   }
   ssize_t ignored = write(errorPipe, &error, sizeof error);
@@ -52,32 +52,58 @@ long long nowMs() {
   _exit(127);
 }
 
+// The grader's environment for a run, made before the fork: the compiler's messages in the reports read
+// the same whatever the grader's locale, and the verdict descriptor is the one given here, or none.
+std::vector<std::string> runEnvironment(int verdictWrite) {
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e) {
+    std::string entry = *e;
+    if (entry.compare(0, 7, "LC_ALL=") != 0 && entry.compare(0, 18, "TARVIK_VERDICT_FD=") != 0)
+      environment.push_back(entry);
+  }
+  environment.push_back("LC_ALL=C");
+  if (verdictWrite >= 0) environment.push_back("TARVIK_VERDICT_FD=" + std::to_string(verdictWrite));
+  return environment;
+}
+
+std::vector<char*> pointersTo(const std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (const std::string& w : words) pointers.push_back(const_cast<char*>(w.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
 struct Pipes {
-  int out[2] = {-1, -1}, err[2] = {-1, -1}, exec[2] = {-1, -1};
-  bool open() {
-    return pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0 && pipe2(exec, O_CLOEXEC) == 0;
+  int out[2] = {-1, -1}, err[2] = {-1, -1}, exec[2] = {-1, -1}, verdict[2] = {-1, -1};
+  bool open(bool withVerdict) {
+    return pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0 && pipe2(exec, O_CLOEXEC) == 0 &&
+           (!withVerdict || pipe2(verdict, O_CLOEXEC) == 0);
+  }
+  void closeWriteEnds() {
+    for (int* p : {out, err, exec, verdict})
+      if (p[1] >= 0) close(p[1]), p[1] = -1;
   }
   void closeAll() {
-    for (int* p : {out, err, exec})
+    for (int* p : {out, err, exec, verdict})
       for (int i = 0; i < 2; ++i)
         if (p[i] >= 0) close(p[i]), p[i] = -1;
   }
 };
 
-// Reads both streams until they close, the output passes its cap or the time is up.
+// Reads both streams and the verdict until they close, the output passes its cap or the time is up.
 void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, long long deadline, RunOutcome& outcome,
                    std::string& err) {
-  pollfd fds[2] = {{p.out[0], POLLIN, 0}, {p.err[0], POLLIN, 0}};
-  std::string* into[2] = {&outcome.output, &err};
-  int open = 2;
+  pollfd fds[3] = {{p.out[0], POLLIN, 0}, {p.err[0], POLLIN, 0}, {p.verdict[0], POLLIN, 0}};
+  std::string* into[3] = {&outcome.output, &err, &outcome.verdict};
+  int open = p.verdict[0] >= 0 ? 3 : 2;
   while (open > 0) {
     long long left = deadline - nowMs();
     if (left <= 0) {
       outcome.timedOut = true;
       break;
     }
-    if (poll(fds, 2, (int)std::min(left, 1000LL)) < 0 && errno != EINTR) break;
-    for (int i = 0; i < 2; ++i) {
+    if (poll(fds, 3, (int)std::min(left, 1000LL)) < 0 && errno != EINTR) break;
+    for (int i = 0; i < 3; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       char buffer[65536];
       ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
@@ -88,7 +114,7 @@ void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, long long dea
         --open;
       }
     }
-    if (outcome.output.size() + err.size() > limits.outputBytes) {
+    if (outcome.output.size() + err.size() + outcome.verdict.size() > limits.outputBytes) {
       outcome.flooded = true;
       break;
     }
@@ -113,28 +139,28 @@ int waitUntil(pid_t child, long long deadline, RunOutcome& outcome) {
 
 }  // namespace
 
-RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits) {
+RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
+                      bool verdict) {
   RunOutcome outcome;
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
   Pipes p;
-  if (!p.open()) {
+  if (!p.open(verdict)) {
     outcome.startProblem = strerror(errno);
     p.closeAll();
     return outcome;
   }
+  std::vector<std::string> environment = runEnvironment(p.verdict[1]);
+  std::vector<char*> args = pointersTo(argv), environmentPointers = pointersTo(environment);
   pid_t child = fork();
   if (child < 0) {
     outcome.startProblem = strerror(errno);
     p.closeAll();
     return outcome;
   }
-  if (child == 0) becomeChild(args.data(), folder.c_str(), limits.memoryBytes, p.out[1], p.err[1], p.exec[1]);
+  if (child == 0)
+    becomeChild(args.data(), environmentPointers.data(), folder.c_str(), limits.memoryBytes, p.out[1], p.err[1],
+                p.verdict[1], p.exec[1]);
   setpgid(child, child);  // also here, so that a kill right after fork reaches the group
-  close(p.out[1]), p.out[1] = -1;
-  close(p.err[1]), p.err[1] = -1;
-  close(p.exec[1]), p.exec[1] = -1;
+  p.closeWriteEnds();
   int execError = 0;
   if (read(p.exec[0], &execError, sizeof execError) == (ssize_t)sizeof execError)
     outcome.startProblem = strerror(execError);

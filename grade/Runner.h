@@ -19,9 +19,12 @@ struct RunOutcome {
   bool flooded = false;  // more output than outputBytes: stopped reading and killed
   std::string startProblem;  // it could not be started (strerror of exec)
   std::string output;    // standard output then standard error, at most outputBytes of them
+  std::string verdict;   // what it wrote to its verdict descriptor, when given one
 };
 
-// Runs argv[0] (a path) with argv in folder; waits for it, its time or its output limit.
-RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits);
+// Runs argv[0] (a path) with argv in folder; waits for it, its time or its output limit.  With
+// verdict, the run gets a pipe whose descriptor TARVIK_VERDICT_FD names, for its verdict line.
+RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
+                      bool verdict = false);
 
 #endif

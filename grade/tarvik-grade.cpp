@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "FileIO.h"
 #include "GradeFiles.h"
 #include "Grading.h"
+#include "LongOption.h"
 #include "Numbers.h"
 #include "Reports.h"
 
@@ -46,7 +48,10 @@ struct GradeOptions {
   std::string processor;
   unsigned jobs = 0;
   unsigned shard = 1, shards = 1;
+  bool helpAsked = false;
 };
+
+GradeOptions options;  // the long options' rows fill it in
 
 int refuse(const std::string& message) {
   fprintf(stderr, "ERROR -- %s\n", shownText(message).c_str());
@@ -60,52 +65,74 @@ bool readCount(const std::string& text, unsigned& value) {
   return true;
 }
 
-bool readShard(const std::string& text, GradeOptions& o) {
+const char shardRefusal[] = "--shard needs I/N with 1 <= I <= N, as 2/4";
+
+bool takeShard(const char* argument, std::string& problem) {
+  std::string text = argument;
   size_t slash = text.find('/');
-  return slash != std::string::npos && readCount(text.substr(0, slash), o.shard) &&
-         readCount(text.substr(slash + 1), o.shards) && o.shard <= o.shards;
+  if (slash != std::string::npos && readCount(text.substr(0, slash), options.shard) &&
+      readCount(text.substr(slash + 1), options.shards) && options.shard <= options.shards)
+    return true;
+  problem = shardRefusal;
+  return false;
 }
 
-// An option's value: the next word, or the text after '='.
-bool optionValue(int argc, char** argv, int& i, const std::string& name, std::string& value) {
+bool takeOut(const char* argument, std::string&) { return options.out = argument, true; }
+bool takeProcessor(const char* argument, std::string&) { return options.processor = argument, true; }
+bool takeHelp(const char*, std::string&) {
+  options.helpAsked = true;
+  return true;
+}
+
+// The usage text lays these out by hand, among the single-letter ones.  report takes the first two.
+const LongOption longOptions[] = {
+    {"--out", "DIR", nullptr, takeOut, nullptr, false, "--out needs a folder"},
+    {"--help", nullptr, nullptr, takeHelp, nullptr, false, nullptr, true},
+    {"--shard", "I/N", nullptr, takeShard, nullptr, true, shardRefusal},
+    {"--processor", "PATH", nullptr, takeProcessor, nullptr, false, "--processor needs a program"},
+};
+const size_t reportOptionCount = 2;
+
+// The value of -j: -jN, -j=N, or the word after -j (i then moves on to it); false when there is none.
+bool jobsValue(int argc, char** argv, int& i, std::string& value) {
   std::string a = argv[i];
-  if (a.compare(0, name.size() + 1, name + "=") == 0) return value = a.substr(name.size() + 1), true;
-  if (name.size() == 2 && a.size() > 2) return value = a.substr(2), true;  // -j4
+  if (a.size() > 2) return value = a.substr(a[2] == '=' ? 3 : 2), true;
   if (++i == argc) return false;
   return value = argv[i], true;
 }
 
-bool isOption(const std::string& a, const std::string& name) {
-  bool shortOption = name.size() == 2;
-  return a == name || a.compare(0, name.size() + 1, name + "=") == 0 || (shortOption && a.compare(0, 2, name) == 0);
+// Reads one word (and the argument it takes); returns -1 to go on, or the exit status.
+int readWord(int argc, char** argv, int& i) {
+  std::string a = argv[i], value, problem;
+  if (a == "-h") {
+    takeHelp(nullptr, problem);
+  } else if (a.compare(0, 2, "-j") == 0 && !options.reporting) {
+    if (!jobsValue(argc, argv, i, value) || !readCount(value, options.jobs))
+      return refuse("-j needs a number of runs from 1 to 4096");
+  } else if (a.size() > 1 && a[0] == '-') {
+    size_t count = options.reporting ? reportOptionCount : std::size(longOptions);
+    LongOptionMatch m = takeLongOptionFrom(longOptions, count, argc, argv, i, problem);
+    if (m == longOptionRefused) return refuse(problem);
+    if (m == longOptionNotInTable) return refuse("unknown option '" + a + "' (tarvik-grade --help lists the options)");
+  } else {
+    options.folders.push_back(a);
+  }
+  return -1;
 }
 
-// Reads the command line; returns -1 to go on, or the exit status.
-int readOptions(int argc, char** argv, GradeOptions& o) {
+// Reads the command line into options; returns -1 to go on, or the exit status.
+int readOptions(int argc, char** argv) {
   int first = 1;
-  if (argc > 1 && std::string(argv[1]) == "report") o.reporting = true, first = 2;
+  if (argc > 1 && std::string(argv[1]) == "report") options.reporting = true, first = 2;
   for (int i = first; i < argc; ++i) {
-    std::string a = argv[i], value;
-    if (a == "-h" || a == "--help") {
+    int status = readWord(argc, argv, i);
+    if (status >= 0) return status;
+    if (options.helpAsked) {
       fputs(usageText, stdout);
       return 0;
-    } else if (isOption(a, "--out")) {
-      if (!optionValue(argc, argv, i, "--out", o.out) || o.out.empty()) return refuse("--out needs a folder");
-    } else if (isOption(a, "-j") && !o.reporting) {
-      if (!optionValue(argc, argv, i, "-j", value) || !readCount(value, o.jobs))
-        return refuse("-j needs a number of runs from 1 to 4096");
-    } else if (isOption(a, "--shard") && !o.reporting) {
-      if (!optionValue(argc, argv, i, "--shard", value) || !readShard(value, o))
-        return refuse("--shard needs I/N with 1 <= I <= N, as 2/4");
-    } else if (isOption(a, "--processor") && !o.reporting) {
-      if (!optionValue(argc, argv, i, "--processor", o.processor) || o.processor.empty())
-        return refuse("--processor needs a program");
-    } else if (a.size() > 1 && a[0] == '-') {
-      return refuse("unknown option '" + a + "' (tarvik-grade --help lists the options)");
-    } else {
-      o.folders.push_back(a);
     }
   }
+  const GradeOptions& o = options;
   if (o.out.empty()) return refuse("no --out DIR given (tarvik-grade --help shows the usage)");
   if (o.reporting && o.folders.empty()) return refuse("report needs the result folders to join");
   if (!o.reporting && o.folders.size() != 2)
@@ -237,8 +264,7 @@ int joinReports(const GradeOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  GradeOptions o;
-  int status = readOptions(argc, argv, o);
+  int status = readOptions(argc, argv);
   if (status >= 0) return status;
-  return o.reporting ? joinReports(o) : grade(o);
+  return options.reporting ? joinReports(options) : grade(options);
 }

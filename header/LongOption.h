@@ -18,6 +18,11 @@ struct LongOption {
   // What the argument is, for "option --NAME requires ..."; null for "an argument (ARGUMENT)".
   const char* what = nullptr;
   bool mayBeEmpty = false;  // an empty argument is taken, not refused
+  // A program's own refusal of a missing (or refused empty) argument, whole; null for the text above.
+  const char* missingText = nullptr;
+  // A flag that matches its name alone: NAME=... is then no word of the table, for the program to
+  // call unknown; otherwise it is refused as "option --NAME takes no argument".
+  bool nameAlone = false;
 };
 
 enum LongOptionMatch { longOptionNotInTable, longOptionTaken, longOptionRefused };

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "NetlistCounts.h"
 #include "NodeList.h"
 
 ComponentNode::~ComponentNode() {
@@ -20,7 +21,7 @@ void ComponentNode::print() const {
 }
 
 ComponentList::~ComponentList() {
-  fprintf(stderr, "There are %d components.\n", numberOfComponents);
+  fprintf(stderr, componentCountFormat, numberOfComponents);
   deleteNodes(start, [](ComponentNode* n) { delete n; });
 }
 

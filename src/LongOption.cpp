@@ -7,10 +7,10 @@ namespace {
 
 const size_t helpColumn = 19;  // where every option's help text starts
 
-// Word w is o's name alone or followed by '='.
+// Word w is o's name alone or, unless o is matched by its name alone, followed by '='.
 bool names(const LongOption& o, const char* w) {
   size_t n = strlen(o.name);
-  return strncmp(w, o.name, n) == 0 && (w[n] == '\0' || w[n] == '=');
+  return strncmp(w, o.name, n) == 0 && (w[n] == '\0' || (w[n] == '=' && !o.nameAlone));
 }
 
 std::string describedArgument(const LongOption& o) {
@@ -23,7 +23,7 @@ const char* argumentOf(const LongOption& o, int argc, char** argv, int& i, std::
   const char* rest = argv[i] + strlen(o.name);
   const char* value = *rest == '=' ? rest + 1 : i + 1 < argc ? argv[++i] : nullptr;
   if (value && (*value != '\0' || o.mayBeEmpty)) return value;
-  problem = std::string("option ") + o.name + " requires " + describedArgument(o);
+  problem = o.missingText ? o.missingText : std::string("option ") + o.name + " requires " + describedArgument(o);
   return nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Globals.h"
+#include "NetlistCounts.h"
 #include "NodeList.h"
 
 PhaseOne* phaseOne = nullptr;
@@ -33,7 +34,7 @@ void SignalNode::print() const {
 }
 
 SignalList::~SignalList() {
-  fprintf(stderr, "There are %d signals.\n", numberOfSignals);
+  fprintf(stderr, signalCountFormat, numberOfSignals);
   deleteNodes(start, [](SignalNode* n) {
     delete[] n->name;
     delete n;

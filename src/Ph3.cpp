@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Globals.h"
+#include "NetlistCounts.h"
 #include "Ph2.h"
 
 
@@ -51,7 +52,7 @@ void PhaseThree::checkConnectivity() {
       }
     }
   }
-  if (inputDanglingWarnings) fprintf(stderr, "There are %d inputUnconnectedWarnings\n", inputDanglingWarnings);
+  if (inputDanglingWarnings) fprintf(stderr, unconnectedInputCountFormat, inputDanglingWarnings);
 }
 
 // One pass over all components collects, for every signal, the components that read it (or, for

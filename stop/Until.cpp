@@ -114,7 +114,7 @@ bool stopConditionHeld(uint64_t cycle, bool halted) {
   for (const StopCondition& c : conditions)
     if (holds(c, halted)) {
       held = true;
-      fprintf(stderr, "--until %s held at tick %llu%s\n", shownText(c.text).c_str(),
+      fprintf(stderr, stopConditionHeldFormat, shownText(c.text).c_str(),
               (unsigned long long)phaseFour->time, atCycle(cycle).c_str());
       stopRun();
       return true;

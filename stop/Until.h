@@ -22,6 +22,9 @@ struct CircuitStopPoints {
 };
 void setCircuitStopPoints(const CircuitStopPoints& points);
 
+// What standard error gets when a condition holds: the condition, the tick, the cycle when there is one.
+const char stopConditionHeldFormat[] = "--until %s held at tick %llu%s\n";
+
 // At one of the circuit's points (cycle: its count there; halted: its program has halted): when a
 // condition holds, says which on standard error, ends the run without a window or halts it in the
 // window (dropping the rest of the key script), and returns true.  Once a run, until a restart.

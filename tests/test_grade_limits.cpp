@@ -36,6 +36,9 @@ const bool addressSpaceLimited = false;
 const bool addressSpaceLimited = true;
 #endif
 
+// A stand-in's verdict line, written to the descriptor the grader gives it.
+#define VERDICT(line) "echo '" line "' >/dev/fd/$TARVIK_VERDICT_FD; "
+
 TEST(GradeLimits, EachFailureHasItsReason) {
   struct Case {
     const char* script;
@@ -43,19 +46,30 @@ TEST(GradeLimits, EachFailureHasItsReason) {
     const char* reason;
     const char* output;
   } cases[] = {
-      {"exit 0\n", "", "", ""},
-      {"echo 'MISMATCH -- Reg1: expected 1, actual 0' >&2; exit 1\n", "", "wrong result",
-       "MISMATCH -- Reg1: expected 1, actual 0\n"},
-      {"echo \"ERROR -- $4: 1 error(s) in the program\" >&2; exit 2\n", "", "does not assemble",
-       "ERROR -- prog.s: 1 error(s) in the program\n"},
-      {"echo '--until: no condition held; the run ended at tick 9 (cycle 7)' >&2; exit 1\n", "cycles = 7\n",
-       "did not halt within 7 cycles", "--until: no condition held; the run ended at tick 9 (cycle 7)\n"},
+      {VERDICT("verdict 0 passed") "exit 0\n", "", "", ""},
+      {"echo 'MISMATCH -- Reg1: expected 1, actual 0' >&2; " VERDICT("verdict 1 expect-failed") "exit 1\n", "",
+       "wrong result", "MISMATCH -- Reg1: expected 1, actual 0\n"},
+      {"echo \"ERROR -- $4: 1 error(s) in the program\" >&2; " VERDICT("verdict 2 refused-option --program") "exit 2\n",
+       "", "does not assemble", "ERROR -- prog.s: 1 error(s) in the program\n"},
+      {"echo 'the run ended' >&2; " VERDICT("verdict 0 no-stop-condition") "exit 0\n", "cycles = 7\n",
+       "did not halt within 7 cycles", "the run ended\n"},
+      // The reasons are the verdict's, not the English of the output.
+      {"echo '--until: no condition held' >&2; " VERDICT("verdict 1 expect-failed") "exit 1\n", "", "wrong result",
+       "--until: no condition held\n"},
+      {VERDICT("verdict 2 refused-option --cycles") "exit 2\n", "", "exit status 2 (refused-option --cycles)", ""},
+      // A program that ends on its own (exit in circuit code) gives no verdict, or one it did not end with.
+      {"exit 0\n", "", "ended without a verdict (exit status 0)", ""},
+      {VERDICT("verdict 1 construction-failed") "exit 0\n", "", "exit status 0 does not match its verdict (1 construction-failed)", ""},
+      {VERDICT("verdict 0 passed") VERDICT("verdict 0 passed") "exit 0\n", "", "ended with an unreadable verdict (exit status 0)", ""},
+      {VERDICT("verdict 0  passed") "exit 0\n", "", "ended with an unreadable verdict (exit status 0)", ""},
       {"sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
       {"exec >&- 2>&-; sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
       {"while :; do echo flood; done\n", "output = 100\n", "output over 100 bytes", ""},
+      {"while :; do echo flood >/dev/fd/$TARVIK_VERDICT_FD; done\n", "output = 100\n", "output over 100 bytes", ""},
       {"kill -SEGV $$\n", "", "crashed: signal 11 (Segmentation fault)", ""},
       // A sanitizer build's grader sets no address-space limit (its programs need the room).
-      {"ulimit -v; exit 3\n", "memory = 64\n", "exit status 3", addressSpaceLimited ? "65536\n" : "unlimited\n"},
+      {"ulimit -v; " VERDICT("verdict 2 bad-input") "exit 2\n", "memory = 64\n", "exit status 2 (bad-input)",
+       addressSpaceLimited ? "65536\n" : "unlimited\n"},
   };
   for (const Case& c : cases) {
     OneRun run(c.script, c.limits);
@@ -91,10 +105,12 @@ TEST(GradeLimits, ARunGetsTheLoadsAndOptionsOfItsTest) {
   EXPECT_EQ(run.result["max_score"], 0.5);
 }
 
-// A failure keeps ten lines of what the run printed, the simulator's counts left out.
+// A failure keeps ten lines of what the run printed, the simulator's counts and the note that the
+// program halted left out; lines that only begin like them are the run's own.
 TEST(GradeLimits, AFailureKeepsTheFirstTenLines) {
-  OneRun run("echo 'There are 3 components.'; seq 1 12; exit 1\n", "");
-  EXPECT_EQ(run.result["output"], "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n...\n");
+  OneRun run("echo 'There are 3 components.'; echo 'There are 3 bugs.'; echo '--until halt held at tick 9 (cycle 2)'; "
+             "echo 'There are 12 signals.'; seq 1 12; exit 1\n", "");
+  EXPECT_EQ(run.result["output"], "There are 3 bugs.\n1\n2\n3\n4\n5\n6\n7\n8\n9\n...\n");
 }
 
 TEST(GradeLimits, ProgramsAreFoundOrTheirAbsenceExplained) {
@@ -111,7 +127,7 @@ TEST(GradeLimits, ProgramsAreFoundOrTheirAbsenceExplained) {
     ScratchFolder s;
     put(s, "task/one.expect", "Reg1 1\n");
     for (const std::string& f : c.files) put(s, "class/student/" + f, "halt: bra halt\n");
-    std::string processor = put(s, "processor", "#!/bin/sh\nexit 1\n");
+    std::string processor = put(s, "processor", "#!/bin/sh\n" VERDICT("verdict 1 expect-failed") "exit 1\n");
     chmod(processor.c_str(), 0755);
     grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
     nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"));

@@ -117,21 +117,29 @@ const LongOption table[] = {
     {"--eighteen", "abc", "head of 18", takeAny},
 };
 
+// A program that keeps its own refusal texts: its missing argument in its words, and a flag given an
+// argument left to it as an unknown word.
+const LongOption ownTexts[] = {
+    {"--out", "DIR", nullptr, takeAny, nullptr, false, "--out needs a folder"},
+    {"--quiet", nullptr, nullptr, takeAny, nullptr, false, nullptr, true},
+};
+
 // Matches the words from the first on, as the command line does; each result as a line.
-std::string matched(std::vector<std::string> words) {
+template <size_t count>
+std::string matchedIn(const LongOption (&table)[count], std::vector<std::string> words) {
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(&w[0]);
   taken.clear();
   std::string results;
   for (int i = 0; i < int(argv.size()); i++) {
     std::string problem;
-    LongOptionMatch m = takeLongOptionFrom(table, sizeof table / sizeof table[0], int(argv.size()), argv.data(), i,
-                                           problem);
+    LongOptionMatch m = takeLongOptionFrom(table, count, int(argv.size()), argv.data(), i, problem);
     results += m == longOptionNotInTable ? "not an option\n" : m == longOptionRefused ? problem + "\n" : "";
     if (m == longOptionRefused) break;
   }
   return taken + results;
 }
+std::string matched(std::vector<std::string> words) { return matchedIn(table, words); }
 
 TEST(LongOptionTable, ArgumentsInBothFormsFlagsAndRefusals) {
   EXPECT_EQ(matched({"--script=a b", "--script", "c", "--count=3", "--count", "4", "--flag"}),
@@ -143,6 +151,9 @@ TEST(LongOptionTable, ArgumentsInBothFormsFlagsAndRefusals) {
   EXPECT_EQ(matched({"--count=0"}), "--count must not be 0\n");
   EXPECT_EQ(matched({"--flag=x"}), "option --flag takes no argument\n");
   EXPECT_EQ(matched({"--flagx", "--coun"}), "not an option\nnot an option\n");
+  EXPECT_EQ(matchedIn(ownTexts, {"--out"}), "--out needs a folder\n");
+  EXPECT_EQ(matchedIn(ownTexts, {"--out="}), "--out needs a folder\n");
+  EXPECT_EQ(matchedIn(ownTexts, {"--quiet", "--quiet=x"}), "(none)\nnot an option\n");
 }
 
 TEST(LongOptionTable, HelpIsLaidOutFromTheTable) {

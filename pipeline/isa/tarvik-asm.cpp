@@ -7,6 +7,7 @@
 // loads) and prints it as a source that assembles back to it.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "FileIO.h"
 #include "Hazards.h"
 #include "Listing.h"
+#include "LongOption.h"
 #include "MemImage.h"
 #include "StdStreams.h"
 
@@ -48,43 +50,80 @@ struct Options {
   bool cpuGiven = false;
   std::string output;  // empty: standard output
   std::string input;
+  bool helpAsked = false;
 };
+
+Options options;  // the long options' rows fill it in
 
 int refuse(const std::string& message) {
   fprintf(stderr, "ERROR -- %s\n", shownText(message).c_str());
   return 2;
 }
 
-// Reads the command line; returns -1 to go on, or the exit status.
-int readOptions(int argc, char** argv, Options& o) {
+bool takeNoWarnings(const char*, std::string&) {
+  options.warnings = false;
+  return true;
+}
+
+bool takeCpu(const char* name, std::string& problem) {
+  if (strcmp(name, "5a") != 0 && strcmp(name, "5b") != 0) {
+    problem = std::string("--cpu ") + name + ": the processor is 5a or 5b";
+    return false;
+  }
+  options.cpu = strcmp(name, "5a") == 0 ? HazardCpu::stale5a : HazardCpu::forwarding5b;
+  options.cpuGiven = true;
+  return true;
+}
+
+bool takeHelp(const char*, std::string&) {
+  options.helpAsked = true;
+  return true;
+}
+
+// The usage text lays these out by hand, among the single-letter options.
+const LongOption longOptions[] = {
+    {"--no-warnings", nullptr, nullptr, takeNoWarnings, nullptr, false, nullptr, true},
+    {"--cpu", "5a|5b", nullptr, takeCpu, nullptr, true, "--cpu needs 5a or 5b"},
+    {"--help", nullptr, nullptr, takeHelp, nullptr, false, nullptr, true},
+};
+
+// Reads one word (and the argument it takes); returns -1 to go on, or the exit status.
+int readWord(int argc, char** argv, int& i) {
+  std::string a = argv[i], problem;
+  if (a == "-l") {
+    options.listing = true;
+  } else if (a == "-w") {
+    takeNoWarnings(nullptr, problem);
+  } else if (a == "-d") {
+    options.disassembling = true;
+  } else if (a == "-o") {
+    if (++i == argc) return refuse("-o needs a file name");
+    options.output = argv[i];
+  } else if (a == "-h") {
+    takeHelp(nullptr, problem);
+  } else if (a.size() > 1 && a[0] == '-') {
+    LongOptionMatch m = takeLongOptionFrom(longOptions, std::size(longOptions), argc, argv, i, problem);
+    if (m == longOptionRefused) return refuse(problem);
+    if (m == longOptionNotInTable) return refuse("unknown option '" + a + "' (tarvik-asm --help lists the options)");
+  } else if (!options.input.empty()) {
+    return refuse("one file at a time: '" + options.input + "' and '" + a + "'");
+  } else {
+    options.input = a;
+  }
+  return -1;
+}
+
+// Reads the command line into options; returns -1 to go on, or the exit status.
+int readOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help") {
+    int status = readWord(argc, argv, i);
+    if (status >= 0) return status;
+    if (options.helpAsked) {
       fputs(usageText, stdout);
       return 0;
-    } else if (a == "-l") {
-      o.listing = true;
-    } else if (a == "-w" || a == "--no-warnings") {
-      o.warnings = false;
-    } else if (a == "--cpu" || a.rfind("--cpu=", 0) == 0) {
-      if (a == "--cpu" && ++i == argc) return refuse("--cpu needs 5a or 5b");
-      std::string name = a == "--cpu" ? argv[i] : a.substr(6);
-      if (name != "5a" && name != "5b") return refuse("--cpu " + name + ": the processor is 5a or 5b");
-      o.cpu = name == "5a" ? HazardCpu::stale5a : HazardCpu::forwarding5b;
-      o.cpuGiven = true;
-    } else if (a == "-d") {
-      o.disassembling = true;
-    } else if (a == "-o") {
-      if (++i == argc) return refuse("-o needs a file name");
-      o.output = argv[i];
-    } else if (a.size() > 1 && a[0] == '-') {
-      return refuse("unknown option '" + a + "' (tarvik-asm --help lists the options)");
-    } else if (!o.input.empty()) {
-      return refuse("one file at a time: '" + o.input + "' and '" + a + "'");
-    } else {
-      o.input = a;
     }
   }
+  const Options& o = options;
   if (o.input.empty()) return refuse("no file given (tarvik-asm --help shows the usage)");
   if (o.listing && o.disassembling) return refuse("-l lists a source; it does not go with -d");
   if (!o.warnings && o.disassembling) return refuse("-w turns off the warnings of assembling; it does not go with -d");
@@ -180,8 +219,7 @@ int disassembleFile(const Options& o) {
 
 int main(int argc, char** argv) {
   reportMemoryExhaustion();
-  Options options;
-  int status = readOptions(argc, argv, options);
+  int status = readOptions(argc, argv);
   if (status >= 0) return status;
   return options.disassembling ? disassembleFile(options) : assembleFile(options);
 }
