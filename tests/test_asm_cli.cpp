@@ -110,6 +110,8 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
       {{"--cpu=5a", "-o", "D/stale.hex", "D/prog.s"}, 0, "", warnings},
       {{"D/prog.s", "--cpu"}, 2, "", "ERROR -- --cpu needs 5a or 5b\n"},
       {{"--cpu", "5c", "D/prog.s"}, 2, "", "ERROR -- --cpu 5c: the processor is 5a or 5b\n"},
+      {{"--cpu=", "D/prog.s"}, 2, "", "ERROR -- --cpu : the processor is 5a or 5b\n"},
+      {{"--no-warnings=1", "D/prog.s"}, 2, "", "ERROR -- unknown option '--no-warnings=1' (tarvik-asm --help lists the options)\n"},
       {{"-d", "--cpu", "5b", "D/prog.hex"}, 2, "", "ERROR -- --cpu picks the warnings of assembling; it does not go with -d\n"},
   });
   // The image written with -o is the listing without its comments.

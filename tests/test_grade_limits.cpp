@@ -146,6 +146,10 @@ TEST(GradeLimits, BadUsageIsRefusedBeforeAnyRun) {
       {{"-j0", "--out", "out", "task", "class"}, "", "-j needs a number of runs from 1 to 4096"},
       {{"--shard", "3/2", "--out", "out", "task", "class"}, "", "--shard needs I/N with 1 <= I <= N, as 2/4"},
       {{"--fast", "--out", "out", "task", "class"}, "", "unknown option '--fast' (tarvik-grade --help lists the options)"},
+      {{"task", "class", "--out"}, "", "--out needs a folder"},
+      {{"--processor=", "--out", "out", "task", "class"}, "", "--processor needs a program"},
+      {{"--help=1", "--out", "out", "task", "class"}, "", "unknown option '--help=1' (tarvik-grade --help lists the options)"},
+      {{"report", "--shard", "1/2", "--out", "out", "class"}, "", "unknown option '--shard' (tarvik-grade --help lists the options)"},
       {{"--out", "task/out", "task", "class"}, "",
        "--out task/out is inside the assignment or the submissions: results would be graded"},
       {{"--out", "out", "class", "class"}, "", "the assignment class holds no tests (NAME.expect files)"},
@@ -216,6 +220,20 @@ TEST(GradeLimits, ACircuitIsBuiltAndRunAgainstEveryTable) {
   EXPECT_EQ(r.out, "student  right  wrong  score\nann      1      0      1/2\n\nann wrong: wrong result\n");
   nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/ann/wrong.json"));
   EXPECT_EQ(result["output"], "wrong.test:9: step 7: s expected 1, actual 0\n7 passed, 1 failed\n");
+}
+
+// A circuit that ends the program itself, before any test could fail, gets no marks for it.
+TEST(GradeLimits, ACircuitThatEndsItselfPassesNoTest) {
+  std::string adder = TARVIK_SOURCE_DIR "/examples/full_adder", source = fileText(adder + ".cpp");
+  ScratchFolder s;
+  put(s, "task/right.test", fileText(adder + ".test"));
+  source.replace(source.find("void simnet() {"), 15, "#include <cstdlib>\nvoid simnet() {\n  exit(0);");
+  put(s, "class/quits/adder.cpp", source);
+  RunResult r = grade({"--out", s / "out", s / "task", s / "class"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/quits/right.json"));
+  EXPECT_EQ(result["score"], 0.0) << result["reason"];
+  EXPECT_NE(result["reason"], "") << r.out;
 }
 
 }  // namespace

@@ -65,12 +65,13 @@ bool takeNoWarnings(const char*, std::string&) {
   return true;
 }
 
-bool takeCpu(const char* name, std::string& problem) {
-  if (strcmp(name, "5a") != 0 && strcmp(name, "5b") != 0) {
-    problem = std::string("--cpu ") + name + ": the processor is 5a or 5b";
+bool takeCpu(const char* argument, std::string& problem) {
+  std::string name = argument;
+  if (name != "5a" && name != "5b") {
+    problem = "--cpu " + name + ": the processor is 5a or 5b";
     return false;
   }
-  options.cpu = strcmp(name, "5a") == 0 ? HazardCpu::stale5a : HazardCpu::forwarding5b;
+  options.cpu = name == "5a" ? HazardCpu::stale5a : HazardCpu::forwarding5b;
   options.cpuGiven = true;
   return true;
 }
