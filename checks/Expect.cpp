@@ -160,7 +160,7 @@ bool readAddress(const std::string& text, uint32_t& address, std::string& proble
   return true;
 }
 
-// MEMORY[ADDR]: ADDR as a word of the memory (or an address of it, NameIndex.h's MemoryAddresses).
+// MEMORY[ADDR]: ADDR as a word of the memory (or an address of it, Sim.h's MemoryAddresses).
 bool readMemoryTarget(const std::string& memory, const std::string& address, CheckTarget& t, std::string& problem) {
   MemoryShape shape;
   std::vector<SignalValue> word;

@@ -12,6 +12,8 @@
 // When --expect was given: reads the file and resolves its names.  A file that cannot be read, a
 // malformed line or a name that matches no bundle or several ends the process with status 2.  Call
 // after flattening, before the run.
+extern const char* expectFileName;  // --expect: values checked when the run ends; null = none
+
 void loadExpectations();
 // Reads expectations from text (the contents of file) and keeps them for the end of the run: true, or
 // false with errors "FILE:LINE: problem", one a faulty line, at most maxExpectationFaults and then a

@@ -53,6 +53,8 @@ std::string bitName(int bit);
 void offerExplainCycles(void (*startCycles)());
 void explainCycleRead(uint64_t cycle);
 
+extern int explainDepth;  // --explain-depth: steps an explanation goes back
+
 // --explain NAME@TIME and --explain-depth N; false with problem when the argument is malformed.
 bool takeExplainOption(const char* argument, std::string& problem);
 bool takeExplainDepthOption(const char* argument, std::string& problem);

@@ -9,6 +9,8 @@
 #ifndef TARVIK_EXITSTATUS_H
 #define TARVIK_EXITSTATUS_H
 
+#include <string>
+
 enum ExitStatus {
   exitPassed = 0,         // the run ended and every check held
   exitFailed = 1,         // a check failed (--expect, --test), construction faults, or output was lost
@@ -22,7 +24,8 @@ enum VerdictReason {
   reasonNoStopCondition,  // 0: --until was given and no condition held before the run ended
   reasonExpectFailed,     // 1: an --expect check failed
   reasonTestFailed,       // 1: a step of a --test table failed
-  reasonConstructionFailed,  // 1: the circuit's construction reported faults (or ended before the run)
+  reasonConstructionFailed,  // 1: the circuit's construction reported faults, or ended the program itself
+  reasonEndedEarly,       // 1: the program ended during the run before its verdict was known
   reasonOutputLost,       // 1: standard output or standard error could not be written
   reasonRefusedOption,    // 2: the command line was refused; DETAIL is the option (--program, say)
   reasonBadInput,         // 2: a step after elaboration refused its input (a name, an image, a table)
@@ -31,5 +34,20 @@ enum VerdictReason {
 };
 
 const char* verdictReasonText(VerdictReason reason);  // "passed", "no-stop-condition", ...
+
+struct Verdict {
+  int status;
+  VerdictReason reason;
+  std::string detail;  // reasonRefusedOption: the option
+};
+
+// Reads TARVIK_VERDICT_FD once; when it names an open descriptor above 2, the verdict pending when the
+// process exits is written there (by an exit handler, so that every exit() writes one).
+void openVerdictDescriptor();
+// The verdict the process ends with if it exits now; each stage of a run says what an exit would mean.
+void setPendingVerdict(const Verdict& verdict);
+const Verdict& pendingVerdict();
+// "verdict STATUS REASON[ DETAIL]\n"
+std::string verdictLine(const Verdict& verdict);
 
 #endif

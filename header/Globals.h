@@ -37,10 +37,7 @@ extern char WindowLabelString[25];  // -W: window title suffix
 extern int useXDisplay;             // -X clears it: run without a window
 extern int zFlagSet;                // -z given
 extern int zSetXa, zSetYa, zSetXb, zSetYb;  // -z: start-up zoom corners in pixels
-extern const char* vcdFileName;     // --vcd: value change dump of the run; null = none
-extern const char* expectFileName;  // --expect: values checked when the run ends; null = none
 extern int quietFlag;               // --quiet: no start-up text; probes do not report on standard error without a window
-extern int explainDepth;            // --explain-depth: steps an explanation goes back (Explain.h)
 void resetCommandLineGlobals();
 
 // The option scanner (getopt.cpp).

@@ -78,12 +78,7 @@ std::string memoryPathOf(int cind);
 // circuit's construction, reported when memories are first needed.
 void stopOnMemoryFault();
 
-// Names a circuit adds for the people using it, declared from simnet.  NameAlias("r1", "Reg1"): a name
-// that does not pick one bundle by itself is looked up as the name it stands for, by every reader of names
-// (--expect, --until, --explain, NAME[i] included).  MemoryAddresses("RAM", 0x40): NAME[ADDR] of that
-// memory takes the addresses a program uses, first .. first + words - 1, as well as the word numbers.
-void NameAlias(const char* alias, const char* name);
-void MemoryAddresses(const char* memory, uint32_t first);
+// NameAlias, MemoryAddresses and WideMemory, the names a circuit declares, are in Sim.h.
 // The word that ADDR of NAME[ADDR] picks in memory m: ADDR itself, or ADDR - first for an address of
 // MemoryAddresses.  False with problem when ADDR is neither (only a memory with addresses refuses here).
 bool memoryWordIndex(const NamedMemory& m, uint32_t address, uint32_t& word, std::string& problem);

@@ -5,8 +5,11 @@
 #ifndef TARVIK_SIM_H
 #define TARVIK_SIM_H
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "CircuitHooks.h"
-#include "MemImage.h"
 #include "SecEvTyp.h"
 #include "Schmtc.h"
 #include "Signal.h"
@@ -23,6 +26,17 @@ extern int userRunTimeFlag[16];
 extern int numberOfUserRunTimeFlags;
 // While 0, components are registered without icon and are never drawn.
 extern int visibleFlag;
+
+// Names a circuit adds for the people using it (the name index, NameIndex.h).  NameAlias("r1", "Reg1"):
+// a name that does not pick one bundle by itself is looked up as the name it stands for, by every reader
+// of names (--expect, --until, --explain, NAME[i] included).  MemoryAddresses("RAM", 0x40): NAME[ADDR] of
+// that memory takes the addresses a program uses, first .. first + words - 1, as well as the word
+// numbers.  WideMemory declares a wide memory made of lanes side by side, most significant lane first
+// (two 8-bit RAMs as one 16-bit RAM): each lane a memory name as for --load, all of the same number of
+// words; the wide memory is named NAME for --load and --expect.
+void NameAlias(const char* alias, const char* name);
+void MemoryAddresses(const char* memory, uint32_t first);
+void WideMemory(const char* name, const std::vector<std::string>& lanes);
 
 // Logic gates and tri-state buffer (delays 7/10).  Vector forms split into one-bit gates.
 void And(const SD& sd, const Signal& in, const Signal& out);

@@ -62,9 +62,4 @@ void resetMemoryImages();
 bool readMemoryWord(const std::string& name, uint32_t address, std::vector<SignalValue>& bits,
                     std::string& problem);
 
-// Declares a wide memory made of lanes side by side, most significant lane first (two 8-bit RAMs as
-// one 16-bit RAM).  Each lane is a memory name as for --load; all lanes have the same number of
-// words.  The wide memory is named NAME for --load and --expect.  Called from simnet.
-void WideMemory(const char* name, const std::vector<std::string>& lanes);
-
 #endif

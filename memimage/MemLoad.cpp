@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <utility>
 
-#include "CompKinds.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "MemLoad.h"
+#include "MemoryStore.h"
 #include "NameIndex.h"
 #include "Ph2.h"
 #include "RunTime.h"
@@ -26,22 +26,13 @@ struct QueuedLoad {
 };
 
 std::vector<QueuedLoad> queuedLoads;
-std::vector<std::vector<uint32_t>> preloadedStores;  // by component index; empty: none
 std::vector<std::vector<bool>> wordsLoaded;         // by component index, the words an image gave; empty: none
-
-bool isRom(int c) { return kindOf(c).memory == romMemory; }
 
 const int* parametersOf(int c) { return phaseTwo->integerParameters[size_t(c)]; }
 
-int laneWidth(int c) { return parametersOf(c)[isRom(c) ? int(romBitsPerWordParameter) : int(bitWordWidthParameter)]; }
-
-uint32_t laneWords(int c) {
-  return uint32_t(parametersOf(c)[isRom(c) ? int(romWordsParameter) : int(numberOfWordsParameter)]);
-}
-
 int widthOf(const NamedMemory& m) {
   int width = 0;
-  for (int c : m.lanes) width += laneWidth(c);
+  for (int c : m.lanes) width += memoryWordWidth(c);
   return width;
 }
 
@@ -49,7 +40,7 @@ int widthOf(const NamedMemory& m) {
 void romWord(int c, uint32_t address, std::vector<SignalValue>& bits) {
   int bytesPerWord = parametersOf(c)[romBytesPerWordParameter];
   const unsigned char* word = phaseTwo->byteParameters[size_t(c)] + size_t(address) * size_t(bytesPerWord);
-  for (int i = 0; i < laneWidth(c); i++) bits.push_back((word[bytesPerWord - 1 - i / 8] >> (i % 8)) & 1 ? ONE : ZERO);
+  for (int i = 0; i < memoryWordWidth(c); i++) bits.push_back((word[bytesPerWord - 1 - i / 8] >> (i % 8)) & 1 ? ONE : ZERO);
 }
 
 // A Ram or RegisterFile word as the memory reads it; before its first evaluation (the store not yet
@@ -72,7 +63,7 @@ void storeWord(int c, uint32_t address, std::vector<SignalValue>& bits) {
 }
 
 void writeRomLane(int c, const std::vector<ImageWord>& words, int shift) {
-  int bytesPerWord = parametersOf(c)[romBytesPerWordParameter], width = laneWidth(c);
+  int bytesPerWord = parametersOf(c)[romBytesPerWordParameter], width = memoryWordWidth(c);
   unsigned char* bytes = phaseTwo->byteParameters[size_t(c)];
   std::fill(bytes, bytes + phaseTwo->numberOfByteParameters[size_t(c)], 0);
   for (const ImageWord& w : words) {
@@ -87,9 +78,7 @@ void writeRomLane(int c, const std::vector<ImageWord>& words, int shift) {
 void writeStoreLane(int c, const std::vector<ImageWord>& words, int shift) {
   const int* p = parametersOf(c);
   int width = p[bitWordWidthParameter], perWord = p[storeWordsPerSimWordParameter];
-  if (preloadedStores.size() < size_t(phaseTwo->numberOfComponents)) preloadedStores.resize(size_t(phaseTwo->numberOfComponents));
-  std::vector<uint32_t>& store = preloadedStores[size_t(c)];
-  store.assign(size_t(p[numberOf32BitWordsParameter]), 0);
+  std::vector<uint32_t>& store = preloadedStoreToFill(c);
   std::vector<SignalValue> bits(static_cast<size_t>(width));
   for (const ImageWord& w : words) {
     for (int i = 0; i < width; i++) bits[size_t(i)] = (w.value >> (shift + i)) & 1 ? ONE : ZERO;
@@ -100,16 +89,16 @@ void writeStoreLane(int c, const std::vector<ImageWord>& words, int shift) {
 void noteWordsLoaded(int c, const std::vector<ImageWord>& words) {
   if (wordsLoaded.size() < size_t(phaseTwo->numberOfComponents)) wordsLoaded.resize(size_t(phaseTwo->numberOfComponents));
   std::vector<bool>& given = wordsLoaded[size_t(c)];
-  given.assign(laneWords(c), false);
+  given.assign(memoryWordCount(c), false);
   for (const ImageWord& w : words) given[w.address] = true;
 }
 
 void load(const NamedMemory& m, const std::vector<ImageWord>& words) {
   int shift = widthOf(m);
   for (int c : m.lanes) {
-    shift -= laneWidth(c);
+    shift -= memoryWordWidth(c);
     noteWordsLoaded(c, words);
-    if (isRom(c))
+    if (isRomComponent(c))
       writeRomLane(c, words, shift);
     else
       writeStoreLane(c, words, shift);
@@ -127,7 +116,7 @@ bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<Imag
     fprintf(stderr, "ERROR -- %s: %s\n", q.image.file.c_str(), problem.c_str());
     return false;
   }
-  if (imageWords(q.image, widthOf(*memory), laneWords(memory->lanes[0]), memory->path, words, problem)) return true;
+  if (imageWords(q.image, widthOf(*memory), memoryWordCount(memory->lanes[0]), memory->path, words, problem)) return true;
   fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());
   return false;
 }
@@ -179,32 +168,27 @@ void loadMemoryImages() {
 bool findMemory(const std::string& name, MemoryShape& shape, std::string& problem) {
   const NamedMemory* m = memoryNamed(name, problem);
   if (!m) return false;
-  shape = {m->path, widthOf(*m), laneWords(m->lanes[0])};
+  shape = {m->path, widthOf(*m), memoryWordCount(m->lanes[0])};
   return true;
 }
 
 bool readMemoryWord(const std::string& name, uint32_t address, std::vector<SignalValue>& bits, std::string& problem) {
   const NamedMemory* m = memoryNamed(name, problem);
   if (!m) return false;
-  if (address >= laneWords(m->lanes[0])) {
+  if (address >= memoryWordCount(m->lanes[0])) {
     problem = "address " + std::to_string(address) + " is past the end of " + m->path + " (" +
-              std::to_string(laneWords(m->lanes[0])) + " words)";
+              std::to_string(memoryWordCount(m->lanes[0])) + " words)";
     return false;
   }
   bits.clear();
   for (size_t k = m->lanes.size(); k-- > 0;) {
     int c = m->lanes[k];
-    if (isRom(c))
+    if (isRomComponent(c))
       romWord(c, address, bits);
     else
       storeWord(c, address, bits);
   }
   return true;
-}
-
-const uint32_t* preloadedStore(int cind) {
-  size_t c = size_t(cind);
-  return c < preloadedStores.size() && !preloadedStores[c].empty() ? preloadedStores[c].data() : nullptr;
 }
 
 bool wordsGivenByImages(const std::string& name, std::vector<bool>& given) {
@@ -213,7 +197,7 @@ bool wordsGivenByImages(const std::string& name, std::vector<bool>& given) {
   const NamedMemory* m = memoryNamed(name, problem);
   if (!m) return false;
   bool anyLoaded = false;
-  given.assign(laneWords(m->lanes[0]), true);
+  given.assign(memoryWordCount(m->lanes[0]), true);
   for (int c : m->lanes) {
     bool loaded = size_t(c) < wordsLoaded.size() && !wordsLoaded[size_t(c)].empty();
     anyLoaded = anyLoaded || loaded;
@@ -225,9 +209,8 @@ bool wordsGivenByImages(const std::string& name, std::vector<bool>& given) {
 
 void resetMemoryImages() {
   queuedLoads.clear();
-  preloadedStores.clear();
+  resetPreloadedStores();
   wordsLoaded.clear();
   resetNameIndex();
 }
 
-uint32_t memoryWordCount(int cind) { return laneWords(cind); }

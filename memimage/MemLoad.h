@@ -25,11 +25,4 @@ bool findMemory(const std::string& name, MemoryShape& shape, std::string& proble
 // lane.  False (given left empty) when no image was loaded into it or the name does not resolve.
 bool wordsGivenByImages(const std::string& name, std::vector<bool>& given);
 
-// The number of words of the memory component cind.
-uint32_t memoryWordCount(int cind);
-
-// The store a Ram or RegisterFile starts from at every (re)initialisation, or null: all UNINITIALIZED.
-// Looked up only when the store is initialised.
-const uint32_t* preloadedStore(int cind);
-
 #endif

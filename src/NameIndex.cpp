@@ -4,6 +4,7 @@
 // child scopes, and each scope the sets used among its bundles and among its memories, and a taken
 // name gets the first free suffix _1, _2, ...
 #include "NameIndex.h"
+#include "Sim.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +12,9 @@
 #include <utility>
 
 #include "Bundles.h"
+#include "ExitStatus.h"
 #include "Globals.h"
-#include "MemImage.h"
-#include "MemLoad.h"
+#include "MemoryStore.h"
 #include "Numbers.h"
 #include "Ph1.h"
 #include "Ph2.h"
@@ -271,6 +272,7 @@ void stopOnMemoryFault() {
   const std::string& fault = nameIndex().memoryFault;
   if (fault.empty()) return;
   fprintf(stderr, "ERROR -- %s\n", fault.c_str());
+  setPendingVerdict({exitFailed, reasonConstructionFailed, ""});
   exit(1);
 }
 

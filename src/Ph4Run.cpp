@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Capability.h"
 #include "CompKinds.h"
 #include "CompSupport.h"
 #include "Globals.h"
-#include "KeyScript.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
@@ -54,7 +54,7 @@ const int idleWaitMs = 100;
 
 void idleWait() {
   Windex& w = *phaseFive->windexPointer;
-  if (w.usable() && keyScriptUsedUp()) w.waitForInput(idleWaitMs);
+  if (w.usable() && scriptedInput().usedUp()) w.waitForInput(idleWaitMs);
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ void PhaseFour::startRun() {
   callInputRoutines();
   done = phaseTwo->numberOfComponents == 0 ? 1 : 0;
   inputCountdown = 1;
-  scriptWakeTime = keyScriptWakeTime();
+  scriptWakeTime = scriptedInput().wakeTime();
   observeBatches = observeRests = false;
   for (const RunObserver& o : runObservers) {
     if (o.batchApplied) observeBatches = true;
@@ -269,7 +269,7 @@ bool PhaseFour::wakeForScript() {
 
 void PhaseFour::pollInput() {
   drainInput();
-  scriptWakeTime = keyScriptWakeTime();
+  scriptWakeTime = scriptedInput().wakeTime();
 }
 
 // Activity since the last rest is read off the event count, so the batches pay nothing for it.
@@ -292,9 +292,9 @@ void PhaseFour::serveInput() {
   }
   // Without a window or a key script nothing can arrive: the poll is skipped, and once the circuit
   // rests nothing can change any more, so the run ends as if a used-up script had ended it.
-  if (phaseFive->windexPointer->windowOpen || keyScriptGiven)
+  if (phaseFive->windexPointer->windowOpen || scriptedInput().given())
     pollInput();
-  else if (keyScriptFinished())
+  else if (scriptedInput().finished())
     done = 1;
   inputCountdown = 1;
 }
@@ -305,7 +305,7 @@ void PhaseFour::pace() {
     noticeRest();
     while (anyWindowEvents())
       if (displayTimeFlag) phaseFive->windexPointer->drawTimeAndQueue(time, skewHeap.getLength(), stallLevel);
-    scriptWakeTime = keyScriptWakeTime();
+    scriptWakeTime = scriptedInput().wakeTime();
     if (done) break;
     waits++;
     if (reStart) break;

@@ -1,29 +1,28 @@
 // The driver: the phases of the simulator in their fixed order.  To understand everything else, start here.
 //
-//   1. the command line into the option globals (cmdLine.cpp);
+//   1. the command line into the option globals (cmdLine.cpp), the capabilities' options among them;
 //   2. construction: the circuit's simnet() declares Signals and calls component constructors, which
 //      record components, bundles and module scopes in PhaseOne (Ph1.cpp, addStCmp.cpp, Bundles.cpp);
 //   3. flattening into flat per-component arrays and the table of component kinds (Ph2.cpp, CompKinds.cpp);
 //   4. signal arrays and activation lists (Ph3.cpp), then the after-elaboration steps in their one order:
-//      the name index, the options' steps, memory images, stop conditions, expectations, the waveform dump
-//      (AfterElaboration.cpp);
+//      the name index, the options' steps, each capability's step (AfterElaboration.cpp, Capability.h);
 //   5. the run: time, the event queue and the run loop (Ph4.cpp, Ph4Run.cpp), with the window or
 //      headless (Ph5.cpp, Window*.cpp);
-// then the end-of-run observers and the exit status.
-#include <algorithm>
+// then the end-of-run observers, the capabilities' end-of-run steps and the exit status.  At each stage
+// the verdict an exit would mean is set (ExitStatus.h), so a caller that asked for one always gets the
+// truth, even from a circuit that ends the program itself.
 #include <cstdio>
 #include <cstdlib>
 
+#include "Capability.h"
 #include "CircuitHooks.h"
-#include "Expect.h"
+#include "ExitStatus.h"
 #include "Globals.h"
 #include "Ph1.h"
 #include "Ph2.h"
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Ph5.h"
-#include "Vcd.h"
-#include "Vectors.h"
 #include "Window.h"
 #include "cmdLine.h"
 
@@ -33,7 +32,9 @@ PhaseFour* phaseFour = nullptr;
 PhaseFive* phaseFive = nullptr;
 
 void Sim(int argc, char** argv, void (*build)()) {
+  openVerdictDescriptor();
   commandLine(argc, argv);
+  setPendingVerdict({exitFailed, reasonConstructionFailed, ""});
   ensurePhaseOne();
   build();
 
@@ -46,11 +47,13 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
   callAfterElaborationHooks();  // the name index, then every capability's step, in one order
+  setPendingVerdict({exitFailed, reasonEndedEarly, ""});
   phaseFour = new PhaseFour;
   phaseFive = new PhaseFive;
   if (zFlagSet) phaseFive->windexPointer->reviseView(zSetXa, zSetYa, zSetXb, zSetYb);
   if (!earlyExitFlag) phaseFour->run();
   notifyRunEnded();
+  callCapabilityRunEnded();
   fflush(stdout);
 
   delete phaseFive;
@@ -62,5 +65,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   delete phaseTwo;
   phaseTwo = nullptr;
   // Failed end-of-run checks, failed test steps or an incomplete dump must not look like success.
-  if (int status = std::max({waveformDumpStatus(), expectationStatus(), vectorTestStatus()})) exit(status);
+  Verdict verdict = capabilitiesVerdict();
+  setPendingVerdict(verdict);
+  if (verdict.status) exit(verdict.status);
 }

@@ -8,9 +8,8 @@
 // press span the rectangle to zoom into, and the middle button returns to the whole schematic.
 #include <cstdio>
 
-#include "Explain.h"
+#include "Capability.h"
 #include "Globals.h"
-#include "KeyScript.h"
 #include "Ph2.h"
 #include "Ph5.h"
 #include "Window.h"
@@ -96,7 +95,7 @@ void leftButton(int x, int y) {
 void onButtonPress(int keyChar) {
   int button, x, y;
   buttonPoint(keyChar, &button, &x, &y);
-  if (button == 1 && explainGesture(x, y)) return;  // Shift: explain the pane's bit instead
+  if (button == 1 && capabilityTakesPaneClick(x, y)) return;  // Shift: explain the pane's bit instead
   if (button == 1)
     leftButton(x, y);
   else if (button == 2)
@@ -140,9 +139,9 @@ void dispatch(int eventType, int keyChar) {
 int anyWindowEvents() {
   int eventType = 0, keyChar = 0;
   phaseFive->windexPointer->checkEvent(&eventType, &keyChar);
-  if (eventType == 0) nextScriptedKey(&eventType, &keyChar);
+  if (eventType == 0) scriptedInput().next(&eventType, &keyChar);
   if (eventType == 0) {
-    if (!phaseFive->windexPointer->windowOpen && keyScriptFinished()) FunctionKeyOperate(10);
+    if (!phaseFive->windexPointer->windowOpen && scriptedInput().finished()) FunctionKeyOperate(10);
     return 0;
   }
   dispatch(eventType, keyChar);

@@ -17,16 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "Capability.h"
 #include "CircuitHooks.h"
-#include "Explain.h"
+#include "ExitStatus.h"
 #include "FileIO.h"
 #include "Globals.h"
-#include "KeyScript.h"
 #include "LongOption.h"
-#include "MemLoad.h"
 #include "Palette.h"
-#include "Until.h"
-#include "Vectors.h"
 
 int red_fg = 0, green_fg = 0, blue_fg = 0;
 int red_bg = 0, green_bg = 0, blue_bg = 0;
@@ -46,8 +43,6 @@ char WindowLabelString[25] = "";
 int useXDisplay = 1;
 int zFlagSet = 0;
 int zSetXa = 0, zSetYa = 0, zSetXb = 0, zSetYb = 0;
-const char* vcdFileName = nullptr;
-const char* expectFileName = nullptr;
 int quietFlag = 0;
 void (*startUpText)() = nullptr;
 
@@ -97,75 +92,22 @@ const char* const helpLines[] = {
 // A refused long option ends the parse; the problem is reported by commandLine.
 struct Refusal {
   bool refused = false;
+  std::string option;  // as typed, without "=..."
   std::string problem;
-  void set(const std::string& why) {
+  void set(const std::string& name, const std::string& why) {
     refused = true;
+    option = name;
     problem = why;
   }
 };
-
-bool takeVcdFile(const char* name, std::string&) {
-  vcdFileName = name;
-  noteOutputFile(name, "--vcd");
-  return true;
-}
-
-bool takeExpectFile(const char* name, std::string&) {
-  expectFileName = name;
-  noteInputFile(name, "--expect");
-  return true;
-}
 
 bool takeQuiet(const char*, std::string&) {
   quietFlag = 1;
   return true;
 }
 
-// The library's long options, in the order --help lists them.
-const LongOption libraryOptions[] = {
-    {"--keys", "script",
-     "(also --keys=<script>) key presses replayed during the run, each once the\n"
-     "circuit has settled: printable characters stand for themselves; {F1}..{F35},\n"
-     "{Left} {Up} {Right} {Down} {Home} {PageUp} {PageDown} {End}, {Return}, {Tab},\n"
-     "{Escape}, {BackSpace}, {Delete}, {space}, {braceleft}, {braceright} and\n"
-     "{Ctrl-a}..{Ctrl-z} name the other keys.  Timed steps: {@T} waits until tick T,\n"
-     "{+N} waits N ticks; the press right after one is made at that tick, settled\n"
-     "or not (so a clocked circuit takes it).  Without a window the run ends once\n"
-     "the script is used up and the circuit has settled, or at a closing timed step.\n"
-     "for example:  -X --keys 0111     -X --keys '{@500}r{+200}'",
-     takeKeyScript, "a key script", true},
-    {"--vcd", "file",
-     "(also --vcd=<file>) write the run as a value change dump: every declared\n"
-     "signal bundle in its module scope; one time unit is one tick",
-     takeVcdFile, "a file name"},
-    {"--expect", "file",
-     "(also --expect=<file>) check signal values when the run ends: lines\n"
-     "NAME VALUE, the value as 0x.., 0b.., decimal or a word of 01XZU; exit\n"
-     "status 1 when a check fails; NAME[ADDR] VALUE checks word ADDR of a memory",
-     takeExpectFile, "a file name"},
-    {"--load", "name=file",
-     "(also --load=<name=file>) replace the contents of the memory NAME (a\n"
-     "Rom, Ram or RegisterFile, named like --expect names) with the image FILE\n"
-     "before the run and at every restart: hex words (@ADDR, N*WORD, comments #\n"
-     "and //) or Intel HEX; may be given several times",
-     takeMemoryLoadOption, "NAME=FILE"},
-    {"--until", "cond",
-     "(also --until=<cond>) end the run as soon as COND holds (in the window,\n"
-     "halt it): NAME=VALUE or NAME!=VALUE, named and written as in --expect\n"
-     "(NAME[i] and MEMORY[ADDR] too; -3 is the two's complement), checked each\n"
-     "time the circuit settles; may be given several times (any one ends it);\n"
-     "standard error says which held and when; -T stays a limit",
-     takeUntilOption, "a condition (NAME=VALUE or NAME!=VALUE)"},
-    {"--test", "file",
-     "(also --test=<file>) run the test table FILE: its first line names the\n"
-     "inputs (bundles that switches drive), then :, then the outputs; each\n"
-     "further line is a step: input values (0, 1, numbers, C for a pulse), then\n"
-     "expected outputs (X: don't care; =X exactly XXX); repeat(N) .. end repeats\n"
-     "lines with the counter i.  Each step presses the switches' keys, waits\n"
-     "until the circuit settles and compares; standard output gets a line per\n"
-     "failing output and \"N passed, M failed\"; exit status 1 when a step fails\n"
-     "(docs/vectors.md); not with --keys",
-     takeTestOption, "a file name"},
+// The core's own long options, listed among the capabilities' (Capability.h).
+const LongOption coreOptions[] = {
     {"--quiet", nullptr,
      "leave out the start-up text (the control summary and the colour legend), and\n"
      "without a window the probes' reports on standard error",
@@ -175,41 +117,61 @@ const LongOption libraryOptions[] = {
      "high-contrast (the five values and the background clearly apart, also\n"
      "for colour-blind users)",
      takePaletteOption, "a palette name (default or high-contrast)"},
-    {"--explain", "name@time",
-     "(also --explain=<name@time>) print on standard output why bit NAME\n"
-     "(a bundle named like --expect names it, or NAME[i]) has its value at tick\n"
-     "TIME: its driver and inputs, back to where an unknown comes from; may be\n"
-     "given several times (docs/explain.md); NAME@cN names cycle N instead, in a\n"
-     "circuit that numbers its cycles (the processor)",
-     takeExplainOption, "NAME@TIME"},
-    {"--explain-depth", "n", "steps an explanation goes back (default 12)", takeExplainDepthOption,
-     "a number of steps"},
 };
+
+const Capability coreCapability = {
+    "core", 70, 0, coreOptions, sizeof coreOptions / sizeof coreOptions[0], false,
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+const bool coreAdded = addCapability(coreCapability);
 
 // Listed after the others, and matched only as the whole word "--help".
 const LongOption helpOption = {"--help", nullptr, "this text, on standard output", nullptr};
-
-const size_t libraryOptionCount = sizeof libraryOptions / sizeof libraryOptions[0];
 
 // Two dashes and a letter, with or without "=...": a long option, never a cluster of single-character options.
 bool isLongOptionWord(const char* w) {
   return w[0] == '-' && w[1] == '-' && isalpha(static_cast<unsigned char>(w[2]));
 }
 
+// Matches word i against every record's options (the library's and a circuit's), then the options a
+// circuit added by itself.
+LongOptionMatch takeListedOption(int gargc, char** gargv, int& i, std::string& problem) {
+  for (const Capability* c : capabilitiesListed()) {
+    LongOptionMatch match = takeLongOptionFrom(c->options, c->optionCount, gargc, gargv, i, problem);
+    if (match != longOptionNotInTable) return match;
+  }
+  return takeLongOptionFrom(circuitOptions().data(), circuitOptions().size(), gargc, gargv, i, problem);
+}
+
 // Takes the long option at word i, leaving i on its last word; says whether it asks for --help.
 bool takeLongOption(int gargc, char** gargv, int& i, Refusal& refusal) {
   const char* w = gargv[i];
   if (strcmp(w, "--help") == 0) return true;
-  std::string problem;
-  LongOptionMatch match = takeLongOptionFrom(libraryOptions, libraryOptionCount, gargc, gargv, i, problem);
-  if (match == longOptionNotInTable)
-    match = takeLongOptionFrom(circuitOptions().data(), circuitOptions().size(), gargc, gargv, i, problem);
-  if (match == longOptionRefused) refusal.set(problem);
+  std::string problem, name(w, strcspn(w, "="));
+  LongOptionMatch match = takeListedOption(gargc, gargv, i, problem);
+  if (match == longOptionRefused) refusal.set(name, problem);
   if (match != longOptionNotInTable) return false;
   // Another circuit's option (the processor's --trace, say) must not run this one unasked.
-  std::string name(w, strcspn(w, "="));
-  refusal.set("unknown option " + name + ": this circuit does not offer it (--help lists the options)");
+  refusal.set(name, "unknown option " + name + ": this circuit does not offer it (--help lists the options)");
   return false;
+}
+
+void printOptionsOf(FILE* to, bool circuitOwn) {
+  for (const Capability* c : capabilitiesListed())
+    if (c->circuitOwn == circuitOwn) printLongOptions(to, c->options, c->optionCount);
+}
+
+// The long options' part of --help: the library's, --help, then the circuit's own under their heading.
+void printLongHelp(FILE* to) {
+  fprintf(to, "Long options:\n");
+  printOptionsOf(to, false);
+  printLongOption(to, helpOption);
+  bool circuitRecords = false;
+  for (const Capability& c : capabilities()) circuitRecords = circuitRecords || (c.circuitOwn && c.optionCount);
+  if (!circuitRecords && circuitOptions().empty()) return;
+  fprintf(to, "Options of this circuit:\n");
+  printOptionsOf(to, true);
+  printLongOptions(to, circuitOptions().data(), circuitOptions().size());
 }
 
 void copyText(char* field, size_t size, const char* text, char option) {
@@ -266,7 +228,6 @@ void resetCommandLineGlobals() {
   useXDisplay = 1;
   zFlagSet = 0;
   zSetXa = zSetYa = zSetXb = zSetYb = 0;
-  vcdFileName = expectFileName = nullptr;
   quietFlag = 0;
   startUpText = nullptr;
   resetPalette();
@@ -284,6 +245,7 @@ CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* proble
       bool wantHelp = takeLongOption(nargc, nargv, i, refusal);
       optind = i + 1;
       if (refusal.refused) {
+        setPendingVerdict({exitBadInput, reasonRefusedOption, refusal.option});
         if (problem) *problem = refusal.problem;
         return commandLineRefused;
       }
@@ -320,6 +282,7 @@ CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* proble
   // Before anything is read after the options or written: no output may replace an input or another output.
   std::string conflict = fileRoleConflict();
   if (conflict.empty()) return commandLineRun;
+  setPendingVerdict({exitBadInput, reasonRefusedOption, ""});
   if (problem) *problem = conflict;
   return commandLineRefused;
 }
@@ -336,10 +299,7 @@ void commandLine(int gargc, char** gargv) {
       exit(0);
     case commandLineLongHelp:
       printHelp(stdout);
-      printf("Long options:\n");
-      printLongOptions(stdout, libraryOptions, libraryOptionCount);
-      printLongOption(stdout, helpOption);
-      printCircuitOptions(stdout);
+      printLongHelp(stdout);
       exit(0);
     case commandLineRefused:
       fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());

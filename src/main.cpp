@@ -3,6 +3,7 @@
 // the way (StdStreams.h).
 #include <cstdio>
 
+#include "ExitStatus.h"
 #include "Palette.h"
 #include "Sim.h"
 #include "StdStreams.h"
@@ -41,5 +42,7 @@ int main(int argc, char** argv) {
   guardStandardStreams();
   startUpText = printControlSummaryAndLegend;
   Sim(argc, argv, simnet);
-  return standardStreamsStatus();
+  int status = standardStreamsStatus();
+  if (status) setPendingVerdict({status, reasonOutputLost, ""});
+  return status;
 }

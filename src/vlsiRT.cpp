@@ -14,7 +14,7 @@
 #include <cstdio>
 
 #include "CompSupport.h"
-#include "MemLoad.h"
+#include "MemoryStore.h"
 #include "RunTime.h"
 #include "msiPh1.h"
 #include "vlsiPh1.h"

@@ -106,6 +106,8 @@ bool takeUntilOption(const char* argument, std::string&) {
 
 bool stopConditionsGiven() { return !conditions.empty(); }
 
+bool noStopConditionHeld() { return !conditions.empty() && !held && !earlyExitFlag; }
+
 void setCircuitStopPoints(const CircuitStopPoints& points) { circuitPoints = points; }
 
 bool stopConditionHeld(uint64_t cycle, bool halted) {

@@ -12,6 +12,8 @@
 // --until COND: keeps the condition (read once the netlist is built); may be given several times.
 bool takeUntilOption(const char* argument, std::string& problem);
 bool stopConditionsGiven();
+// The run has ended and no condition held in it (none was given: false).
+bool noStopConditionHeld();
 
 // A circuit that checks the conditions at points of its own, set from a static initialiser (before
 // the command line is read).  The first --until calls arm, which arranges for the circuit to call

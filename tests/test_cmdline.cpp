@@ -6,6 +6,7 @@
 #include "Globals.h"
 #include "Harness.h"
 #include "KeyScript.h"
+#include "Vcd.h"
 #include "cmdLine.h"
 
 namespace {

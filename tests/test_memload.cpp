@@ -10,6 +10,7 @@
 #include "ExpectNetlist.h"
 #include "Globals.h"
 #include "Harness.h"
+#include "MemImage.h"
 #include "Sim.h"
 #include "cmdLine.h"
 

@@ -9,6 +9,7 @@
 #include "Bundles.h"
 #include "ExpectNetlist.h"
 #include "NameIndex.h"
+#include "Sim.h"
 #include "Netlist.h"
 
 namespace {

@@ -2,6 +2,8 @@
 #ifndef TARVIK_VCD_H
 #define TARVIK_VCD_H
 
+extern const char* vcdFileName;  // --vcd: value change dump of the run; null = none
+
 // When --vcd was given: creates the file, writes its header and follows the run from then on.  A file
 // that cannot be created ends the process with status 2.  Call after flattening, before the run.
 void startWaveformDump();

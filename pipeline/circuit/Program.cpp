@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "Assembler.h"
+#include "Capability.h"
 #include "CircuitHooks.h"
 #include "FileIO.h"
 #include "KeyScript.h"
@@ -75,12 +76,22 @@ bool programRunsUntilHalt(bool window) { return !programFile.empty() && !cyclesT
 
 void resetProgramOption() { programFile.clear(); }
 
-void addProgramOption() {
-  addCircuitOption({"--program", "FILE",
-                    "run a program of your own in place of the ROM program: an assembly source (.s or\n"
-                    ".asm, or any file that reads as assembly, see docs/assembly.md) or a memory image as\n"
-                    "for --load; the ROM holds 64 words.\n"
-                    "Without --cycles, --keys or a window the run ends when the program halts (a branch to\n"
-                    "itself, halt: bra halt, once the words after it are written back), at most 100000 cycles",
-                    takeProgram});
-}
+namespace {
+
+const LongOption programOptions[] = {
+    {"--program", "FILE",
+     "run a program of your own in place of the ROM program: an assembly source (.s or\n"
+     ".asm, or any file that reads as assembly, see docs/assembly.md) or a memory image as\n"
+     "for --load; the ROM holds 64 words.\n"
+     "Without --cycles, --keys or a window the run ends when the program halts (a branch to\n"
+     "itself, halt: bra halt, once the words after it are written back), at most 100000 cycles",
+     takeProgram},
+};
+
+const Capability programCapability = {
+    "program", 10, 0, programOptions, 1, true, nullptr, nullptr, resetProgramOption, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
+void addProgramOption() { addCapability(programCapability); }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Bundles.h"
+#include "Capability.h"
 #include "CircuitHooks.h"
 #include "FileIO.h"
 #include "Globals.h"
@@ -29,6 +30,7 @@
 #include "NameIndex.h"
 #include "ProcessorNames.h"
 #include "ProcessorOptions.h"
+#include "Vcd.h"
 
 const char* gtkwFileName = nullptr;
 
@@ -174,11 +176,21 @@ void resetGtkwGlobals() {
   gtkwFileName = nullptr;
 }
 
-void addWaveformOptions() {
-  addCircuitOption({"--gtkw", "FILE",
-                    "write a GTKWave save file for the --vcd dump (given with --vcd, which it needs): the\n"
-                    "signals grouped by stage, values in hex, the instruction registers as instructions\n"
-                    "through the filter FILE-mnemonics.txt (FILE's extension replaced), written beside it;\n"
-                    "open with  gtkwave DUMP.vcd FILE",
-                    takeGtkw});
-}
+namespace {
+
+const LongOption gtkwOptions[] = {
+    {"--gtkw", "FILE",
+     "write a GTKWave save file for the --vcd dump (given with --vcd, which it needs): the\n"
+     "signals grouped by stage, values in hex, the instruction registers as instructions\n"
+     "through the filter FILE-mnemonics.txt (FILE's extension replaced), written beside it;\n"
+     "open with  gtkwave DUMP.vcd FILE",
+     takeGtkw},
+};
+
+const Capability gtkwCapability = {
+    "waves views", 20, 0, gtkwOptions, 1, true, nullptr, nullptr, resetGtkwGlobals, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
+void addWaveformOptions() { addCapability(gtkwCapability); }

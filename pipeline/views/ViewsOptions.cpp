@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "Capability.h"
 #include "CircuitHooks.h"
 #include "Explain.h"
 #include "Numbers.h"
@@ -101,40 +102,58 @@ void resetViewOptions() {
   hookArmed = false;
 }
 
+namespace {
+
+const LongOption viewOptions[] = {
+    {"--cycles", "N",
+     "release reset ('0') and run N clock cycles ('1' twice each), 1 to 10000000; without a\n"
+     "window the run then ends, in the window it halts; not together with --keys.  --until\n"
+     "is checked once a cycle, and --until halt holds once the program has reached a branch\n"
+     "to itself (halt: bra halt) and the words after it are written back; --until without\n"
+     "--cycles runs at most 100000 cycles",
+     takeCycles},
+    {"--trace", nullptr,
+     "a line per cycle on standard output: PC, the instruction in each stage (* = held by a\n"
+     "stall), the branch decision, the register written, the memory access, N and Z",
+     takeTrace},
+    {"--trace-ticks", nullptr,
+     "--trace with the tick of each line after its cycle: the settled point the line was\n"
+     "read at, as --explain NAME@TIME and a --vcd dump number time",
+     takeTraceTicks},
+    {"--diagram", nullptr,
+     "at the end of the run, the pipeline chart: a row per instruction fetched, a column per\n"
+     "cycle, each cell the stage it is in (* = held by a stall)",
+     takeDiagram},
+    {"--diagram-cycles", "FROM:TO", "the pipeline chart of the cycles FROM to TO only",
+     takeDiagramRange},
+    {"--summary", nullptr,
+     "at the end of the run: the registers, N, Z, PC, the RAM words written, the cycles run,\n"
+     "instructions completed, stall cycles, branches taken and cycles per instruction",
+     takeSummary},
+    {"--summary-ram", "WHICH",
+     "--summary with the RAM as the run left it, each word with its index and address\n"
+     "(0x40..): WHICH is nonzero (the words neither 0 nor never written) or all (64 words)",
+     takeSummaryRam, "nonzero or all"},
+};
+
+void resetViewCapability() {
+  resetViewOptions();
+  resetViews();
+}
+
+const Capability viewsCapability = {
+    "views", 30, 0, viewOptions, sizeof viewOptions / sizeof viewOptions[0], true,
+    nullptr, nullptr, resetViewCapability, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
 void addViewOptions() {
   // --until is checked once a cycle, as the views read it, and knows the program's halt.
   CircuitStopPoints points;
   points.arm = armViews;
   points.knowsHalt = true;
   setCircuitStopPoints(points);
-  addCircuitOption({"--cycles", "N",
-                    "release reset ('0') and run N clock cycles ('1' twice each), 1 to 10000000; without a\n"
-                    "window the run then ends, in the window it halts; not together with --keys.  --until\n"
-                    "is checked once a cycle, and --until halt holds once the program has reached a branch\n"
-                    "to itself (halt: bra halt) and the words after it are written back; --until without\n"
-                    "--cycles runs at most 100000 cycles",
-                    takeCycles});
-  addCircuitOption({"--trace", nullptr,
-                    "a line per cycle on standard output: PC, the instruction in each stage (* = held by a\n"
-                    "stall), the branch decision, the register written, the memory access, N and Z",
-                    takeTrace});
-  addCircuitOption({"--trace-ticks", nullptr,
-                    "--trace with the tick of each line after its cycle: the settled point the line was\n"
-                    "read at, as --explain NAME@TIME and a --vcd dump number time",
-                    takeTraceTicks});
-  addCircuitOption({"--diagram", nullptr,
-                    "at the end of the run, the pipeline chart: a row per instruction fetched, a column per\n"
-                    "cycle, each cell the stage it is in (* = held by a stall)",
-                    takeDiagram});
-  addCircuitOption({"--diagram-cycles", "FROM:TO", "the pipeline chart of the cycles FROM to TO only",
-                    takeDiagramRange});
-  addCircuitOption({"--summary", nullptr,
-                    "at the end of the run: the registers, N, Z, PC, the RAM words written, the cycles run,\n"
-                    "instructions completed, stall cycles, branches taken and cycles per instruction",
-                    takeSummary});
-  addCircuitOption({"--summary-ram", "WHICH",
-                    "--summary with the RAM as the run left it, each word with its index and address\n"
-                    "(0x40..): WHICH is nonzero (the words neither 0 nor never written) or all (64 words)",
-                    takeSummaryRam, "nonzero or all"});
+  addCapability(viewsCapability);
   offerExplainCycles(startViews);
 }

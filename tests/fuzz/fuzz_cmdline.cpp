@@ -16,12 +16,15 @@
 #include <utility>
 #include <vector>
 
+#include "Capability.h"
 #include "CircuitHooks.h"
+#include "Expect.h"
 #include "Explain.h"
 #include "FuzzCheck.h"
 #include "Globals.h"
 #include "KeyScript.h"
 #include "MemImage.h"
+#include "Vcd.h"
 #include "cmdLine.h"
 
 namespace {
@@ -73,9 +76,7 @@ bool withinLastTick(const std::vector<ScriptedKey>& script) {
 CommandLineOutcome parseFresh(std::vector<std::string>& words, std::string& problem) {
   // --explain and --load queue requests and routines in the library; forget those of the last input.
   resetCommandLineGlobals();
-  resetKeyScript();
-  resetExplanations();
-  resetMemoryImages();
+  resetCapabilities();
   resetCircuitHooks();
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(&w[0]);
