@@ -8,24 +8,27 @@
 
 namespace {
 
-struct Verdict {
-  int status = -1;
-  std::string reason, detail;
-  std::string words() const { return reason + (detail.empty() ? "" : " " + detail); }
-};
+// The reason a verdict's word names; false when it names none.
+bool reasonNamed(const std::string& word, VerdictReason& reason) {
+  for (int r = 0; r < verdictReasonCount; ++r)
+    if (word == verdictReasonText(VerdictReason(r))) return reason = VerdictReason(r), true;
+  return false;
+}
 
-// The written text as a verdict: exactly one line "verdict STATUS REASON[ DETAIL]", words apart by one
-// space, the status decimal; false for anything else.
+// The written text as a verdict: exactly the line the program writes, "verdict STATUS REASON[ DETAIL]";
+// false for anything else.
 bool readVerdict(const std::string& written, Verdict& v) {
   std::istringstream words(written);
-  std::string first, status;
-  if (!(words >> first >> status >> v.reason)) return false;
+  std::string first, status, reason;
+  if (!(words >> first >> status >> reason) || first != "verdict" || !reasonNamed(reason, v.reason)) return false;
   words >> v.detail;
-  bool decimal = status.size() <= 3 && status.find_first_not_of("0123456789") == std::string::npos;
-  if (first != "verdict" || !decimal) return false;
+  if (status.size() > 3 || status.find_first_not_of("0123456789") != std::string::npos) return false;
   v.status = std::stoi(status);
-  return written == "verdict " + status + " " + v.words() + "\n";
+  return written == verdictLine(v);
 }
+
+// REASON[ DETAIL], as the line gives them.
+std::string reasonWords(const Verdict& v) { return verdictReasonText(v.reason) + (v.detail.empty() ? "" : " " + v.detail); }
 
 // The failures the verdicts mean; a null failure is the caller's didNotHalt.  Any other verdict fails
 // with its status and reason.
@@ -48,15 +51,15 @@ std::string statusText(int status) { return "exit status " + std::to_string(stat
 }  // namespace
 
 std::string verdictFailure(int status, const std::string& written, const std::string& didNotHalt) {
-  Verdict v;
+  Verdict v{-1, reasonPassed, ""};
   if (written.empty()) return "ended without a verdict (" + statusText(status) + ")";
   if (!readVerdict(written, v)) return "ended with an unreadable verdict (" + statusText(status) + ")";
   if (v.status != status)
-    return statusText(status) + " does not match its verdict (" + std::to_string(v.status) + " " + v.words() + ")";
+    return statusText(status) + " does not match its verdict (" + std::to_string(v.status) + " " + reasonWords(v) + ")";
   for (const VerdictMeaning& m : meanings)
-    if (v.reason == verdictReasonText(m.reason) && (!m.detail || v.detail == m.detail))
+    if (v.reason == m.reason && (!m.detail || v.detail == m.detail))
       return m.failure ? m.failure : didNotHalt;
-  return statusText(status) + " (" + v.words() + ")";
+  return statusText(status) + " (" + reasonWords(v) + ")";
 }
 
 bool fitsFormat(const char* line, const char* format) {
