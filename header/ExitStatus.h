@@ -21,7 +21,8 @@ enum ExitStatus {
 // Why a program ended with its status; each is written as its text (verdictReasonText).
 enum VerdictReason {
   reasonPassed,           // 0: nothing failed
-  reasonNoStopCondition,  // 0: --until was given and no condition held before the run ended
+  reasonNoStopCondition,  // 0: --until was given and no condition held before the run ended (1 when a
+                          //    check failed too)
   reasonExpectFailed,     // 1: an --expect check failed
   reasonTestFailed,       // 1: a step of a --test table failed
   reasonConstructionFailed,  // 1: the circuit's construction reported faults, or ended the program itself

@@ -64,14 +64,19 @@ void callCapabilityRunEnded() {
 }
 
 // The highest status wins; among equals the first record in step order with a reason of its own (a
-// run whose --until never held passes, but says so).
+// run whose --until never held passes, but says so).  A run that never reached its stop condition is
+// named by that, whatever the status: its checks judged a state it was not meant to end in (a program
+// that never halts fails its --expect too, and "did not halt" is the news).
 Verdict capabilitiesVerdict() {
   Verdict verdict{exitPassed, reasonPassed, ""};
+  bool stopConditionMissed = false;
   for (const Capability* c : capabilitiesInSteps()) {
     if (!c->verdict) continue;
     Verdict v = c->verdict();
     if (v.status > verdict.status || (v.status == verdict.status && verdict.reason == reasonPassed)) verdict = v;
+    stopConditionMissed |= v.reason == reasonNoStopCondition;
   }
+  if (stopConditionMissed) verdict.reason = reasonNoStopCondition, verdict.detail.clear();
   return verdict;
 }
 
