@@ -35,10 +35,7 @@ const LongOption tallyOptions[] = {{"--tally", "word", "count WORD", takeTally, 
 
 void printTally() { printf("tally: %d words\n", tallied); }
 
-Verdict tallyVerdict() {
-  if (tallyFails) return {exitFailed, reasonTestFailed, ""};
-  return {exitPassed, reasonPassed, ""};
-}
+Verdict tallyVerdict() { return verdictWhen(tallyFails, exitFailed, reasonTestFailed); }
 
 const Capability tally = {"tally", 75, 60, tallyOptions, 1, false, nullptr, printTally, nullptr, tallyVerdict,
                           nullptr, nullptr};
