@@ -16,13 +16,17 @@ namespace {
 
 constexpr ComponentKind evaluated(const char* name, ComponentRoutine evaluate, const int* icon, ComponentRole role,
                                   const char* label = nullptr) {
-  return {name,  evaluate, nullptr, nullptr, icon, label ? label : name, false, false, role, noMemory, notDirect,
+  return {name, evaluate, nullptr, nullptr, icon, label ? label : name, false, false, role, noMemory, notDirect,
           reduceMinimum, false};
 }
 
 constexpr ComponentKind simpleGate(const char* name, ComponentRoutine evaluate, const int* icon,
                                    GateReduction reduction, bool invert) {
-  return {name, evaluate, nullptr, nullptr, icon, name, false, false, gateRole, noMemory, directGate, reduction, invert};
+  ComponentKind k = evaluated(name, evaluate, icon, gateRole);
+  k.direct = directGate;
+  k.reduction = reduction;
+  k.invert = invert;
+  return k;
 }
 
 constexpr ComponentKind directly(ComponentKind k, DirectForm direct) {
@@ -30,33 +34,45 @@ constexpr ComponentKind directly(ComponentKind k, DirectForm direct) {
   return k;
 }
 
+// Its outputs may share a signal with other drivers.
+constexpr ComponentKind outputsShared(ComponentKind k) {
+  k.outputOverloadable = true;
+  return k;
+}
+
 // Sources have no inputs and one output bit, which wakes them; their pane is a switch's.
 constexpr ComponentKind source(const char* name, ComponentRoutine evaluate, ComponentRoutine onKey,
                                const char* label) {
-  return {name,       evaluate, switchPane, onKey,         rectIcon, label, false, true,
-          sourceRole, noMemory, notDirect,  reduceMinimum, false};
+  ComponentKind k = evaluated(name, evaluate, rectIcon, sourceRole, label);
+  k.draw = switchPane;
+  k.onKey = onKey;
+  k.selfActivating = true;
+  return k;
 }
 
 // Probes have nothing but their drawing; their label is what they show.
 constexpr ComponentKind probeKind(const char* name, ComponentRoutine draw, ComponentRole role) {
-  return {name, nullptr, draw, nullptr, circleIcon, "", false, false, role, noMemory, notDirect, reduceMinimum, false};
+  ComponentKind k = evaluated(name, nullptr, circleIcon, role, "");
+  k.draw = draw;
+  return k;
 }
 
 constexpr ComponentKind memory(const char* name, ComponentRoutine evaluate, const char* label, ComponentRole role,
                                MemorySort sort) {
-  return {name, evaluate, nullptr, nullptr, rectIcon, label, false, false, role, sort, notDirect, reduceMinimum, false};
+  ComponentKind k = evaluated(name, evaluate, rectIcon, role, label);
+  k.memory = sort;
+  return k;
 }
 
-// Module boxes and spaces only take room on the schematic; circuits' own components are "component" too.
-constexpr ComponentKind structure(const int* icon, const char* label, bool outputOverloadable) {
-  return {"component", nullptr, nullptr,   nullptr,       icon, label, outputOverloadable, false,
-          otherRole,   noMemory, notDirect, reduceMinimum, false};
+// Module boxes and spaces only take room on the schematic; a circuit's own components are "component" too.
+constexpr ComponentKind structure(const int* icon, const char* label) {
+  return evaluated("component", nullptr, icon, otherRole, label);
 }
 
 }  // namespace
 
 // In the order of KindRow.
-const ComponentKind componentKindTable[] = {
+constexpr ComponentKind componentKindTable[] = {
     simpleGate("And", and_, andIcon, reduceMinimum, false),
     simpleGate("Or", or_, orIcon, reduceMaximum, false),
     simpleGate("Nand", nand, nandIcon, reduceMinimum, true),
@@ -69,7 +85,7 @@ const ComponentKind componentKindTable[] = {
     evaluated("CiOr", ciOr, CiOrIcon, gateRole),
     evaluated("CiNor", ciNor, CiNorIcon, gateRole),
     evaluated("MultiLevelCompare", multiLevelCompare, rectIcon, gateRole, "mLevCmp"),
-    {"Tsb", tsb, nullptr, nullptr, tsbIcon, "Tsb", true, false, busDriver, noMemory, directBuffer, reduceMinimum, false},
+    outputsShared(directly(evaluated("Tsb", tsb, tsbIcon, busDriver), directBuffer)),
     source("PowerOn", powerOn, nullptr, "PowerOn"),
     source("Clock", clock, nullptr, "Clock"),
     source("Switch", nullptr, toggleSwitch, ""),
@@ -78,8 +94,8 @@ const ComponentKind componentKindTable[] = {
     probeKind("Probe", probe, bitProbe),
     probeKind("ProbeByte", probebyte, byteColumnProbe),
     probeKind("ProbeByteH", probebyteh, byteRowProbe),
-    structure(rectIcon, "Module", true),
-    structure(spaceIcon, "", false),
+    outputsShared(structure(rectIcon, "Module")),
+    structure(spaceIcon, ""),
     evaluated("Adder", adder, rectIcon, otherRole),
     evaluated("Increment", increment, rectIcon, otherRole),
     evaluated("Counter", counter, rectIcon, otherRole),
@@ -97,7 +113,7 @@ const ComponentKind componentKindTable[] = {
     memory("RegisterFile", multiPortRam, "RegFile", multiPort, ramMemory),
     memory("Ram", multiPortRam, "Ram", multiPort, ramMemory),
     memory("Rom", rom, "Rom", readOnly, romMemory),
-    structure(nullptr, "", false),
+    structure(nullptr, ""),
 };
 static_assert(std::size(componentKindTable) == size_t(KindRow::count), "one row per KindRow");
 

@@ -48,12 +48,13 @@ void twoVectorGate(const char* name, void (*oneBit)(const SD&, const Signal&, co
   }
 }
 
-void oneBitAnd(const SD& sd, const Signal& in, const Signal& out) {
-  addStandardComponent(KindRow::And, sd, in, noSignal(), out);
+// A gate of one output bit whose inputs are all data inputs.
+void plainGate(KindRow kind, const SD& sd, const Signal& in, const Signal& out) {
+  addStandardComponent(kind, sd, in, noSignal(), out);
 }
-void oneBitOr(const SD& sd, const Signal& in, const Signal& out) {
-  addStandardComponent(KindRow::Or, sd, in, noSignal(), out);
-}
+
+void oneBitAnd(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::And, sd, in, out); }
+void oneBitOr(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Or, sd, in, out); }
 
 // A source: no inputs, one output bit.
 void source(KindRow kind, const char* label, const SD& sd, const Signal& out, const std::vector<int>& parameters) {
@@ -108,14 +109,14 @@ void Or(const SD& sd, const Signal& in, const Signal& out) {
 void Or(const SD& sd, const Signal& in1, const Signal& in2, const Signal& out) {
   twoVectorGate("Or", oneBitOr, sd, in1, in2, out);
 }
-void Nand(const SD& sd, const Signal& in, const Signal& out) { addStandardComponent(KindRow::Nand, sd, in, noSignal(), out); }
-void Nor(const SD& sd, const Signal& in, const Signal& out) { addStandardComponent(KindRow::Nor, sd, in, noSignal(), out); }
-void Xor(const SD& sd, const Signal& in, const Signal& out) { addStandardComponent(KindRow::Xor, sd, in, noSignal(), out); }
-void Xnor(const SD& sd, const Signal& in, const Signal& out) { addStandardComponent(KindRow::Xnor, sd, in, noSignal(), out); }
+void Nand(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Nand, sd, in, out); }
+void Nor(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Nor, sd, in, out); }
+void Xor(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Xor, sd, in, out); }
+void Xnor(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Xnor, sd, in, out); }
 
 void Not(const SD& sd, const Signal& in, const Signal& out) {
   if (in.length == 1 && out.length == 1) {
-    addStandardComponent(KindRow::Not, sd, in, noSignal(), out);
+    plainGate(KindRow::Not, sd, in, out);
     return;
   }
   if (in.length != out.length || in.length < 2)
@@ -137,7 +138,7 @@ void CiNor(const SD& sd, const Signal& inTrue, const Signal& inComplement, const
   addStandardComponent(KindRow::CiNor, sd, inComplement, inTrue, out);
 }
 void MultiLevelCompare(const SD& sd, const Signal& in, const Signal& out) {
-  addStandardComponent(KindRow::MultiLevelCompare, sd, in, noSignal(), out);
+  plainGate(KindRow::MultiLevelCompare, sd, in, out);
 }
 
 void Tsb(const SD& sd, const Signal& in, const Signal& control, const Signal& out) {
