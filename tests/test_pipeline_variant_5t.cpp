@@ -7,6 +7,7 @@
 #include "Harness.h"
 #include "Hazards.h"
 #include "Pipeline.h"
+#include "ProcessorOptions.h"
 #include "Variants.h"
 
 namespace {
@@ -15,6 +16,7 @@ const ProcessorVariant testPipe = {"5t", "5t-test-pipe", true, true, 3, "Interlo
 const bool registered = (addProcessorVariant(testPipe), true);
 
 void testPipeCircuit() { placeProcessor(*processorVariantTagged("5t")); }
+const bool processorOptionsAdded = (addProcessorOptions(), true);
 
 const char loadThenUse[] = "setlo r6, 20\nld r1, [r6 + 0]\nadd r2, r1, r1\nhalt: bra halt\nnop\nnop\nnop\n"
                            ".org 20\n.word 0x0102\n";
