@@ -118,7 +118,7 @@ void LoadInterlock(const SD& coord, const Signal& EX_stall, const Signal& IR_ID,
                    const Signal& loadUse, const Signal& stall);
 
 // The signals a pipe with forwarding shows: each fwd is 0 (none), 1 (from MEM) or 2 (from WB).  Declared
-// by the circuit's simnet, so that they are top-level names.
+// first by placeProcessor, so that they are top-level names.
 struct ForwardingSignals {
   Signal fwdA{2, "fwdA"}, fwdB{2, "fwdB"}, fwdD{2, "fwdD"}, loadUse{1, "loadUse"};
 };
