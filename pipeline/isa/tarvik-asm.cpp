@@ -5,6 +5,7 @@
 // line.  Warnings about the program's timing traps on the processor named by --cpu (5a-LD-hazard unless
 // told otherwise) go to standard error unless -w.  -d reads an image (either format the simulator
 // loads) and prints it as a source that assembles back to it.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -16,18 +17,20 @@
 #include "Listing.h"
 #include "MemImage.h"
 #include "StdStreams.h"
+#include "Variants.h"
 
 namespace {
 
-const char usageText[] =
+const char usageBeforeCpu[] =
     "Usage: tarvik-asm [-l] [-o OUT] FILE.s   assemble FILE.s into a memory image\n"
     "       tarvik-asm -d [-o OUT] IMAGE      list a memory image as instructions\n"
     "\n"
     "  -l          give every word of the image a comment \"// ADDR: source line\"\n"
     "  -w, --no-warnings\n"
     "              do not warn about timing traps (a register read before its write is seen, a psr\n"
-    "              word too late for its branch, a store to the ROM, no halt at the end)\n"
-    "  --cpu 5a|5b warn about the timing of 5a-LD-hazard (the default) or of 5b-forwarding, which\n"
+    "              word too late for its branch, a store to the ROM, no halt at the end)\n";
+const char usageAfterCpu[] =
+    " warn about the timing of 5a-LD-hazard (the default) or of 5b-forwarding, which\n"
     "              forwards registers and interlocks a load's reader: no register read is warned of\n"
     "  -o OUT      write to OUT instead of standard output\n"
     "  -d          disassemble: one source line per word, \"instruction ; ADDR: WORD\", branch targets\n"
@@ -40,11 +43,18 @@ const char usageText[] =
     "that is a memory image (-d lists it).\n"
     "The assembly language is described in docs/assembly.md.\n";
 
+// The --cpu line lists the tags of every processor variant.
+std::string usageText() {
+  std::string cpu = "--cpu " + processorVariantTags("|", "|");
+  cpu.resize(std::max<size_t>(cpu.size(), 11), ' ');
+  return usageBeforeCpu + ("  " + cpu) + usageAfterCpu;
+}
+
 struct Options {
   bool listing = false;
   bool disassembling = false;
   bool warnings = true;
-  HazardCpu cpu = HazardCpu::stale5a;
+  const ProcessorVariant* cpu = &defaultProcessorVariant();
   bool cpuGiven = false;
   std::string output;  // empty: standard output
   std::string input;
@@ -60,17 +70,18 @@ int readOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "-h" || a == "--help") {
-      fputs(usageText, stdout);
+      fputs(usageText().c_str(), stdout);
       return 0;
     } else if (a == "-l") {
       o.listing = true;
     } else if (a == "-w" || a == "--no-warnings") {
       o.warnings = false;
     } else if (a == "--cpu" || a.rfind("--cpu=", 0) == 0) {
-      if (a == "--cpu" && ++i == argc) return refuse("--cpu needs 5a or 5b");
+      std::string tags = processorVariantTags(", ", " or ");
+      if (a == "--cpu" && ++i == argc) return refuse("--cpu needs " + tags);
       std::string name = a == "--cpu" ? argv[i] : a.substr(6);
-      if (name != "5a" && name != "5b") return refuse("--cpu " + name + ": the processor is 5a or 5b");
-      o.cpu = name == "5a" ? HazardCpu::stale5a : HazardCpu::forwarding5b;
+      o.cpu = processorVariantTagged(name);
+      if (!o.cpu) return refuse("--cpu " + name + ": the processor is " + tags);
       o.cpuGiven = true;
     } else if (a == "-d") {
       o.disassembling = true;
@@ -155,7 +166,7 @@ int assembleFile(const Options& o) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     return 1;
   }
-  if (o.warnings) findHazards(o.input, assembly, o.cpu);
+  if (o.warnings) findHazards(o.input, assembly, *o.cpu);
   for (const std::string& w : assembly.warnings) fprintf(stderr, "%s\n", shownText(w).c_str());
   return writeResult(o, imageText(o, assembly));
 }
