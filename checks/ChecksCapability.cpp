@@ -26,10 +26,7 @@ void reset() {
   resetExpectations();
 }
 
-Verdict verdict() {
-  if (expectationStatus()) return {exitFailed, reasonExpectFailed, ""};
-  return {exitPassed, reasonPassed, ""};
-}
+Verdict verdict() { return verdictWhen(expectationStatus() != 0, exitFailed, reasonExpectFailed); }
 
 }  // namespace
 

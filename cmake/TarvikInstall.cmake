@@ -21,7 +21,7 @@ endif()
 # The grader, and the processors it runs beside it; OPTIONAL, so that installing only the libraries
 # (built alone) still works.
 install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
-foreach(processor 5a-LD-hazard 5b-forwarding)
+foreach(processor ${TARVIK_PROCESSORS})
   if(TARGET ${processor})
     install(TARGETS ${processor} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
   endif()

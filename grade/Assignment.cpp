@@ -128,11 +128,22 @@ bool readKind(const toml::table& manifest, Assignment& a, bool& given, std::stri
   return true;
 }
 
+// processor = "TAG": the processor variant whose program runs the tests.
+bool readProcessor(const toml::table& manifest, Assignment& a, std::string& problem) {
+  auto processor = manifest["processor"];
+  if (!processor) return true;
+  a.processor = processorVariantTagged(processor.value_or(std::string()));
+  if (!a.processor)
+    return problem = std::string(manifestName) + ": processor must be " + processorVariantTags(", ", " or ", "\""),
+           false;
+  return true;
+}
+
 bool knownTopLevelKeys(const toml::table& manifest, std::string& problem) {
   for (auto&& [key, value] : manifest) {
     std::string k(key.str());
-    if (k != "kind" && k != "limits" && k != "tests")
-      return problem = std::string(manifestName) + ": unknown key '" + k + "' (kind, limits, tests)", false;
+    if (k != "kind" && k != "processor" && k != "limits" && k != "tests")
+      return problem = std::string(manifestName) + ": unknown key '" + k + "' (kind, processor, limits, tests)", false;
   }
   return true;
 }
@@ -158,7 +169,7 @@ bool readAssignment(const std::string& folder, Assignment& a, std::string& probl
   bool hasManifest = isRegularFile(manifestPath);
   if (hasManifest && !readManifest(manifestPath, manifest, problem)) return false;
   bool kindGiven = false;
-  if (!readKind(manifest, a, kindGiven, problem)) return false;
+  if (!readKind(manifest, a, kindGiven, problem) || !readProcessor(manifest, a, problem)) return false;
   std::vector<GradeTest> expects = testsWithSuffix(folder, ".expect"), vectors = testsWithSuffix(folder, ".test");
   if (!kindGiven && expects.empty() && !vectors.empty()) a.kind = AssignmentKind::circuit;
   a.tests = a.kind == AssignmentKind::processor ? expects : vectors;

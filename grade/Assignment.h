@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Runner.h"
+#include "Variants.h"
 
 enum class AssignmentKind { processor, circuit };
 
@@ -21,6 +22,7 @@ struct GradeTest {
 struct Assignment {
   std::string folder;  // absolute
   AssignmentKind kind = AssignmentKind::processor;
+  const ProcessorVariant* processor = &defaultProcessorVariant();  // `processor = "TAG"`: whose program runs
   std::vector<GradeTest> tests;  // sorted by name
   RunLimits limits;
   unsigned long cycles = 100000;  // the processor's cycle cap

@@ -155,20 +155,36 @@ std::string csvText(const std::vector<GradeResult>& results) {
   return text;
 }
 
+namespace {
+
+// The reports of the whole class, each a file of DIR made from every result; written in this order.
+struct ClassReport {
+  const char* file;
+  std::string (*text)(const std::vector<GradeResult>& results);
+};
+
+const ClassReport classReports[] = {
+    {"table.txt", tableText},
+    {"junit.xml", junitText},
+    {"grades.csv", csvText},
+};
+
+}  // namespace
+
 bool writeReports(const std::string& dir, const std::vector<GradeResult>& results, std::string& problem) {
-  std::string reason, table = tableText(results);
+  std::string reason;
   auto write = [&](const std::string& name, const std::string& text) {
     if (writeWholeFileLocked(dir + "/" + name, text, reason)) return true;
     problem = "cannot write " + dir + "/" + name + ": " + reason;
     return false;
   };
-  if (!write("table.txt", table) || !write("junit.xml", junitText(results)) || !write("grades.csv", csvText(results)))
-    return false;
+  for (const ClassReport& report : classReports)
+    if (!write(report.file, report.text(results))) return false;
   for (const auto& [student, own] : byStudent(results)) {
     if (!makeFolders(dir + "/autograder/" + student, reason))
       return problem = "cannot create " + dir + "/autograder/" + student + ": " + reason, false;
     if (!write("autograder/" + student + "/results.json", autograderText(own))) return false;
   }
-  fputs(table.c_str(), stdout);
+  fputs(tableText(results).c_str(), stdout);
   return true;
 }

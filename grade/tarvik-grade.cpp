@@ -145,11 +145,12 @@ std::string folderOfProgram() {
   return self.substr(0, self.rfind('/'));
 }
 
-// The processor: --processor, else beside this program (installed), else the build tree's.
-std::string findProcessor(const std::string& given) {
+// The processor: --processor, else the assignment's variant's program beside this program (installed),
+// else the build tree's.
+std::string findProcessor(const std::string& given, const std::string& program) {
   if (!given.empty()) return given[0] == '/' ? given : realPath(given);
   std::string here = folderOfProgram();
-  for (const std::string& candidate : {here + "/5a-LD-hazard", here + "/../pipeline/5a-LD-hazard"})
+  for (const std::string& candidate : {here + "/" + program, here + "/../pipeline/" + program})
     if (access(candidate.c_str(), X_OK) == 0) return realPath(candidate);
   return "";
 }
@@ -209,9 +210,10 @@ int refusedFolders(const GradeOptions& o, GradeSetup& s) {
 
 int refusedTools(const GradeOptions& o, GradeSetup& s) {
   if (s.assignment.kind == AssignmentKind::processor) {
-    s.processor = findProcessor(o.processor);
+    std::string program = s.assignment.processor->program;
+    s.processor = findProcessor(o.processor, program);
     if (s.processor.empty() || access(s.processor.c_str(), X_OK) != 0)
-      return refuse(o.processor.empty() ? "cannot find 5a-LD-hazard beside tarvik-grade (give --processor PATH)"
+      return refuse(o.processor.empty() ? "cannot find " + program + " beside tarvik-grade (give --processor PATH)"
                                         : "--processor " + o.processor + " is not a program that can be run");
     return -1;
   }

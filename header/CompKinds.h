@@ -1,7 +1,8 @@
-// What a component is: one table with a row per kind of component, and per component of the flat
-// netlist the row it belongs to.  A kind is recognised by one of its routines, once, when the netlist
-// is flattened; everything that asks what a component is (explanations, the run loop's own
-// evaluations, memories, the multiplexer lines) reads the row.  A new kind of component is a new row.
+// What a component is: one table with a row per kind of component.  A constructor registers its
+// component with its kind's row, which gives the routines, icon and flags; the component's node keeps
+// the row, and flattening copies it into componentKinds.  Everything that asks what a component is
+// (explanations, the run loop's own evaluations, memories, the multiplexer lines, the vector tables)
+// reads the row.  A new kind of component is a new row plus its constructor.
 #ifndef TARVIK_COMPKINDS_H
 #define TARVIK_COMPKINDS_H
 
@@ -11,6 +12,16 @@
 
 #include "SecEvTyp.h"
 #include "SimpleGate.h"
+
+// The rows of the table, in its order.
+enum class KindRow : uint8_t {
+  And, Or, Nand, Nor, Xor, Xnor, Not, Iand, Inand, CiOr, CiNor, MultiLevelCompare, Tsb,
+  PowerOn, Clock, Switch, Pulser, Stop, Probe, ProbeByte, ProbeByteH, Module, Space,
+  Adder, Increment, Counter, Gate, Dff, Jkff, Mux, Decoder, Encoder, Register, BitAddressibleRegister,
+  Stderr, IntOut, HexOut, RegisterFile, Ram, Rom,
+  Other,  // a circuit's own component, registered with routines of its own
+  count
+};
 
 // What an explanation makes of the component's outputs, and which bit its pane shows.
 enum ComponentRole : uint8_t {
@@ -34,14 +45,17 @@ enum DirectForm : uint8_t { notDirect, directGate, directFlipFlop, directBuffer 
 
 enum MemorySort : uint8_t { noMemory, romMemory, ramMemory };
 
-// Which of a component's routines tells its kind.
-enum KnownBy : uint8_t { byEvaluation, byKey, byDrawing };
-
 struct ComponentKind {
-  ComponentRoutine routine;
-  KnownBy knownBy;
-  bool wordZeroIsZero;  // only a multi-port memory whose word 0 reads ZERO (a RegisterFile)
-  const char* name;     // as people are shown it
+  const char* name;  // as people are shown it
+  // What registration takes from the row.
+  ComponentRoutine evaluate;
+  ComponentRoutine draw;   // its pane's own drawing (probes, switches)
+  ComponentRoutine onKey;  // its reaction to its key (switches, pulsers)
+  const int* icon;
+  const char* label;        // drawn on the icon unless the constructor or the designator gives one
+  bool outputOverloadable;  // its outputs may share a signal with other drivers
+  bool selfActivating;      // woken by changes of its own outputs
+  // What the rest of the program asks.
   ComponentRole role;
   MemorySort memory;
   DirectForm direct;
@@ -49,13 +63,16 @@ struct ComponentKind {
   bool invert;
 };
 
-// The kind of every component, by component index; a component no row recognises (a module box, a
-// space) is a "component" in the role otherRole.
-extern std::vector<const ComponentKind*> componentKinds;
-inline const ComponentKind& kindOf(int c) { return *componentKinds[size_t(c)]; }
+extern const ComponentKind componentKindTable[size_t(KindRow::count)];
+inline const ComponentKind& kindRow(KindRow k) { return componentKindTable[size_t(k)]; }
 
-// Fills componentKinds from the flat netlist; the end of PhaseTwo::listsToArrays calls it.
-void recogniseComponentKinds();
+// The row of every component, by component index.
+extern std::vector<KindRow> componentKinds;
+inline KindRow kindRowOf(int c) { return componentKinds[size_t(c)]; }
+inline const ComponentKind& kindOf(int c) { return kindRow(kindRowOf(c)); }
+
+// Fills componentKinds from the registered components; the end of PhaseTwo::listsToArrays calls it.
+void takeComponentKinds();
 void resetComponentKinds();
 
 #endif

@@ -2,12 +2,14 @@
 #ifndef TARVIK_COMPLIST_H
 #define TARVIK_COMPLIST_H
 
+#include "CompKinds.h"
 #include "SecEvTyp.h"
 
 class ComponentNode {
 public:
   ComponentNode* ptr = nullptr;  // list link
   int componentIndex = 0;        // registration order, from 0
+  KindRow kind = KindRow::Other;  // the row its constructor registered it with
   ComponentRoutine logicEvaluate = nullptr;
   SecondaryEvaluatePointer secondaryEvaluate{};
   const int* iconArray = nullptr;  // null when registered while visibleFlag is 0

@@ -21,11 +21,6 @@ public:
   Event(uint64_t t, int type, int serial, SignalValue value)
       : lptr(nullptr), rptr(nullptr), time(t), eventType(type), signalSerialNumber(serial), sigValue(value) {}
 
-  Event* getLeft() const { return lptr; }
-  Event* getRight() const { return rptr; }
-  void putLeft(Event* p) { lptr = p; }
-  void putRight(Event* p) { rptr = p; }
-  uint64_t getValue() const { return time; }
   void printEvent() const;
 };
 

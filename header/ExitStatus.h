@@ -42,6 +42,11 @@ struct Verdict {
   std::string detail;  // reasonRefusedOption: the option
 };
 
+// {status, reason} when the condition holds, else a pass: a capability's verdict in one line.
+inline Verdict verdictWhen(bool holds, int status, VerdictReason reason) {
+  return holds ? Verdict{status, reason, ""} : Verdict{exitPassed, reasonPassed, ""};
+}
+
 // Reads TARVIK_VERDICT_FD once; when it names an open descriptor above 2, the verdict pending when the
 // process exits is written there (by an exit handler, so that every exit() writes one).
 void openVerdictDescriptor();

@@ -70,15 +70,11 @@ extern int visibleFlag;  // while 0, components are registered without icon
 //   the steps run after elaboration             CircuitHooks.h resetCircuitHooks()
 //   a circuit's own long options                CircuitHooks.h resetCircuitOptions()
 //   the files named on the command line         FileIO.h       resetFileRoles()
-//   capabilities beyond the core, in folders of their own:
-//     keys/KeyScript.h      the --keys script            resetKeyScript()
-//     memimage/MemImage.h   the --load images            resetMemoryImages()
-//     checks/Expect.h       the --expect checks          resetExpectations()
-//     stop/Until.h          the --until conditions       resetStopConditions()
-//     vectors/Vectors.h     the --test table and its run resetVectorTests()
-//     waves/Vcd.h           the --vcd dump               resetWaveformDump()
-//     explain/Explain.h     --explain and its history    resetExplanations(), resetExplainTables()
-//   the processor: Views.h resetViewOptions(), resetViews(); Gtkw.h resetGtkwGlobals();
-//     ProcessorOptions.h resetProgramOption()
+//   the starting stores of memories             MemoryStore.h  resetPreloadedStores()
+//   the verdict an exit would mean              ExitStatus.h   setPendingVerdict()
+//   capabilities beyond the core, in folders of their own, each with a record (Capability.h) whose
+//   reset forgets its state: resetCapabilities() resets them all.  Their globals: keys/KeyScript.h
+//   (the --keys script), waves/Vcd.h (vcdFileName), checks/Expect.h (expectFileName), explain/Explain.h
+//   (explainDepth); the processor's: Views.h, Gtkw.h, ProcessorOptions.h.
 
 #endif

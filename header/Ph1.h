@@ -67,6 +67,22 @@ void addStandardComponent(ComponentRoutine evaluate, SecondaryEvaluatePointer se
 void addStandardComponent(ComponentRoutine evaluate, const int* iconArray, const char* decal, const SD& sd,
                           const Signal& dataIn, const Signal& controlIn, const Signal& out);
 
+// What a component holds beyond its pins: parameters and private storage.
+struct ComponentStorage {
+  int numberOfIntegerParameters = 0;
+  const int* integerParameters = nullptr;
+  int numberOfByteParameters = 0;
+  const unsigned char* byteParameters = nullptr;
+  int numberOfInternal32BitVariables = 0;
+  int numberOfInternal16BitVariables = 0;
+  int numberOfInternal8BitVariables = 0;
+};
+// The form the library's constructors use: routines, icon and flags come from the kind's row, the
+// label too unless one is given.  The component keeps its row (CompKinds.h); the other forms register
+// the row KindRow::Other.
+void addStandardComponent(KindRow kind, const SD& sd, const Signal& dataIn, const Signal& controlIn,
+                          const Signal& out, const ComponentStorage& storage = {}, const char* label = nullptr);
+
 // Counts one fatal construction diagnostic (the message is already printed).
 void countFatalDiagnostic();
 

@@ -1,109 +1,125 @@
-// The table of component kinds, and the one place that learns a component's kind from its routines.
+// The table of component kinds, and the copy of each registered component's row into the flat netlist.
 #include "CompKinds.h"
 
+#include <iterator>
+
 #include "Globals.h"
-#include "Ph2.h"
+#include "Ph1.h"
+#include "iconData.h"
 #include "msiPh1.h"
 #include "ssiPh1.h"
 #include "vlsiPh1.h"
 
-std::vector<const ComponentKind*> componentKinds;
+std::vector<KindRow> componentKinds;
 
 namespace {
 
-constexpr ComponentKind evaluated(ComponentRoutine routine, const char* name, ComponentRole role,
-                                  DirectForm direct = notDirect) {
-  return {routine, byEvaluation, false, name, role, noMemory, direct, reduceMinimum, false};
+constexpr ComponentKind evaluated(const char* name, ComponentRoutine evaluate, const int* icon, ComponentRole role,
+                                  const char* label = nullptr) {
+  return {name, evaluate, nullptr, nullptr, icon, label ? label : name, false, false, role, noMemory, notDirect,
+          reduceMinimum, false};
 }
 
-constexpr ComponentKind simpleGate(ComponentRoutine routine, const char* name, GateReduction reduction, bool invert) {
-  return {routine, byEvaluation, false, name, gateRole, noMemory, directGate, reduction, invert};
+constexpr ComponentKind simpleGate(const char* name, ComponentRoutine evaluate, const int* icon,
+                                   GateReduction reduction, bool invert) {
+  ComponentKind k = evaluated(name, evaluate, icon, gateRole);
+  k.direct = directGate;
+  k.reduction = reduction;
+  k.invert = invert;
+  return k;
 }
 
-constexpr ComponentKind memory(ComponentRoutine routine, const char* name, ComponentRole role, MemorySort sort,
-                               bool wordZeroIsZero = false) {
-  return {routine, byEvaluation, wordZeroIsZero, name, role, sort, notDirect, reduceMinimum, false};
+constexpr ComponentKind directly(ComponentKind k, DirectForm direct) {
+  k.direct = direct;
+  return k;
 }
 
-// Switches and pulsers have no evaluation: their key routine tells them.
-constexpr ComponentKind keyed(ComponentRoutine routine, const char* name) {
-  return {routine, byKey, false, name, sourceRole, noMemory, notDirect, reduceMinimum, false};
+// Its outputs may share a signal with other drivers.
+constexpr ComponentKind outputsShared(ComponentKind k) {
+  k.outputOverloadable = true;
+  return k;
 }
 
-// Probes have nothing but their drawing.
-constexpr ComponentKind drawn(ComponentRoutine routine, const char* name, ComponentRole role) {
-  return {routine, byDrawing, false, name, role, noMemory, notDirect, reduceMinimum, false};
+// Sources have no inputs and one output bit, which wakes them; their pane is a switch's.
+constexpr ComponentKind source(const char* name, ComponentRoutine evaluate, ComponentRoutine onKey,
+                               const char* label) {
+  ComponentKind k = evaluated(name, evaluate, rectIcon, sourceRole, label);
+  k.draw = switchPane;
+  k.onKey = onKey;
+  k.selfActivating = true;
+  return k;
 }
 
-// The first row that recognises a component is its kind: RegisterFile comes before Ram.
-const ComponentKind kinds[] = {
-    simpleGate(and_, "And", reduceMinimum, false),
-    simpleGate(or_, "Or", reduceMaximum, false),
-    simpleGate(nand, "Nand", reduceMinimum, true),
-    simpleGate(nor, "Nor", reduceMaximum, true),
-    simpleGate(xor_, "Xor", reduceParity, false),
-    simpleGate(xnor, "Xnor", reduceParity, true),
-    simpleGate(not_, "Not", reduceMinimum, true),
-    evaluated(iand, "Iand", gateRole),
-    evaluated(inand, "Inand", gateRole),
-    evaluated(ciOr, "CiOr", gateRole),
-    evaluated(ciNor, "CiNor", gateRole),
-    evaluated(multiLevelCompare, "MultiLevelCompare", gateRole),
-    evaluated(tsb, "Tsb", busDriver, directBuffer),
-    evaluated(powerOn, "PowerOn", sourceRole),
-    evaluated(clock, "Clock", sourceRole),
-    keyed(toggleSwitch, "Switch"),
-    keyed(togglePulser, "Pulser"),
-    evaluated(stop, "Stop", otherRole),
-    drawn(probe, "Probe", bitProbe),
-    drawn(probebyte, "ProbeByte", byteColumnProbe),
-    drawn(probebyteh, "ProbeByteH", byteRowProbe),
-    evaluated(adder, "Adder", otherRole),
-    evaluated(increment, "Increment", otherRole),
-    evaluated(counter, "Counter", otherRole),
-    evaluated(gate, "Gate", gateRole),
-    evaluated(dff, "Dff", flipFlop, directFlipFlop),
-    evaluated(jkff, "Jkff", otherRole),
-    evaluated(mux, "Mux", selector),
-    evaluated(decoder, "Decoder", otherRole),
-    evaluated(encoder, "Encoder", otherRole),
-    evaluated(enabledRegister, "Register", wordRegister),
-    evaluated(bitAddressibleRegister, "BitAddressibleRegister", otherRole),
-    evaluated(_stderr, "Stderr", otherRole),
-    evaluated(intOut, "IntOut", otherRole),
-    evaluated(hexOut, "HexOut", otherRole),
-    memory(multiPortRam, "RegisterFile", multiPort, ramMemory, true),
-    memory(multiPortRam, "Ram", multiPort, ramMemory),
-    memory(rom, "Rom", readOnly, romMemory),
-};
-
-const ComponentKind unknownKind = evaluated(nullptr, "component", otherRole);
-
-bool wordZeroIsZero(int c) {
-  const PhaseTwo& p2 = *phaseTwo;
-  return p2.numberOfIntegerParameters[size_t(c)] > zeroIsZEROParameter &&
-         p2.integerParameters[size_t(c)][zeroIsZEROParameter] != 0;
+// Probes have nothing but their drawing; their label is what they show.
+constexpr ComponentKind probeKind(const char* name, ComponentRoutine draw, ComponentRole role) {
+  ComponentKind k = evaluated(name, nullptr, circleIcon, role, "");
+  k.draw = draw;
+  return k;
 }
 
-bool recognises(const ComponentKind& k, int c) {
-  const PhaseTwo& p2 = *phaseTwo;
-  bool routine = k.knownBy == byEvaluation ? p2.logicEvaluate[size_t(c)] == k.routine
-                 : k.knownBy == byKey      ? p2.xEventTriggered[size_t(c)] == k.routine
-                                           : p2.drawDynamic[size_t(c)] == k.routine;
-  return routine && (!k.wordZeroIsZero || wordZeroIsZero(c));
+constexpr ComponentKind memory(const char* name, ComponentRoutine evaluate, const char* label, ComponentRole role,
+                               MemorySort sort) {
+  ComponentKind k = evaluated(name, evaluate, rectIcon, role, label);
+  k.memory = sort;
+  return k;
 }
 
-const ComponentKind& recognise(int c) {
-  for (const ComponentKind& k : kinds)
-    if (recognises(k, c)) return k;
-  return unknownKind;
+// Module boxes and spaces only take room on the schematic; a circuit's own components are "component" too.
+constexpr ComponentKind structure(const int* icon, const char* label) {
+  return evaluated("component", nullptr, icon, otherRole, label);
 }
 
 }  // namespace
 
-void recogniseComponentKinds() {
-  componentKinds.assign(size_t(phaseTwo->numberOfComponents), &unknownKind);
-  for (int c = 0; c < phaseTwo->numberOfComponents; c++) componentKinds[size_t(c)] = &recognise(c);
+// In the order of KindRow.
+constexpr ComponentKind componentKindTable[] = {
+    simpleGate("And", and_, andIcon, reduceMinimum, false),
+    simpleGate("Or", or_, orIcon, reduceMaximum, false),
+    simpleGate("Nand", nand, nandIcon, reduceMinimum, true),
+    simpleGate("Nor", nor, norIcon, reduceMaximum, true),
+    simpleGate("Xor", xor_, xorIcon, reduceParity, false),
+    simpleGate("Xnor", xnor, xnorIcon, reduceParity, true),
+    simpleGate("Not", not_, notIcon, reduceMinimum, true),
+    evaluated("Iand", iand, iAndIcon, gateRole),
+    evaluated("Inand", inand, iNandIcon, gateRole),
+    evaluated("CiOr", ciOr, CiOrIcon, gateRole),
+    evaluated("CiNor", ciNor, CiNorIcon, gateRole),
+    evaluated("MultiLevelCompare", multiLevelCompare, rectIcon, gateRole, "mLevCmp"),
+    outputsShared(directly(evaluated("Tsb", tsb, tsbIcon, busDriver), directBuffer)),
+    source("PowerOn", powerOn, nullptr, "PowerOn"),
+    source("Clock", clock, nullptr, "Clock"),
+    source("Switch", nullptr, toggleSwitch, ""),
+    source("Pulser", nullptr, togglePulser, ""),
+    evaluated("Stop", stop, rectIcon, otherRole),
+    probeKind("Probe", probe, bitProbe),
+    probeKind("ProbeByte", probebyte, byteColumnProbe),
+    probeKind("ProbeByteH", probebyteh, byteRowProbe),
+    outputsShared(structure(rectIcon, "Module")),
+    structure(spaceIcon, ""),
+    evaluated("Adder", adder, rectIcon, otherRole),
+    evaluated("Increment", increment, rectIcon, otherRole),
+    evaluated("Counter", counter, rectIcon, otherRole),
+    evaluated("Gate", gate, rectIcon, gateRole),
+    directly(evaluated("Dff", dff, rectIcon, flipFlop), directFlipFlop),
+    evaluated("Jkff", jkff, rectIcon, otherRole),
+    evaluated("Mux", mux, rectIcon, selector),
+    evaluated("Decoder", decoder, rectIcon, otherRole),
+    evaluated("Encoder", encoder, rectIcon, otherRole),
+    evaluated("Register", enabledRegister, rectIcon, wordRegister),
+    evaluated("BitAddressibleRegister", bitAddressibleRegister, rectIcon, otherRole, "BitAddrReg"),
+    evaluated("Stderr", _stderr, rectIcon, otherRole),
+    evaluated("IntOut", intOut, rectIcon, otherRole),
+    evaluated("HexOut", hexOut, rectIcon, otherRole),
+    memory("RegisterFile", multiPortRam, "RegFile", multiPort, ramMemory),
+    memory("Ram", multiPortRam, "Ram", multiPort, ramMemory),
+    memory("Rom", rom, "Rom", readOnly, romMemory),
+    structure(nullptr, ""),
+};
+static_assert(std::size(componentKindTable) == size_t(KindRow::count), "one row per KindRow");
+
+void takeComponentKinds() {
+  componentKinds.clear();
+  for (const ComponentNode* n = phaseOne->componentList.start; n; n = n->ptr) componentKinds.push_back(n->kind);
 }
 
 void resetComponentKinds() { componentKinds.clear(); }

@@ -1,5 +1,5 @@
 // Flattening: the construction lists of phaseOne become the parallel arrays of the flat netlist, and
-// every component's kind is recognised once they are (CompKinds.h).
+// every component keeps the kind it was registered with (CompKinds.h).
 //
 // Pins, parameters and private storage of all components are laid out one after another in a few
 // contiguous stores; the per-component pointers point into them.
@@ -135,7 +135,7 @@ void PhaseTwo::listsToArrays() {
   activationsFromWindow.clear();
   for (const SwitchNode* n = phaseOne->switchList.start; n; n = n->ptr)
     activationsFromWindow.push_back({int(n->keyChar), n->componentNumber, n->signalSerialNumber});
-  recogniseComponentKinds();
+  takeComponentKinds();
 }
 
 void PhaseTwo::dumpFromArrays() const {

@@ -76,3 +76,15 @@ void addStandardComponent(ComponentRoutine evaluate, const int* iconArray, const
   addStandardComponent(evaluate, none, iconArray, nullptr, nullptr, nullptr, 0, 0, decal, sd, dataIn, controlIn,
                        out, 0, nullptr, 0, nullptr, 0, 0, 0);
 }
+
+void addStandardComponent(KindRow kind, const SD& sd, const Signal& dataIn, const Signal& controlIn,
+                          const Signal& out, const ComponentStorage& storage, const char* label) {
+  const ComponentKind& row = kindRow(kind);
+  SecondaryEvaluatePointer none{};
+  addStandardComponent(row.evaluate, none, row.icon, row.draw, row.onKey, nullptr, row.outputOverloadable,
+                       row.selfActivating, label ? label : row.label, sd, dataIn, controlIn, out,
+                       storage.numberOfIntegerParameters, storage.integerParameters, storage.numberOfByteParameters,
+                       storage.byteParameters, storage.numberOfInternal32BitVariables,
+                       storage.numberOfInternal16BitVariables, storage.numberOfInternal8BitVariables);
+  phaseOne->componentList.end->kind = kind;  // the node just appended
+}

@@ -1,7 +1,7 @@
 // Constructors of the medium-scale components: adder, incrementer, counter, clock gate and flip-flops,
 // selectors, registers and console outputs.
 //
-// Each checks the lengths of its signals and registers with the rectangle icon.  A length fault is not
+// Each checks the lengths of its signals and registers with its kind's row.  A length fault is not
 // fatal at once: the constructor prints one line, counts a fatal diagnostic and still registers, so
 // that one run reports every fault before the netlist is refused after flattening.
 #include <cstdio>
@@ -9,17 +9,9 @@
 #include "CompSupport.h"
 #include "Ph1.h"
 #include "Sim.h"
-#include "iconData.h"
 #include "msiPh1.h"
 
 namespace {
-
-SecondaryEvaluatePointer sep{};
-
-void registerPlain(ComponentRoutine routine, const char* decal, const SD& sd, const Signal& data,
-                   const Signal& control, const Signal& out) {
-  addStandardComponent(routine, rectIcon, decal, sd, data, control, out);
-}
 
 // "I/O length error--<what> at <position> in.length = i out.length = o should be <expected>."
 void checkOneBitPins(const char* what, const SD& sd, const Signal& in, const Signal& out, int inLength,
@@ -60,13 +52,12 @@ void Adder(const SD& sd, const Signal& dataIn, const Signal& out) {
     reportFatalDiagnostic("I/O length error--Adder " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("dataIn.length", dataIn.length) + lengthText("out.length", out.length));
   int bitWidth = out.length;
-  addStandardComponent(adder, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, "Adder", sd, dataIn, noSignal(), out, 1,
-                       &bitWidth, 0, nullptr, 0, 0, 0);
+  addStandardComponent(KindRow::Adder, sd, dataIn, noSignal(), out, {1, &bitWidth});
 }
 
 // An in shorter than out is taken as zero-extended at run time.
 void Increment(const SD& sd, const Signal& in, const Signal& out) {
-  registerPlain(increment, "Increment", sd, in, noSignal(), out);
+  addStandardComponent(KindRow::Increment, sd, in, noSignal(), out);
 }
 
 // The clock and the count enable are inputs 0 and 1; without both there is nothing to count on.
@@ -74,22 +65,22 @@ void Counter(const SD& sd, const Signal& in, const Signal& out) {
   if (in.length < 2)
     reportFatalDiagnostic("I/O length error--Counter " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("in.length", in.length) + " should be at least 2.");
-  registerPlain(counter, "Counter", sd, in, noSignal(), out);
+  addStandardComponent(KindRow::Counter, sd, in, noSignal(), out);
 }
 
 void Gate(const SD& sd, const Signal& in, const Signal& out) {
   checkOneBitPins("Gate", sd, in, out, 2, 1);
-  registerPlain(gate, "Gate", sd, in, noSignal(), out);
+  addStandardComponent(KindRow::Gate, sd, in, noSignal(), out);
 }
 
 void Dff(const SD& sd, const Signal& in, const Signal& out) {
   checkOneBitPins("Dff", sd, in, out, 4, 1);
-  registerPlain(dff, "Dff", sd, in, noSignal(), out);
+  addStandardComponent(KindRow::Dff, sd, in, noSignal(), out);
 }
 
 void Jkff(const SD& sd, const Signal& in, const Signal& out) {
   checkOneBitPins("Jkff", sd, in, out, 5, 2);
-  registerPlain(jkff, "Jkff", sd, in, noSignal(), out);
+  addStandardComponent(KindRow::Jkff, sd, in, noSignal(), out);
 }
 
 void Mux(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out) {
@@ -97,7 +88,7 @@ void Mux(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Sign
     reportFatalDiagnostic("I/O length error--Mux " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("dataIn.length", dataIn.length) +
                           lengthText("controlIn.length", controlIn.length) + lengthText("out.length", out.length));
-  registerPlain(mux, "Mux", sd, dataIn, controlIn, out);
+  addStandardComponent(KindRow::Mux, sd, dataIn, controlIn, out);
 }
 
 void Decoder(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out) {
@@ -105,7 +96,7 @@ void Decoder(const SD& sd, const Signal& controlIn, const Signal& dataIn, const 
     reportFatalDiagnostic("I/O length error--Decoder " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("dataIn.length", dataIn.length) +
                           lengthText("controlIn.length", controlIn.length) + lengthText("out.length", out.length));
-  registerPlain(decoder, "Decoder", sd, dataIn, controlIn, out);
+  addStandardComponent(KindRow::Decoder, sd, dataIn, controlIn, out);
 }
 
 void Encoder(const SD& sd, const Signal& dataIn, const Signal& out, const Signal& valid) {
@@ -113,7 +104,7 @@ void Encoder(const SD& sd, const Signal& dataIn, const Signal& out, const Signal
     reportFatalDiagnostic("I/O length error--Encoder " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("dataIn.length", dataIn.length) + lengthText("out.length", out.length) +
                           lengthText("valid.length", valid.length));
-  registerPlain(encoder, "Encoder", sd, dataIn, noSignal(), (valid, out));
+  addStandardComponent(KindRow::Encoder, sd, dataIn, noSignal(), (valid, out));
 }
 
 void Register(const SD& sd, const Signal& enable, const Signal& write, const Signal& dataIn, const Signal& out) {
@@ -121,7 +112,7 @@ void Register(const SD& sd, const Signal& enable, const Signal& write, const Sig
     reportFatalDiagnostic("I/O lengths mismatch for Register " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("dataIn.length", dataIn.length) + lengthText("write.length", write.length) +
                           lengthText("enable.length", enable.length) + lengthText("out.length", out.length));
-  registerPlain(enabledRegister, "Register", sd, dataIn, (enable, write), out);
+  addStandardComponent(KindRow::Register, sd, dataIn, (enable, write), out);
 }
 
 void BitAddressibleRegister(const SD& sd, const Signal& clear, const Signal& set, const Signal& enable,
@@ -134,23 +125,23 @@ void BitAddressibleRegister(const SD& sd, const Signal& clear, const Signal& set
     reportFatalDiagnostic(prefix + " clear, set, enable, write, bitIn or bitOut more than a single bit.");
   if (readAddress.length != writeAddress.length || !isPowerOfTwoOf(readAddress.length, registerOut.length))
     reportFatalDiagnostic(prefix + " Read/Write Address or Output lengths do not agree.");
-  registerPlain(bitAddressibleRegister, "BitAddrReg", sd, ((bitIn, writeAddress), readAddress),
-                (((clear, set), enable), write), (bitOut, registerOut));
+  addStandardComponent(KindRow::BitAddressibleRegister, sd, ((bitIn, writeAddress), readAddress),
+                       (((clear, set), enable), write), (bitOut, registerOut));
 }
 
 void Stderr(const SD& sd, const Signal& in) {
   if (in.length != 10)
     reportFatalDiagnostic("I/O length error--Stderr() at " + positionText(sd) + lengthText("in.length", in.length) +
                           " should be 10.");
-  registerPlain(_stderr, "Stderr", sd, in, noSignal(), noSignal());
+  addStandardComponent(KindRow::Stderr, sd, in, noSignal(), noSignal());
 }
 
 void IntOut(const SD& sd, const Signal& control, const Signal& data) {
   checkControlPair("IntOut", sd, control);
-  registerPlain(intOut, "IntOut", sd, data, control, noSignal());
+  addStandardComponent(KindRow::IntOut, sd, data, control, noSignal());
 }
 
 void HexOut(const SD& sd, const Signal& control, const Signal& data) {
   checkControlPair("HexOut", sd, control);
-  registerPlain(hexOut, "HexOut", sd, data, control, noSignal());
+  addStandardComponent(KindRow::HexOut, sd, data, control, noSignal());
 }

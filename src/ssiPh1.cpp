@@ -9,12 +9,8 @@
 #include "CompSupport.h"
 #include "Ph1.h"
 #include "Sim.h"
-#include "iconData.h"
-#include "ssiPh1.h"
 
 namespace {
-
-SecondaryEvaluatePointer sep{};
 
 [[noreturn]] void widthError(const std::string& text) {
   fprintf(stderr, "%s\n", text.c_str());
@@ -24,11 +20,6 @@ SecondaryEvaluatePointer sep{};
 std::string len(const char* what, int n) { return std::string(" ") + what + " = " + std::to_string(n); }
 
 std::string pos(const SD& sd) { return sd.graphicPosition ? sd.graphicPosition : ""; }
-
-void gate(ComponentRoutine routine, const int* icon, const char* decal, const SD& sd, const Signal& data,
-          const Signal& control, const Signal& out) {
-  addStandardComponent(routine, icon, decal, sd, data, control, out);
-}
 
 // And and Or share their vector forms; name is "And" or "Or".
 void vectorGate(const char* name, void (*oneBit)(const SD&, const Signal&, const Signal&), const SD& sd,
@@ -57,14 +48,17 @@ void twoVectorGate(const char* name, void (*oneBit)(const SD&, const Signal&, co
   }
 }
 
-void oneBitAnd(const SD& sd, const Signal& in, const Signal& out) { gate(and_, andIcon, "And", sd, in, noSignal(), out); }
-void oneBitOr(const SD& sd, const Signal& in, const Signal& out) { gate(or_, orIcon, "Or", sd, in, noSignal(), out); }
+// A gate of one output bit whose inputs are all data inputs.
+void plainGate(KindRow kind, const SD& sd, const Signal& in, const Signal& out) {
+  addStandardComponent(kind, sd, in, noSignal(), out);
+}
 
-// A source: no inputs, one output bit, woken by its own output, drawn as a switch pane.
-void source(ComponentRoutine evaluate, ComponentRoutine onKey, const char* decal, const SD& sd, const Signal& out,
-            const std::vector<int>& parameters) {
-  addStandardComponent(evaluate, sep, rectIcon, switchPane, onKey, nullptr, 0, 1, decal, sd, noSignal(), noSignal(),
-                       out, int(parameters.size()), parameters.data(), 0, nullptr, 0, 0, 0);
+void oneBitAnd(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::And, sd, in, out); }
+void oneBitOr(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Or, sd, in, out); }
+
+// A source: no inputs, one output bit.
+void source(KindRow kind, const char* label, const SD& sd, const Signal& out, const std::vector<int>& parameters) {
+  addStandardComponent(kind, sd, noSignal(), noSignal(), out, {int(parameters.size()), parameters.data()}, label);
 }
 
 int firstBit(const Signal& s) { return s.length > 0 ? s.serialNumber[0] : 0; }
@@ -78,15 +72,11 @@ const char* bitName(const Signal& s) {
 bool empty(const char* text) { return !text || !*text; }
 
 void oneProbe(const SD& sd, const Signal& bit, const char* label) {
-  SecondaryEvaluatePointer none{};
-  addStandardComponent(nullptr, none, circleIcon, probe, nullptr, nullptr, 0, 0, empty(label) ? bitName(bit) : label,
-                       sd, bit, noSignal(), noSignal(), 0, nullptr, 0, nullptr, 0, 0, 0);
+  addStandardComponent(KindRow::Probe, sd, bit, noSignal(), noSignal(), {}, empty(label) ? bitName(bit) : label);
 }
 
-void byteProbe(ComponentRoutine routine, const SD& sd, const Signal& in, const char* label) {
-  addStandardComponent(nullptr, sep, circleIcon, routine, nullptr, nullptr, 0, 0,
-                       empty(label) ? (in.nameTag ? in.nameTag : "") : label, sd, in, noSignal(), noSignal(), 0,
-                       nullptr, 0, nullptr, 0, 0, 0);
+void byteProbe(KindRow kind, const SD& sd, const Signal& in, const char* label) {
+  addStandardComponent(kind, sd, in, noSignal(), noSignal(), {}, empty(label) ? (in.nameTag ? in.nameTag : "") : label);
 }
 
 }  // namespace
@@ -119,14 +109,14 @@ void Or(const SD& sd, const Signal& in, const Signal& out) {
 void Or(const SD& sd, const Signal& in1, const Signal& in2, const Signal& out) {
   twoVectorGate("Or", oneBitOr, sd, in1, in2, out);
 }
-void Nand(const SD& sd, const Signal& in, const Signal& out) { gate(nand, nandIcon, "Nand", sd, in, noSignal(), out); }
-void Nor(const SD& sd, const Signal& in, const Signal& out) { gate(nor, norIcon, "Nor", sd, in, noSignal(), out); }
-void Xor(const SD& sd, const Signal& in, const Signal& out) { gate(xor_, xorIcon, "Xor", sd, in, noSignal(), out); }
-void Xnor(const SD& sd, const Signal& in, const Signal& out) { gate(xnor, xnorIcon, "Xnor", sd, in, noSignal(), out); }
+void Nand(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Nand, sd, in, out); }
+void Nor(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Nor, sd, in, out); }
+void Xor(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Xor, sd, in, out); }
+void Xnor(const SD& sd, const Signal& in, const Signal& out) { plainGate(KindRow::Xnor, sd, in, out); }
 
 void Not(const SD& sd, const Signal& in, const Signal& out) {
   if (in.length == 1 && out.length == 1) {
-    gate(not_, notIcon, "Not", sd, in, noSignal(), out);
+    plainGate(KindRow::Not, sd, in, out);
     return;
   }
   if (in.length != out.length || in.length < 2)
@@ -136,27 +126,26 @@ void Not(const SD& sd, const Signal& in, const Signal& out) {
 }
 
 void Iand(const SD& sd, const Signal& inTrue, const Signal& inComplement, const Signal& out) {
-  gate(iand, iAndIcon, "Iand", sd, inComplement, inTrue, out);
+  addStandardComponent(KindRow::Iand, sd, inComplement, inTrue, out);
 }
 void Inand(const SD& sd, const Signal& inTrue, const Signal& inComplement, const Signal& out) {
-  gate(inand, iNandIcon, "Inand", sd, inComplement, inTrue, out);
+  addStandardComponent(KindRow::Inand, sd, inComplement, inTrue, out);
 }
 void CiOr(const SD& sd, const Signal& inTrue, const Signal& inComplement, const Signal& out) {
-  gate(ciOr, CiOrIcon, "CiOr", sd, inComplement, inTrue, out);
+  addStandardComponent(KindRow::CiOr, sd, inComplement, inTrue, out);
 }
 void CiNor(const SD& sd, const Signal& inTrue, const Signal& inComplement, const Signal& out) {
-  gate(ciNor, CiNorIcon, "CiNor", sd, inComplement, inTrue, out);
+  addStandardComponent(KindRow::CiNor, sd, inComplement, inTrue, out);
 }
 void MultiLevelCompare(const SD& sd, const Signal& in, const Signal& out) {
-  gate(multiLevelCompare, rectIcon, "mLevCmp", sd, in, noSignal(), out);
+  plainGate(KindRow::MultiLevelCompare, sd, in, out);
 }
 
 void Tsb(const SD& sd, const Signal& in, const Signal& control, const Signal& out) {
   if (in.length != 1 || control.length != 1 || out.length != 1)
     widthError("ERROR -- Tsb (Tri-state-buffer) at " + pos(sd) + " length error: " +
                len("control.length", control.length) + len("in.length", in.length) + len("out.length", out.length));
-  addStandardComponent(tsb, sep, tsbIcon, nullptr, nullptr, nullptr, 1, 0, "Tsb", sd, in, control, out, 0, nullptr, 0,
-                       nullptr, 0, 0, 0);
+  addStandardComponent(KindRow::Tsb, sd, in, control, out);
 }
 
 void Switch(const SD& sd, const Signal& out, char keyChar, const Signal& init, const char* label) {
@@ -166,7 +155,7 @@ void Switch(const SD& sd, const Signal& out, char keyChar, const Signal& init, c
     Signal bit = out[i];
     std::string decal = std::string(1, key) + ":" + (empty(label) ? bitName(bit) : label);
     phaseOne->switchList.add(bit.serialNumber[0], key);
-    source(nullptr, toggleSwitch, decal.c_str(), sd, bit, {firstBit(init)});
+    source(KindRow::Switch, decal.c_str(), sd, bit, {firstBit(init)});
   }
 }
 
@@ -175,20 +164,20 @@ void Pulser(const SD& sd, const Signal& out, char keyChar, int duration, const S
   if (out.length < 1) return;
   Signal bit = out[0];
   phaseOne->switchList.add(bit.serialNumber[0], keyChar);
-  source(nullptr, togglePulser, std::string(1, keyChar).c_str(), sd, bit, {duration, firstBit(init)});
+  source(KindRow::Pulser, std::string(1, keyChar).c_str(), sd, bit, {duration, firstBit(init)});
 }
 
 void PowerOn(const SD& sd, const Signal& out, int time, const Signal& init) {
   if (out.length < 1) return;
-  source(powerOn, nullptr, "PowerOn", sd, out[0], {time, firstBit(init)});
+  source(KindRow::PowerOn, nullptr, sd, out[0], {time, firstBit(init)});
 }
 
 void Clock(const SD& sd, const Signal& out, int duration, int offset, int period, const Signal& init) {
   if (out.length < 1) return;
-  source(clock, nullptr, "Clock", sd, out[0], {duration, offset, period, firstBit(init)});
+  source(KindRow::Clock, nullptr, sd, out[0], {duration, offset, period, firstBit(init)});
 }
 
-void Stop(const SD& sd, const Signal& in) { addStandardComponent(stop, rectIcon, "Stop", sd, in, noSignal(), noSignal()); }
+void Stop(const SD& sd, const Signal& in) { addStandardComponent(KindRow::Stop, sd, in, noSignal(), noSignal()); }
 
 void Probe(const SD& sd, const Signal& in, const char* label, int numberOfPartitions, const int* partitionSize) {
   if (numberOfPartitions > 0 && !partitionSize)
@@ -223,16 +212,15 @@ void ProbeH(const SD& sd, const Signal& in, const char* label) {
   }
 }
 
-void ProbeByte(const SD& sd, const Signal& in, const char* label) { byteProbe(probebyte, sd, in, label); }
-void ProbeByteH(const SD& sd, const Signal& in, const char* label) { byteProbe(probebyteh, sd, in, label); }
+void ProbeByte(const SD& sd, const Signal& in, const char* label) { byteProbe(KindRow::ProbeByte, sd, in, label); }
+void ProbeByteH(const SD& sd, const Signal& in, const char* label) { byteProbe(KindRow::ProbeByteH, sd, in, label); }
 
 void Module(const SD& sd, const Signal& in, const Signal& out) { Module(sd, "Module", in, out); }
 
 void Module(const SD& sd, const char* tag, const Signal& in, const Signal& out) {
   enterRegistration(sd.graphicPosition ? sd.graphicPosition : "");
   openModuleScope(sd.graphicPosition, tag);
-  addStandardComponent(nullptr, sep, rectIcon, nullptr, nullptr, nullptr, 1, 0, tag ? tag : "Module", sd, in, noSignal(),
-                       out, 0, nullptr, 0, nullptr, 0, 0, 0);
+  addStandardComponent(KindRow::Module, sd, in, noSignal(), out, {}, tag);
 }
 
-void Space(const SD& sd) { addStandardComponent(nullptr, spaceIcon, "", sd, noSignal(), noSignal(), noSignal()); }
+void Space(const SD& sd) { addStandardComponent(KindRow::Space, sd, noSignal(), noSignal(), noSignal()); }

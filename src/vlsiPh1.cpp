@@ -1,5 +1,5 @@
 // Constructors of the large-scale components: RegisterFile and Ram (one multi-port memory routine,
-// told apart by their label and by whether address 0 reads as ZERO) and Rom.
+// two rows of the kind table; a RegisterFile's address 0 reads as ZERO) and Rom.
 //
 // Like the medium components they report length faults as counted fatal diagnostics and register
 // all the same.  The memory's geometry becomes its integer parameters; its store is internal 32-bit
@@ -11,13 +11,10 @@
 #include "NameIndex.h"
 #include "Ph1.h"
 #include "Sim.h"
-#include "iconData.h"
 #include "msiPh1.h"
 #include "vlsiPh1.h"
 
 namespace {
-
-SecondaryEvaluatePointer sep{};
 
 struct MemoryGeometry {
   int numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts;
@@ -56,9 +53,9 @@ void checkMemoryLengths(const char* firstWord, const SD& sd, const Signal& contr
                         lengthText("out.length", out.length) + " should match: " + std::to_string(g.outLength()));
 }
 
-void multiPortMemory(const char* firstWord, const char* decal, int zeroIsZERO, const SD& sd,
-                     const Signal& controlIn, const Signal& dataIn, const Signal& out, const MemoryGeometry& g) {
-  checkMemoryLengths(firstWord, sd, controlIn, dataIn, out, g);
+void multiPortMemory(KindRow kind, int zeroIsZERO, const SD& sd, const Signal& controlIn, const Signal& dataIn,
+                     const Signal& out, const MemoryGeometry& g) {
+  checkMemoryLengths(kindRow(kind).name, sd, controlIn, dataIn, out, g);
   bool sensible = g.sensible();
   int parameters[numberOfMultiPortRamParameters] = {g.numberOfWords,
                                                     g.bitWordWidth,
@@ -69,9 +66,9 @@ void multiPortMemory(const char* firstWord, const char* decal, int zeroIsZERO, c
                                                     sensible ? int(g.numberOf32BitWords()) : 0,
                                                     zeroIsZERO};
   int writePorts = sensible ? g.numberOfWritePorts : 0;
-  addStandardComponent(multiPortRam, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, decal, sd, dataIn, controlIn, out,
-                       numberOfMultiPortRamParameters, parameters, 0, nullptr, parameters[numberOf32BitWordsParameter],
-                       0, writePorts);
+  addStandardComponent(kind, sd, dataIn, controlIn, out,
+                       {numberOfMultiPortRamParameters, parameters, 0, nullptr, parameters[numberOf32BitWordsParameter],
+                        0, writePorts});
   recordMemoryComponent();
 }
 
@@ -79,13 +76,13 @@ void multiPortMemory(const char* firstWord, const char* decal, int zeroIsZERO, c
 
 void RegisterFile(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out, int numberOfWords,
                   int bitWordWidth, int portAddressSize, int numberOfReadPorts, int numberOfWritePorts) {
-  multiPortMemory("RegisterFile", "RegFile", 1, sd, controlIn, dataIn, out,
+  multiPortMemory(KindRow::RegisterFile, 1, sd, controlIn, dataIn, out,
                   {numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts});
 }
 
 void Ram(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out, int numberOfWords,
          int bitWordWidth, int portAddressSize, int numberOfReadPorts, int numberOfWritePorts) {
-  multiPortMemory("Ram", "Ram", 0, sd, controlIn, dataIn, out,
+  multiPortMemory(KindRow::Ram, 0, sd, controlIn, dataIn, out,
                   {numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts});
 }
 
@@ -104,7 +101,7 @@ void Rom(const SD& sd, const Signal& in, const Signal& out, int words, int bitsP
   int parameters[numberOfRomParameters] = {words, bitsPerWord, bytesPerWord};
   std::vector<unsigned char> bytes(fits ? size_t(byteCount) : 0, 0);
   if (contents && !bytes.empty()) bytes.assign(contents, contents + byteCount);
-  addStandardComponent(rom, sep, rectIcon, nullptr, nullptr, nullptr, 0, 0, "Rom", sd, in, noSignal(), out,
-                       numberOfRomParameters, parameters, int(bytes.size()), bytes.data(), 0, 0, 0);
+  addStandardComponent(KindRow::Rom, sd, in, noSignal(), out,
+                       {numberOfRomParameters, parameters, int(bytes.size()), bytes.data()});
   recordMemoryComponent();
 }

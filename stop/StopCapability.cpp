@@ -15,10 +15,7 @@ const LongOption options[] = {
      takeUntilOption, "a condition (NAME=VALUE or NAME!=VALUE)"},
 };
 
-Verdict verdict() {
-  if (noStopConditionHeld()) return {exitPassed, reasonNoStopCondition, ""};
-  return {exitPassed, reasonPassed, ""};
-}
+Verdict verdict() { return verdictWhen(noStopConditionHeld(), exitPassed, reasonNoStopCondition); }
 
 }  // namespace
 

@@ -5,10 +5,13 @@
 #include <iterator>
 
 #include "CompKinds.h"
+#include "CompSupport.h"
 #include "Explain.h"
 #include "Harness.h"
 #include "Netlist.h"
 #include "Sim.h"
+#include "iconData.h"
+#include "ssiPh1.h"
 
 namespace {
 
@@ -17,43 +20,70 @@ const unsigned char romBytes[8] = {};
 
 struct KindCase {
   void (*build)(const SD& s);
+  KindRow row;
   const char* name;
   ComponentRole role;
   MemorySort memory = noMemory;
 };
 #define BUILDS(call) [](const SD& s) { call; }
+#define ROW(kind) KindRow::kind, #kind
 
-// Module and Space have no routine to tell them by.
+// ProbeH is made of Probes; Module and Space are shown as "component".
 const KindCase kindCases[] = {
-    {BUILDS(And(s, b(2), b(1))), "And", gateRole}, {BUILDS(Or(s, b(2), b(1))), "Or", gateRole},
-    {BUILDS(Nand(s, b(2), b(1))), "Nand", gateRole}, {BUILDS(Nor(s, b(2), b(1))), "Nor", gateRole},
-    {BUILDS(Xor(s, b(2), b(1))), "Xor", gateRole}, {BUILDS(Xnor(s, b(2), b(1))), "Xnor", gateRole},
-    {BUILDS(Not(s, b(1), b(1))), "Not", gateRole}, {BUILDS(Iand(s, b(1), b(1), b(1))), "Iand", gateRole},
-    {BUILDS(Inand(s, b(1), b(1), b(1))), "Inand", gateRole}, {BUILDS(CiOr(s, b(1), b(1), b(1))), "CiOr", gateRole},
-    {BUILDS(CiNor(s, b(1), b(1), b(1))), "CiNor", gateRole},
-    {BUILDS(MultiLevelCompare(s, b(2), b(1))), "MultiLevelCompare", gateRole},
-    {BUILDS(Tsb(s, b(1), b(1), b(1))), "Tsb", busDriver}, {BUILDS(Switch(s, b(1), 's', Zero)), "Switch", sourceRole},
-    {BUILDS(Pulser(s, b(1), 'p', 20, Zero)), "Pulser", sourceRole},
-    {BUILDS(PowerOn(s, b(1), 30, Zero)), "PowerOn", sourceRole},
-    {BUILDS(Clock(s, b(1), 10, 0, 20, Zero)), "Clock", sourceRole}, {BUILDS(Stop(s, b(1))), "Stop", otherRole},
-    {BUILDS(Probe(s, b(1), "p")), "Probe", bitProbe}, {BUILDS(ProbeH(s, b(1), "p")), "Probe", bitProbe},
-    {BUILDS(ProbeByte(s, b(8), "p")), "ProbeByte", byteColumnProbe},
-    {BUILDS(ProbeByteH(s, b(8), "p")), "ProbeByteH", byteRowProbe},
-    {BUILDS(Module(s, b(1), b(1))), "component", otherRole}, {BUILDS(Space(s)), "component", otherRole},
-    {BUILDS(Adder(s, b(4), b(2))), "Adder", otherRole}, {BUILDS(Increment(s, b(2), b(2))), "Increment", otherRole},
-    {BUILDS(Counter(s, b(2), b(2))), "Counter", otherRole}, {BUILDS(Gate(s, b(2), b(1))), "Gate", gateRole},
-    {BUILDS(Dff(s, b(4), b(1))), "Dff", flipFlop}, {BUILDS(Jkff(s, b(5), b(2))), "Jkff", otherRole},
-    {BUILDS(Mux(s, b(1), b(2), b(1))), "Mux", selector}, {BUILDS(Decoder(s, b(1), b(1), b(2))), "Decoder", otherRole},
-    {BUILDS(Encoder(s, b(2), b(1), b(1))), "Encoder", otherRole},
-    {BUILDS(Register(s, b(1), b(1), b(2), b(2))), "Register", wordRegister},
+    {BUILDS(And(s, b(2), b(1))), ROW(And), gateRole},
+    {BUILDS(Or(s, b(2), b(1))), ROW(Or), gateRole},
+    {BUILDS(Nand(s, b(2), b(1))), ROW(Nand), gateRole},
+    {BUILDS(Nor(s, b(2), b(1))), ROW(Nor), gateRole},
+    {BUILDS(Xor(s, b(2), b(1))), ROW(Xor), gateRole},
+    {BUILDS(Xnor(s, b(2), b(1))), ROW(Xnor), gateRole},
+    {BUILDS(Not(s, b(1), b(1))), ROW(Not), gateRole},
+    {BUILDS(Iand(s, b(1), b(1), b(1))), ROW(Iand), gateRole},
+    {BUILDS(Inand(s, b(1), b(1), b(1))), ROW(Inand), gateRole},
+    {BUILDS(CiOr(s, b(1), b(1), b(1))), ROW(CiOr), gateRole},
+    {BUILDS(CiNor(s, b(1), b(1), b(1))), ROW(CiNor), gateRole},
+    {BUILDS(MultiLevelCompare(s, b(2), b(1))), ROW(MultiLevelCompare), gateRole},
+    {BUILDS(Tsb(s, b(1), b(1), b(1))), ROW(Tsb), busDriver},
+    {BUILDS(Switch(s, b(1), 's', Zero)), ROW(Switch), sourceRole},
+    {BUILDS(Pulser(s, b(1), 'p', 20, Zero)), ROW(Pulser), sourceRole},
+    {BUILDS(PowerOn(s, b(1), 30, Zero)), ROW(PowerOn), sourceRole},
+    {BUILDS(Clock(s, b(1), 10, 0, 20, Zero)), ROW(Clock), sourceRole},
+    {BUILDS(Stop(s, b(1))), ROW(Stop), otherRole},
+    {BUILDS(Probe(s, b(1), "p")), ROW(Probe), bitProbe},
+    {BUILDS(ProbeH(s, b(1), "p")), ROW(Probe), bitProbe},
+    {BUILDS(ProbeByte(s, b(8), "p")), ROW(ProbeByte), byteColumnProbe},
+    {BUILDS(ProbeByteH(s, b(8), "p")), ROW(ProbeByteH), byteRowProbe},
+    {BUILDS(Module(s, b(1), b(1))), KindRow::Module, "component", otherRole},
+    {BUILDS(Space(s)), KindRow::Space, "component", otherRole},
+    {BUILDS(Adder(s, b(4), b(2))), ROW(Adder), otherRole},
+    {BUILDS(Increment(s, b(2), b(2))), ROW(Increment), otherRole},
+    {BUILDS(Counter(s, b(2), b(2))), ROW(Counter), otherRole},
+    {BUILDS(Gate(s, b(2), b(1))), ROW(Gate), gateRole},
+    {BUILDS(Dff(s, b(4), b(1))), ROW(Dff), flipFlop},
+    {BUILDS(Jkff(s, b(5), b(2))), ROW(Jkff), otherRole},
+    {BUILDS(Mux(s, b(1), b(2), b(1))), ROW(Mux), selector},
+    {BUILDS(Decoder(s, b(1), b(1), b(2))), ROW(Decoder), otherRole},
+    {BUILDS(Encoder(s, b(2), b(1), b(1))), ROW(Encoder), otherRole},
+    {BUILDS(Register(s, b(1), b(1), b(2), b(2))), ROW(Register), wordRegister},
     {BUILDS(BitAddressibleRegister(s, b(1), b(1), b(1), b(1), b(1), b(1), b(1), b(1), b(2))),
-     "BitAddressibleRegister", otherRole},
-    {BUILDS(Stderr(s, b(10))), "Stderr", otherRole}, {BUILDS(IntOut(s, b(2), b(8))), "IntOut", otherRole},
-    {BUILDS(HexOut(s, b(2), b(8))), "HexOut", otherRole},
-    {BUILDS(RegisterFile(s, b(6), b(4), b(4), 4, 4, 2, 1, 1)), "RegisterFile", multiPort, ramMemory},
-    {BUILDS(Ram(s, b(6), b(4), b(4), 4, 4, 2, 1, 1)), "Ram", multiPort, ramMemory},
-    {BUILDS(Rom(s, b(3), b(8), 8, 8, romBytes)), "Rom", readOnly, romMemory},
+     ROW(BitAddressibleRegister), otherRole},
+    {BUILDS(Stderr(s, b(10))), ROW(Stderr), otherRole},
+    {BUILDS(IntOut(s, b(2), b(8))), ROW(IntOut), otherRole},
+    {BUILDS(HexOut(s, b(2), b(8))), ROW(HexOut), otherRole},
+    {BUILDS(RegisterFile(s, b(6), b(4), b(4), 4, 4, 2, 1, 1)), ROW(RegisterFile), multiPort, ramMemory},
+    {BUILDS(Ram(s, b(6), b(4), b(4), 4, 4, 2, 1, 1)), ROW(Ram), multiPort, ramMemory},
+    {BUILDS(Rom(s, b(3), b(8), 8, 8, romBytes)), ROW(Rom), readOnly, romMemory},
 };
+
+// Registration takes what the component runs and shows from its row.
+void expectRoutinesOfItsRow(int c) {
+  const ComponentKind& k = kindOf(c);
+  EXPECT_EQ(phaseTwo->logicEvaluate[c], k.evaluate) << k.name;
+  EXPECT_EQ(phaseTwo->drawDynamic[c], k.draw) << k.name;
+  EXPECT_EQ(phaseTwo->xEventTriggered[c], k.onKey) << k.name;
+  EXPECT_EQ(phaseTwo->iconArrays[c], k.icon) << k.name;
+  EXPECT_EQ(phaseTwo->outputOverloadable[c], int(k.outputOverloadable)) << k.name;
+  EXPECT_EQ(phaseTwo->selfActivating[c], int(k.selfActivating)) << k.name;
+}
 
 // Each case builds one component, at a place of its own.
 TEST(ComponentKinds, EveryConstructorGivesItsRow) {
@@ -62,9 +92,30 @@ TEST(ComponentKinds, EveryConstructorGivesItsRow) {
   elaborate();
   ASSERT_EQ(size_t(phaseTwo->numberOfComponents), std::size(kindCases));
   for (size_t c = 0; c < std::size(kindCases); c++) {
+    EXPECT_EQ(kindRowOf(int(c)), kindCases[c].row) << "case " << c;
     EXPECT_STREQ(kindOf(int(c)).name, kindCases[c].name) << "case " << c;
     EXPECT_EQ(kindOf(int(c)).role, kindCases[c].role) << kindCases[c].name;
     EXPECT_EQ(kindOf(int(c)).memory, kindCases[c].memory) << kindCases[c].name;
+    expectRoutinesOfItsRow(int(c));
+  }
+}
+
+void customRoutine(int) {}
+
+// A circuit's own components are registered without a row, even when they borrow a library routine:
+// they are not taken for the library's kind.
+TEST(ComponentKinds, ACircuitsOwnComponentIsOther) {
+  Signal a(2, "a"), y(1, "y");
+  addStandardComponent(customRoutine, rectIcon, "Mine", SD("aa"), a, noSignal(), y);
+  SecondaryEvaluatePointer none{};
+  addStandardComponent(and_, none, andIcon, nullptr, nullptr, nullptr, 0, 0, "And", SD("ab"), a, noSignal(), y, 0,
+                       nullptr, 0, nullptr, 0, 0, 0);
+  elaborate();
+  for (int c = 0; c < 2; c++) {
+    EXPECT_EQ(kindRowOf(c), KindRow::Other);
+    EXPECT_STREQ(kindOf(c).name, "component");
+    EXPECT_EQ(kindOf(c).role, otherRole);
+    EXPECT_EQ(kindOf(c).direct, notDirect);
   }
 }
 

@@ -31,6 +31,22 @@ TEST(Grade, CircuitSampleGivesTheKeptReports) {
   EXPECT_EQ(reportFiles(s / "out", students), reportFiles(circuitSample + "/expected", students));
 }
 
+// `processor = "5b"` runs the tests on 5b-forwarding, found as 5a-LD-hazard is: a load's reader right
+// after it sees the loaded value there, the old one on 5a.
+TEST(Grade, TheManifestPicksTheProcessor) {
+  for (const char* manifest : {"", "processor = \"5b\"\n"}) {
+    ScratchFolder s;
+    put(s, "task/one.expect", "Reg2 0x0204\n");
+    if (*manifest) put(s, "task/assignment.toml", manifest);
+    put(s, "class/student/prog.s", "setlo r6, 20\nld r1, [r6 + 0]\nadd r2, r1, r1\nhalt: bra halt\nnop\nnop\nnop\n"
+                                   ".org 20\n.word 0x0102\n");
+    RunResult r = grade({"--out", s / "out", s / "task", s / "class"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"));
+    EXPECT_EQ(result["reason"], *manifest ? "" : "wrong result") << manifest;
+  }
+}
+
 TEST(Grade, JunitHasASuitePerStudentAndTheReasons) {
   ScratchFolder s;
   gradeSample(s / "out");

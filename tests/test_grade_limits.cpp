@@ -154,6 +154,7 @@ TEST(GradeLimits, BadUsageIsRefusedBeforeAnyRun) {
        "--out task/out is inside the assignment or the submissions: results would be graded"},
       {{"--out", "out", "class", "class"}, "", "the assignment class holds no tests (NAME.expect files)"},
       {{"--out", "out", "task", "class"}, "kind = \"cpu\"\n", "assignment.toml: kind must be \"processor\" or \"circuit\""},
+      {{"--out", "out", "task", "class"}, "processor = \"5z\"\n", "assignment.toml: processor must be \"5a\" or \"5b\""},
       {{"--out", "out", "task", "class"}, "[tests.two]\nweight = 2\n",
        "assignment.toml: [tests.two] names no test file of the assignment"},
       {{"--out", "out", "task", "class"}, "[tests.one]\nweight = -1\n",

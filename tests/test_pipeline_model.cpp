@@ -270,8 +270,7 @@ void observed5a() {
 void observed5b() {
   observeCycles();
   loadRomProgram();
-  ForwardingSignals forwarding;
-  placeProcessor(&forwarding);
+  placeProcessor(*processorVariantTagged("5b"));
 }
 
 // The state after reset's release and after each of the cycles, one list of texts per state.

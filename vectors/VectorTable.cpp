@@ -16,7 +16,6 @@
 #include "Numbers.h"
 #include "Ph2.h"
 #include "Vectors.h"
-#include "ssiPh1.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ std::vector<std::string> wordsOf(const std::string& line) {
 int keyBindingOf(int bit) {
   const auto& bindings = phaseTwo->activationsFromWindow;
   for (size_t j = 0; j < bindings.size(); j++)
-    if (bindings[j][2] == bit && kindOf(bindings[j][1]).knownBy == byKey) return int(j);
+    if (bindings[j][2] == bit && kindOf(bindings[j][1]).onKey) return int(j);
   return -1;
 }
 
@@ -66,7 +65,7 @@ bool readInputColumn(const std::string& name, InputColumn& c, std::string& probl
     }
     const auto& binding = phaseTwo->activationsFromWindow[size_t(j)];
     c.keys.push_back(char(binding[0]));
-    c.pulser.push_back(kindOf(binding[1]).routine == togglePulser);
+    c.pulser.push_back(kindRowOf(binding[1]) == KindRow::Pulser);
   }
   return true;
 }

@@ -18,10 +18,7 @@ const LongOption options[] = {
      takeTestOption, "a file name"},
 };
 
-Verdict verdict() {
-  if (vectorTestStatus()) return {exitFailed, reasonTestFailed, ""};
-  return {exitPassed, reasonPassed, ""};
-}
+Verdict verdict() { return verdictWhen(vectorTestStatus() != 0, exitFailed, reasonTestFailed); }
 
 }  // namespace
 

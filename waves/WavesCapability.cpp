@@ -25,10 +25,7 @@ void reset() {
   resetWaveformDump();
 }
 
-Verdict verdict() {
-  if (waveformDumpStatus()) return {exitBadInput, reasonWriteFailed, ""};
-  return {exitPassed, reasonPassed, ""};
-}
+Verdict verdict() { return verdictWhen(waveformDumpStatus() != 0, exitBadInput, reasonWriteFailed); }
 
 }  // namespace
 

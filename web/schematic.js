@@ -3,8 +3,9 @@
 // error.  ?keys=TEXT presses keys as --keys does, each once the circuit has settled (01111: reset, then
 // two clock cycles), which is how the page's tests drive it; ?palette=NAME picks the value colours as
 // --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started, and
-// ?type=TEXT types its keys into the canvas all at once, as a fast typist would.  ?cpu=5b shows
-// 5b-forwarding instead of 5a-LD-hazard (5a, the default, as tools/run --cpu takes them).
+// ?type=TEXT types its keys into the canvas all at once, as a fast typist would.  ?cpu=TAG picks the
+// processor by its tag, as tools/run --cpu does (5b: 5b-forwarding); the first of processors.js, which
+// the build writes from the processor variants' table, is the default.
 (function() {
   'use strict';
   var canvas = document.getElementById('schematic');
@@ -56,7 +57,19 @@
     if (given.has('type')) typeKeys(given.get('type'));
   }
 
-  var processors = {'5a': '5a-LD-hazard', '5b': '5b-forwarding'};
+  var processors = tarvikProcessors, tags = Object.keys(processors);
+
+  // "A, B or C"
+  function listed(items) {
+    return items.length < 2 ? items.join('') : items.slice(0, -1).join(', ') + ' or ' + items[items.length - 1];
+  }
+
+  // A link to the page for each processor.
+  function showProcessorLinks() {
+    document.getElementById('processors').innerHTML = listed(tags.map(function(tag) {
+      return '<a href="schematic.html?cpu=' + tag + '">' + processors[tag] + '</a>';
+    }));
+  }
 
   function run() {
     statusField.textContent = 'running';
@@ -70,10 +83,11 @@
   }
 
   // The processor's program is a script of its own, loaded once the page knows which one it shows.
-  var cpu = new URLSearchParams(window.location.search).get('cpu') || '5a';
-  var processor = processors[cpu];
+  showProcessorLinks();
+  var cpu = new URLSearchParams(window.location.search).get('cpu') || tags[0];
+  var processor = processors.hasOwnProperty(cpu) && processors[cpu];
   if (!processor) {
-    statusField.textContent = 'no processor ' + cpu + ' (cpu=5a or cpu=5b)';
+    statusField.textContent = 'no processor ' + cpu + ' (' + listed(tags.map(function(tag) { return 'cpu=' + tag; })) + ')';
     return;
   }
   document.getElementById('processor').textContent = processor;

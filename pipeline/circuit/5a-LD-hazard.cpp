@@ -7,7 +7,7 @@
 #include "Pipeline.h"
 #include "ProcessorOptions.h"
 
-void simnet() { placeProcessor(nullptr); }
+void simnet() { placeProcessor(*processorVariantTagged("5a")); }
 
 // The processor's own long options must exist before the command line is read.
 static const bool processorOptionsAdded = (addProcessorOptions(), true);

@@ -10,10 +10,7 @@
 #include "Pipeline.h"
 #include "ProcessorOptions.h"
 
-void simnet() {
-  ForwardingSignals forwarding;
-  placeProcessor(&forwarding);
-}
+void simnet() { placeProcessor(*processorVariantTagged("5b")); }
 
 // The processor's own long options must exist before the command line is read.
 static const bool processorOptionsAdded = (addProcessorOptions(), true);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Sim.h"
+#include "Variants.h"
 
 // Memory system: a 64-word ROM and a 64-word RAM behind one address bus and a tri-state data bus.
 void Memory(const SD& coord, const Signal& MReq, const Signal& Read, const Signal& Addr, const Signal& DataIn,
@@ -117,7 +118,7 @@ void LoadInterlock(const SD& coord, const Signal& EX_stall, const Signal& IR_ID,
                    const Signal& loadUse, const Signal& stall);
 
 // The signals a pipe with forwarding shows: each fwd is 0 (none), 1 (from MEM) or 2 (from WB).  Declared
-// by the circuit's simnet, so that they are top-level names.
+// first by placeProcessor, so that they are top-level names.
 struct ForwardingSignals {
   Signal fwdA{2, "fwdA"}, fwdB{2, "fwdB"}, fwdD{2, "fwdD"}, loadUse{1, "loadUse"};
 };
@@ -143,8 +144,11 @@ void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const 
                const ForwardingSignals* forwarding = nullptr);
 
 // A whole processor circuit: BasicPipe, Memory, the switches and the front panel, the RAM's memory
-// image and the processor's name aliases.  With forwarding, the pipe of 5b-forwarding and its probes.
-void placeProcessor(const ForwardingSignals* forwarding);
+// image and the processor's name aliases, as the variant's row asks: with forwarding, the pipe of
+// 5b-forwarding and its probes.
+void placeProcessor(const ProcessorVariant& variant);
+// The row of the processor placed (the running program's variant); the first row before any.
+const ProcessorVariant& placedProcessor();
 
 // Shared wiring patterns of the blocks above.
 // update = (not clock) or stall, through _clock: a register loaded by update takes its input at the

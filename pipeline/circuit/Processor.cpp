@@ -1,6 +1,10 @@
 // The processor circuits' common simnet body: BasicPipe, Memory, the reset and clock switches and a
 // front panel of probes over every pipeline register, the buses and the register file.  Signals are
 // declared and parts placed in one fixed order: it numbers the signals and components of 5a-LD-hazard.
+// A variant with forwarding declares its own signals first and adds the forwarding unit, the load
+// interlock and their probes.
+#include <memory>
+
 #include "NameIndex.h"
 #include "Pipeline.h"
 #include "ProcessorNames.h"
@@ -15,9 +19,15 @@ void forwardingProbes(const ForwardingSignals& forwarding) {
   Probe(SD("cj"), forwarding.fwdD, "Fwd D");
 }
 
+const ProcessorVariant* placedVariant = nullptr;
+
 }  // namespace
 
-void placeProcessor(const ForwardingSignals* forwarding) {
+const ProcessorVariant& placedProcessor() { return placedVariant ? *placedVariant : defaultProcessorVariant(); }
+
+void placeProcessor(const ProcessorVariant& variant) {
+  placedVariant = &variant;
+  std::unique_ptr<ForwardingSignals> forwarding(variant.forwarding ? new ForwardingSignals : nullptr);
   Signal _2(1, "_2"), ALUo(16, "ALUo"), ALUo1(16, "ALUo1"), DMAR(16, "DMAR"), Reg2(16, "Reg2"), Z(1, "Z"),
       enTriLink(1, "enTriLink"), reset(1, "reset"), Reg1(16, "Reg1"), Reg6(16, "Reg6"), Reg0(16, "Reg0"),
       stallID(1, "stallID"), _14(1, "_14"), _3(1, "_3"), stallIF(1, "stallIF"), Reg7(16, "Reg7"),
@@ -32,7 +42,7 @@ void placeProcessor(const ForwardingSignals* forwarding) {
 
   BasicPipe(SD("la-sj"), reset, clock, DataBus, memory, read, AddrBus, DataWrite, PC, PCtmp, IR_ID, PC1, A, B, IR1, D,
             IR_EX, ALUo, DMAR, SMDR, N, Z, IR_MEM, ALUo1, LMDR, IR_WB, Reg0, Reg1, Reg2, Reg3, Reg4, Reg5, Reg6, Reg7,
-            stallIF, stallID, stallEX, stallMEM, branchDecision, MemReq, EX, forwarding);
+            stallIF, stallID, stallEX, stallMEM, branchDecision, MemReq, EX, forwarding.get());
   Memory(SD("ol-sn"), memory, read, AddrBus, DataWrite, DataBus, enTriLink, enTriROM, enTriRAM);
 
   probeRow("aa.aa", PC, "IF: PC");

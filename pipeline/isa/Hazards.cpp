@@ -2,7 +2,7 @@
 //
 // The words are walked in address order as runs of straight-line code, each word with the cycle in
 // which it is fetched: one after the other, except that the fetch is held in every cycle in which a
-// load or store is in MEM (its fetch + 3), and on 5b also in every cycle in which the interlock holds
+// load or store is in MEM (its fetch + 3), and with a load interlock also in every cycle in which it holds
 // in ID the word right after a load that reads its register (that word's fetch + 1; it then reaches
 // MEM a cycle later).  A run ends where the history is unknown: at a word some branch targets, after
 // the words that follow an unconditional branch, at data.  A run that starts there may have been held
@@ -20,7 +20,6 @@
 
 namespace {
 
-const int seenAfter = 3;  // a register written by a word fetched at f is read right from fetch f+3 on
 const size_t keptWords = 8;
 const int braCondition = 0, bnvCondition = 7;
 const uint16_t ramBit = 0x0040;  // of an address: bit 6 picks the RAM, clear the ROM
@@ -90,7 +89,9 @@ struct Slot {
 struct Finder {
   const std::string& file;
   Assembly& assembly;
-  bool forwards;  // 5b: every read sees the latest write; a load's reader right after it is held
+  const ProcessorVariant& cpu;
+  // Forwarding, with the interlock the circuit builds beside it: every read sees the latest write.
+  bool forwards() const { return cpu.forwarding; }
   std::vector<std::pair<std::pair<int, int>, std::string>> found;  // by line and column
   std::vector<Slot> run;   // its latest words only: older ones no longer change a fetch or hide a write
   bool knownStart = true;  // the run starts after the reset, with nothing before it
@@ -140,7 +141,7 @@ struct Finder {
   int valueRead(int reg, int i) const {
     if (reg == 0) return 0;
     for (int j = latestWriter(reg, i); j >= 0; j = latestWriter(reg, j)) {
-      if (forwards || run[i].fetch - run[j].fetch >= seenAfter) return run[j].value;
+      if (forwards() || run[i].fetch - run[j].fetch >= cpu.registerSeenAfter) return run[j].value;
       if (!run[j].exact) return -1;  // it may be seen after all
     }
     return settled[reg];
@@ -158,16 +159,17 @@ struct Finder {
   }
 
   void checkReads(int i) {
-    if (forwards) return;  // forwarded or interlocked: every read sees the latest write
+    if (forwards()) return;
     const AssembledWord& w = *run[i].word;
     for (const Read& r : readsOf(w.word)) {
       int j = latestWriter(r.reg, i);
       if (j < 0 || !run[j].exact) continue;
       int gap = run[i].fetch - run[j].fetch;
-      if (gap >= seenAfter) continue;
+      if (gap >= cpu.registerSeenAfter) continue;
       std::string reg = "r" + std::to_string(r.reg);
       std::string cycles = std::to_string(gap) + (gap == 1 ? " cycle" : " cycles");
-      std::string rule = " (a register is seen by the words fetched 3 or more cycles after the word that writes it)";
+      std::string rule = " (a register is seen by the words fetched " + std::to_string(cpu.registerSeenAfter) +
+                         " or more cycles after the word that writes it)";
       int column = w.columns[r.place] ? w.columns[r.place] : w.column;
       if (isLoad(run[j].word->word) && j == i - 1)
         warn(w, column, "reads " + reg + " right after the load on " + lineOf(run[j]) + ": it gets the old " + reg +
@@ -209,9 +211,10 @@ struct Finder {
          std::string("stores to ") + text + ", a ROM address (bit 6 clear): the memory drops the store");
   }
 
-  // On 5b: whether s, fetched right after a load whose register it reads, is in ID with the load in EX.
+  // With a load interlock: whether s, fetched right after a load whose register it reads, is in ID with
+  // the load in EX.
   bool interlocked(const Slot& s) const {
-    if (!forwards || !s.word || run.empty() || !run.back().word || !isLoad(run.back().word->word)) return false;
+    if (!cpu.loadInterlock || !s.word || run.empty() || !run.back().word || !isLoad(run.back().word->word)) return false;
     const Slot& load = run.back();
     int loaded = writtenRegister(load.word->word);
     std::vector<Read> reads = readsOf(s.word->word);
@@ -267,7 +270,7 @@ struct Finder {
     for (const AssembledWord* w : code) {
       bool dataBetween = data.lower_bound(next) != data.lower_bound(w->address);
       if (dataBetween || w->address < next) startRun(false);
-      for (uint32_t gap = next; gap < w->address && gap < next + seenAfter + 1; ++gap) add(nullptr);
+      for (uint32_t gap = next; gap < w->address && gap < next + cpu.registerSeenAfter + 1; ++gap) add(nullptr);
       if (targets.count(w->address) || pastBranch(nextFetch())) startRun(false);
       add(w);
       next = w->address + 1u;
@@ -278,8 +281,8 @@ struct Finder {
 
 }  // namespace
 
-void findHazards(const std::string& file, Assembly& assembly, HazardCpu cpu) {
-  Finder finder{file, assembly, cpu == HazardCpu::forwarding5b, {}, {}};
+void findHazards(const std::string& file, Assembly& assembly, const ProcessorVariant& cpu) {
+  Finder finder{file, assembly, cpu, {}, {}};
   finder.walk();
   std::stable_sort(finder.found.begin(), finder.found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });

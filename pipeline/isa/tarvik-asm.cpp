@@ -5,9 +5,9 @@
 // line.  Warnings about the program's timing traps on the processor named by --cpu (5a-LD-hazard unless
 // told otherwise) go to standard error unless -w.  -d reads an image (either format the simulator
 // loads) and prints it as a source that assembles back to it.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <map>
 #include <string>
 
@@ -18,18 +18,20 @@
 #include "LongOption.h"
 #include "MemImage.h"
 #include "StdStreams.h"
+#include "Variants.h"
 
 namespace {
 
-const char usageText[] =
+const char usageBeforeCpu[] =
     "Usage: tarvik-asm [-l] [-o OUT] FILE.s   assemble FILE.s into a memory image\n"
     "       tarvik-asm -d [-o OUT] IMAGE      list a memory image as instructions\n"
     "\n"
     "  -l          give every word of the image a comment \"// ADDR: source line\"\n"
     "  -w, --no-warnings\n"
     "              do not warn about timing traps (a register read before its write is seen, a psr\n"
-    "              word too late for its branch, a store to the ROM, no halt at the end)\n"
-    "  --cpu 5a|5b warn about the timing of 5a-LD-hazard (the default) or of 5b-forwarding, which\n"
+    "              word too late for its branch, a store to the ROM, no halt at the end)\n";
+const char usageAfterCpu[] =
+    " warn about the timing of 5a-LD-hazard (the default) or of 5b-forwarding, which\n"
     "              forwards registers and interlocks a load's reader: no register read is warned of\n"
     "  -o OUT      write to OUT instead of standard output\n"
     "  -d          disassemble: one source line per word, \"instruction ; ADDR: WORD\", branch targets\n"
@@ -42,11 +44,18 @@ const char usageText[] =
     "that is a memory image (-d lists it).\n"
     "The assembly language is described in docs/assembly.md.\n";
 
+// The --cpu line lists the tags of every processor variant.
+std::string usageText() {
+  std::string cpu = "--cpu " + processorVariantTags("|", "|");
+  cpu.resize(std::max<size_t>(cpu.size(), 11), ' ');
+  return usageBeforeCpu + ("  " + cpu) + usageAfterCpu;
+}
+
 struct Options {
   bool listing = false;
   bool disassembling = false;
   bool warnings = true;
-  HazardCpu cpu = HazardCpu::stale5a;
+  const ProcessorVariant* cpu = nullptr;  // the default once the command line is read (the rows are ready)
   bool cpuGiven = false;
   std::string output;  // empty: standard output
   std::string input;
@@ -65,13 +74,17 @@ bool takeNoWarnings(const char*, std::string&) {
   return true;
 }
 
+// The --cpu refusals name every variant's tag.
+std::string cpuTags() { return processorVariantTags(", ", " or "); }
+
 bool takeCpu(const char* argument, std::string& problem) {
   std::string name = argument;
-  if (name != "5a" && name != "5b") {
-    problem = "--cpu " + name + ": the processor is 5a or 5b";
+  const ProcessorVariant* variant = processorVariantTagged(name);
+  if (!variant) {
+    problem = "--cpu " + name + ": the processor is " + cpuTags();
     return false;
   }
-  options.cpu = name == "5a" ? HazardCpu::stale5a : HazardCpu::forwarding5b;
+  options.cpu = variant;
   options.cpuGiven = true;
   return true;
 }
@@ -82,11 +95,16 @@ bool takeHelp(const char*, std::string&) {
 }
 
 // The usage text lays these out by hand, among the single-letter options.
-const LongOption longOptions[] = {
-    {"--no-warnings", nullptr, nullptr, takeNoWarnings, nullptr, false, nullptr, true},
-    {"--cpu", "5a|5b", nullptr, takeCpu, nullptr, true, "--cpu needs 5a or 5b"},
-    {"--help", nullptr, nullptr, takeHelp, nullptr, false, nullptr, true},
-};
+const size_t longOptionCount = 3;
+const LongOption* longOptions() {
+  static const std::string cpuMissing = "--cpu needs " + cpuTags();
+  static const LongOption table[longOptionCount] = {
+      {"--no-warnings", nullptr, nullptr, takeNoWarnings, nullptr, false, nullptr, true},
+      {"--cpu", "TAG", nullptr, takeCpu, nullptr, true, cpuMissing.c_str()},
+      {"--help", nullptr, nullptr, takeHelp, nullptr, false, nullptr, true},
+  };
+  return table;
+}
 
 // Reads one word (and the argument it takes); returns -1 to go on, or the exit status.
 int readWord(int argc, char** argv, int& i) {
@@ -103,7 +121,7 @@ int readWord(int argc, char** argv, int& i) {
   } else if (a == "-h") {
     takeHelp(nullptr, problem);
   } else if (a.size() > 1 && a[0] == '-') {
-    LongOptionMatch m = takeLongOptionFrom(longOptions, std::size(longOptions), argc, argv, i, problem);
+    LongOptionMatch m = takeLongOptionFrom(longOptions(), longOptionCount, argc, argv, i, problem);
     if (m == longOptionRefused) return refuse(problem);
     if (m == longOptionNotInTable) return refuse("unknown option '" + a + "' (tarvik-asm --help lists the options)");
   } else if (!options.input.empty()) {
@@ -116,11 +134,12 @@ int readWord(int argc, char** argv, int& i) {
 
 // Reads the command line into options; returns -1 to go on, or the exit status.
 int readOptions(int argc, char** argv) {
+  options.cpu = &defaultProcessorVariant();
   for (int i = 1; i < argc; ++i) {
     int status = readWord(argc, argv, i);
     if (status >= 0) return status;
     if (options.helpAsked) {
-      fputs(usageText, stdout);
+      fputs(usageText().c_str(), stdout);
       return 0;
     }
   }
@@ -195,7 +214,7 @@ int assembleFile(const Options& o) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     return 1;
   }
-  if (o.warnings) findHazards(o.input, assembly, o.cpu);
+  if (o.warnings) findHazards(o.input, assembly, *o.cpu);
   for (const std::string& w : assembly.warnings) fprintf(stderr, "%s\n", shownText(w).c_str());
   return writeResult(o, imageText(o, assembly));
 }

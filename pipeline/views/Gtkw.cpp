@@ -3,7 +3,8 @@
 //
 // The save file lists the dump's top-level signals in groups headed by comment traces (front panel,
 // fetch, the four instruction registers, the register file, flags, memory bus, stalls and branch, and
-// on 5b-forwarding its forwarding and interlock signals), vectors in hex.  The instruction registers go through a translate filter file written beside it:
+// last the variant's own group, such as 5b-forwarding's forwarding and interlock signals), vectors in
+// hex.  The instruction registers go through a translate filter file written beside it:
 // one line per 16-bit word, its four hex digits as GTKWave prints them, then the disassembled
 // instruction (branch targets relative, as the filter knows no address).  GTKWave opens the filter by
 // the path written in the save file, from its own working directory, so that path is absolute; so is
@@ -28,6 +29,7 @@
 #include "Globals.h"
 #include "Isa.h"
 #include "NameIndex.h"
+#include "Pipeline.h"
 #include "ProcessorNames.h"
 #include "ProcessorOptions.h"
 #include "Vcd.h"
@@ -61,15 +63,6 @@ const TraceGroup traceGroups[] = {
      {names::stalls[0], names::stalls[1], names::stalls[2], names::stalls[3], names::branchDecision},
      false},
 };
-
-// 5b-forwarding's own signals, a last group on that processor only.
-const TraceGroup forwardingGroup = {
-    "Forwarding and interlock", {names::forwards[0], names::forwards[1], names::forwards[2], names::loadUse}, false};
-
-bool circuitHas(const char* name) {
-  std::string problem;
-  return bundleNamed(name, problem) >= 0;
-}
 
 // Trace flags of the save format: right-justified values in hex or binary; a comment; a file filter.
 const unsigned hexFlags = 0x22, binaryFlags = 0x28, commentFlags = 0x200, fileFilterFlag = 0x2000;
@@ -159,16 +152,16 @@ std::string mnemonicFilterText() {
 }
 
 std::string saveFileText(const std::string& filterPath, const char* dumpPath) {
-  bool forwarding = circuitHas(names::loadUse);
+  const ProcessorVariant& cpu = placedProcessor();
   std::string text =
-      std::string("[*] ") + (forwarding ? "5b-forwarding" : "5a-LD-hazard") +
+      std::string("[*] ") + cpu.program +
       ": the processor's waveforms by stage; open with  gtkwave DUMP.vcd THIS.gtkw\n"
       "[*] The instruction registers are shown through the filter file named on their ^1 lines.\n";
   if (dumpPath) text += "[dumpfile] \"" + absolute(dumpPath) + "\"\n";
   text += "[size] 1400 900\n[pos] -1 -1\n[sst_expanded] 0\n[signals_width] 150\n";
   unsigned flags = 0;
   for (const TraceGroup& g : traceGroups) appendGroup(text, flags, g, filterPath);
-  if (forwarding) appendGroup(text, flags, forwardingGroup, filterPath);
+  if (cpu.gtkwGroupTitle) appendGroup(text, flags, {cpu.gtkwGroupTitle, cpu.gtkwGroupSignals, false}, filterPath);
   return text;
 }
 

@@ -21,6 +21,7 @@
 #include "NameIndex.h"
 #include "Ph3.h"
 #include "Ph4.h"
+#include "Pipeline.h"
 #include "ProcessorNames.h"
 #include "Views.h"
 
@@ -46,13 +47,6 @@ BusValue busOf(const std::vector<int>& bits) {
 
 SignalValue bitOf(const std::vector<int>& bits) { return phaseThree->currentSignals[size_t(bits[0])]; }
 
-// A signal only some processors have: null when this circuit has none by that name.
-const std::vector<int>* bundleBitsIfAny(const char* name) {
-  std::string problem;
-  int b = bundleNamed(name, problem);
-  return b < 0 ? nullptr : &declaredBundles()[size_t(b)].bits;
-}
-
 // The signals read every cycle, looked up once.
 struct ProcessorSignals {
   const std::vector<int>*clock, *reset, *pc, *dataBus, *addrBus, *memory, *read, *memReq, *isBranch,
@@ -60,7 +54,7 @@ struct ProcessorSignals {
   const std::vector<int>* instructionRegister[numberOfStages];  // ID .. WB
   const std::vector<int>* stall[numberOfStages];                // IF .. MEM
   const std::vector<int>* reg[8];
-  // Null on a processor without forwarding.
+  // Null on a processor without forwarding, and without the load interlock.
   const std::vector<int>*forward[numberOfOperands], *loadUse;
 };
 
@@ -89,8 +83,9 @@ void lookUpSignals() {
     s.stall[k] = &bundleBits(names::stalls[k]);
   }
   for (int r = 0; r < 8; r++) s.reg[r] = &bundleBits(names::registers[r]);
-  s.loadUse = bundleBitsIfAny(names::loadUse);
-  for (int k = 0; k < numberOfOperands; k++) s.forward[k] = s.loadUse ? &bundleBits(names::forwards[k]) : nullptr;
+  const ProcessorVariant& cpu = placedProcessor();
+  s.loadUse = cpu.loadInterlock ? &bundleBits(names::loadUse) : nullptr;
+  for (int k = 0; k < numberOfOperands; k++) s.forward[k] = cpu.forwarding ? &bundleBits(names::forwards[k]) : nullptr;
 }
 
 struct Observation {
@@ -149,14 +144,16 @@ void readEvents(CycleView& c) {
 
 void readForwarding(CycleView& c, const CycleView& last) {
   const ProcessorSignals& s = signals;
-  if (!s.loadUse) return;
+  if (s.loadUse) {
+    c.loadUse = bitOf(*s.loadUse) == ONE;
+    c.interlockBubble = last.loadUse && c.slot[stageEX].id == bubbleSlot;
+  }
+  if (!s.forward[0]) return;
   c.hasForwarding = true;
   for (int k = 0; k < numberOfOperands; k++) {
     BusValue fwd = busOf(*s.forward[k]);
     c.forwarded[k] = fwd.known() && fwd.value < forwardUnknown ? ForwardSource(fwd.value) : forwardUnknown;
   }
-  c.loadUse = bitOf(*s.loadUse) == ONE;
-  c.interlockBubble = last.loadUse && c.slot[stageEX].id == bubbleSlot;
 }
 
 void showCycle(const CycleView& c) {

@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkRoundTrip(a, true);
   checkRoundTrip(a, false);
   checkListing(a);
-  for (HazardCpu cpu : {HazardCpu::stale5a, HazardCpu::forwarding5b}) {
+  for (const ProcessorVariant& cpu : processorVariants()) {
     findHazards("f.s", a, cpu);
     long lastWarning = 1;
     for (const std::string& w : a.warnings) checkError(w, lines, lastWarning);
