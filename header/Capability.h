@@ -19,7 +19,7 @@
 //                  were given), then each record's afterElaboration
 //   end of the run the run observers' ended (Ph4.h), then each record's runEnded
 //   exit           the highest status any record's verdict gives (the first such record names the reason,
-//                  unless no stop condition held: that names it)
+//                  unless no stop condition held and the status is 0 or 1: that names it)
 //   reset          each record's reset (tests that build several netlists in one process)
 // The library's numbers:
 //   listedAt   keys 10, waves 20, checks 30, memimage 40, stop 50, vectors 60, the core's --quiet and

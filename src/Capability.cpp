@@ -76,7 +76,8 @@ Verdict capabilitiesVerdict() {
     if (v.status > verdict.status || (v.status == verdict.status && verdict.reason == reasonPassed)) verdict = v;
     stopConditionMissed |= v.reason == reasonNoStopCondition;
   }
-  if (stopConditionMissed) verdict.reason = reasonNoStopCondition, verdict.detail.clear();
+  // Bad input or a lost write (status 2) is news of its own, whatever the run reached.
+  if (stopConditionMissed && verdict.status <= exitFailed) verdict = {verdict.status, reasonNoStopCondition, ""};
   return verdict;
 }
 

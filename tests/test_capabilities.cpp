@@ -97,6 +97,9 @@ TEST(Capabilities, TheVerdictLineTellsHowEachRunEnded) {
       {gate, {"-X", "--quiet", "--tally", "fail", "--expect", wrong.path}, 1, "verdict 1 expect-failed\n"},
       {gate, {"-X", "--quiet", "--until", "na=0"}, 0, "verdict 0 no-stop-condition\n"},
       {gate, {"-X", "--quiet", "--until", "na=1"}, 0, "verdict 0 passed\n"},
+      // A run that never reached its stop condition is named by that, but a lost write is news of its own.
+      {gate, {"-X", "--quiet", "--expect", wrong.path, "--until", "na=0"}, 1, "verdict 1 no-stop-condition\n"},
+      {gate, {"-X", "--quiet", "--vcd", "/dev/full", "--until", "na=0"}, 2, "verdict 2 write-failed\n"},
       {gate, {"-X", "--quiet", "--no-such\nverdict 0 passed"}, 2, "verdict 2 refused-option --no-such?verdict?0?passed\n"},
       {gate, {"-X", "--quiet", "--keys", "{F99}"}, 2, "verdict 2 refused-option --keys\n"},
       {gate, {"-X", "--quiet", "--expect", "/no/such/file"}, 2, "verdict 2 bad-input\n"},
