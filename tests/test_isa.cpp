@@ -197,6 +197,8 @@ TEST(Isa, ReadsNamesAndExpressionsWhereverAConstantGoes) {
       {"setlo r1, lo(lo(0x1234) + hi(0x1234))", "0000:0A46"},
       {"ld r1, [r2 - K]\n.equ K, 1", "0000:48D1"},
       {"LO: nop\nsetlo r1, LO", "0000:0000 0001:0A00"},
+      // the bytes of the exact value, however large the sums on the way
+      {".word lo(0xFFFFFFFF+0xFFFFFFFF), hi(0xFFFFFFFF+0x101), lo(-0xFFFFFFFF)", "0000:00FE 0001:0001 0002:0001"},
   };
   for (const auto& c : cases) EXPECT_EQ(assembled(c.source), c.words) << c.source;
 }
@@ -221,12 +223,19 @@ TEST(Isa, RefusesNamesAndExpressionsThatDoNotFit) {
       {"setlo r1, 1 +", "t.s:1:14: missing operand: setlo takes rd, constant"},
       {"setlo r1, (3)", "t.s:1:11: expected a number, found '('"},
       {"add r1, r2, r9", "t.s:1:13: bad register 'r9' (registers are r0..r7)"},
+      // numbers and sums beyond what is held exactly are refused, not cut
+      {"setlo r1, lo(0x100000000123)", "t.s:1:14: number '0x100000000123' too large (at most 0xFFFFFFFF)"},
+      {".word hi(0x100000000 - 0x100000000)", "t.s:1:10: number '0x100000000' too large (at most 0xFFFFFFFF)"},
+      {".word 99999999999999999999999", "t.s:1:7: number '99999999999999999999999' too large (at most 0xFFFFFFFF)"},
   };
   for (const auto& c : cases) {
     std::string text = assembled(c.source);
     EXPECT_EQ(text.substr(0, text.find('\n')), c.error) << c.source;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << c.source;
   }
+  std::string sum = ".word lo(";  // the 262145th term takes the sum past 2^50
+  for (int i = 0; i < 262146; ++i) sum += "0xFFFFFFFF+";
+  EXPECT_EQ(assembled(sum + "0)").substr(0, 48), "t.s:1:2883593: expression too large (past 2^50)\n");
   std::string deep = "setlo r1, ";
   for (int i = 0; i < 100000; ++i) deep += "lo(";
   EXPECT_EQ(assembled(deep).substr(0, 45), "t.s:1:203: lo( and hi( nested too deeply\nsetl");

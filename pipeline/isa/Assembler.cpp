@@ -103,15 +103,17 @@ bool lex(const std::string& text, std::vector<Token>& tokens, int& badColumn) {
   return true;
 }
 
-// Decimal, 0x hex or 0b binary; values beyond any range saturate so that they are reported, not wrapped.
-bool parseNumber(const std::string& text, long long& value) {
+// The largest number written, and the bound on an expression's sums: every value within them is exact,
+// so lo( and hi( always take the bytes of the true value.
+const uint64_t maxNumber = 0xFFFFFFFF;
+const long long maxSum = 1LL << 50;
+
+// Decimal, 0x hex or 0b binary, at most maxNumber: a number reading, whose fault tells too large apart.
+NumberReading parseNumber(const std::string& text) {
   NumberSyntax syntax;
   syntax.hexPrefix = syntax.binaryPrefix = syntax.capitalPrefix = true;
-  syntax.saturateAbove = uint64_t(1) << 40;
-  uint64_t n = 0;
-  if (!readNumber(text, syntax, n)) return false;
-  value = static_cast<long long>(n);
-  return true;
+  syntax.max = maxNumber;
+  return readNumber(text, syntax);
 }
 
 // Reads the operands of one statement; the first fault is kept with its column.
@@ -163,7 +165,11 @@ struct OperandReader {
   bool unsignedNumber(long long& value) {
     if (atEnd()) return missing();
     if (!isNumberStart(peek().text)) return expected("a number");
-    if (!parseNumber(peek().text, value)) return fail(peek().column, "bad number '" + peek().text + "'");
+    NumberReading r = parseNumber(peek().text);
+    if (r.fault == numberOutOfRange || r.fault == numberTooWide)
+      return fail(peek().column, "number '" + peek().text + "' too large (at most 0xFFFFFFFF)");
+    if (r.fault != numberRead) return fail(peek().column, "bad number '" + peek().text + "'");
+    value = static_cast<long long>(r.value);
     ++next;
     return true;
   }
@@ -205,19 +211,20 @@ struct OperandReader {
     return expected("a number");
   }
 
-  // [-] term, then + term or - term any number of times.  Kept within +-2^50: far out of every range,
-  // and no sum of a line's terms overflows.
+  // [-] term, then + term or - term any number of times.  A sum past +-maxSum is refused, not clamped:
+  // a clamped sum brought back into range by a later term would be a wrong value.
   bool expression(long long& value) {
-    const long long limit = 1LL << 50;
     bool negative = takeIf("-");
     if (!term(value)) return false;
     if (negative) value = -value;
     while (!atEnd() && (peek().text == "+" || peek().text == "-")) {
       bool minus = peek().text == "-";
+      int column = peek().column;
       ++next;
       long long t = 0;
       if (!term(t)) return false;
-      value = std::max(-limit, std::min(limit, minus ? value - t : value + t));
+      value = minus ? value - t : value + t;
+      if (value < -maxSum || value > maxSum) return fail(column, "expression too large (past 2^50)");
     }
     return true;
   }
