@@ -214,16 +214,33 @@ TEST(Vectors, AFaultyFirstLineOrTooManyStepsStopTheReading) {
       {bench, ":\n", ":1: the table names no inputs and no outputs"},
       {bench, "# nothing but a comment\n\n", ": no table: its first line names the inputs, then :, then the outputs"},
       {twinKeys, "first second : out\n", ":1: input second: no key press reaches the switch of it (its key belongs to another)"},
+      {bench, "n en n[2] : copy\n", ":1: inputs n and n[2] both drive n[2]: give each bit one column"},
+      {bench, "en en : bus\n", ":1: inputs en and en both drive en: give each bit one column"},
+      {bench, "n : copy\n# no steps\n", ":1: the table has no steps, only its first line"},
+      {bench, "\nn : copy\nrepeat(3)\nend\n", ":2: the table has no steps, only its first line"},
       {bench, "n : copy\nrepeat(100000)\n1 : 1\n1 : 1\nend\n2 : 3\n", ":3: the table has more than 100000 steps"},
   };
   for (const Case& c : cases) EXPECT_EQ(faults(c.netlist, c.text), std::vector<std::string>{c.fault}) << c.text;
 }
 
-TEST(Vectors, RefusedWithKeysAndWhenTheFileCannotBeRead) {
-  TextFile table("n : copy\n1 : 1\n");
-  RunResult r = runTable(bench, table, {"--keys", "a"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(linesOf(r.err).back(), "ERROR -- --test presses the switches itself; it cannot be given with --keys");
+// Each a table that would never be played, or not as written.
+TEST(Vectors, RefusedWithKeysWithEOrASecondTableAndWhenTheFileCannotBeRead) {
+  TextFile table("n : copy\n1 : 1\n"), other("n : copy\n2 : 3\n");
+  const struct {
+    std::vector<std::string> more;
+    std::string says;
+  } cases[] = {
+      {{"--keys", "a"}, "ERROR -- --test presses the switches itself; it cannot be given with --keys"},
+      {{"-E"}, "ERROR -- -E ends before the run, so --test's table would never be played: give one of them"},
+      {{"--test", other.path}, "ERROR -- --test is given twice (" + table.path + " and " + other.path + "): give one table"},
+  };
+  for (const auto& c : cases) {
+    RunResult r = runTable(bench, table, c.more);
+    EXPECT_EQ(r.status, 2) << c.says;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(linesOf(r.err).back(), c.says);
+  }
+  RunResult r;
   r = runCircuit(bench, {"-X", "--test", "/nonexistent/table"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(linesOf(r.err).back(), "ERROR -- cannot read the test table /nonexistent/table: No such file or directory");

@@ -112,7 +112,7 @@ void initialized() {
 // A run that ends before the table does (a stop time, a Stop component, --until) fails the steps
 // it did not reach.
 void ended() {
-  if (tableDone || earlyExitFlag || nextStep >= table.steps.size()) return;
+  if (tableDone || nextStep >= table.steps.size()) return;
   size_t left = table.steps.size() - nextStep;
   printf("%s:%d: step %zu: not reached, the run ended at tick %llu\n", shownText(testFileName).c_str(),
          table.steps[nextStep].line, nextStep + 1, (unsigned long long)phaseFour->time);
@@ -128,7 +128,12 @@ void refuse(const std::string& problem) {
 
 }  // namespace
 
-bool takeTestOption(const char* argument, std::string&) {
+bool takeTestOption(const char* argument, std::string& problem) {
+  // Only one table is played, so a second would be silently ignored.
+  if (testFileName) {
+    problem = "--test is given twice (" + std::string(testFileName) + " and " + argument + "): give one table";
+    return false;
+  }
   testFileName = argument;
   noteInputFile(argument, "--test");
   return true;
@@ -137,6 +142,7 @@ bool takeTestOption(const char* argument, std::string&) {
 void loadVectorTests() {
   if (!testFileName) return;
   if (keyScriptGiven) refuse("--test presses the switches itself; it cannot be given with --keys");
+  if (earlyExitFlag) refuse("-E ends before the run, so --test's table would never be played: give one of them");
   std::string text, reason;
   if (!readWholeFile(testFileName, text, reason)) refuse("cannot read the test table " + std::string(testFileName) + ": " + reason);
   std::vector<std::string> errors;

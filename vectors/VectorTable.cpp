@@ -70,6 +70,19 @@ bool readInputColumn(const std::string& name, InputColumn& c, std::string& probl
   return true;
 }
 
+// Each bit has one column: two would press its key once each, and the second press undoes the first.
+bool drivenOnce(const VectorTable& t, const InputColumn& c, std::string& problem) {
+  for (int bit : c.target.bits)
+    for (const InputColumn& earlier : t.inputs)
+      for (int other : earlier.target.bits)
+        if (other == bit) {
+          problem = "inputs " + earlier.name + " and " + c.name + " both drive " + fullBitName(bit) +
+                    ": give each bit one column";
+          return false;
+        }
+  return true;
+}
+
 bool readHeader(const std::vector<std::string>& words, VectorTable& t, std::string& problem) {
   size_t colon = 0;
   while (colon < words.size() && words[colon] != ":") colon++;
@@ -79,7 +92,7 @@ bool readHeader(const std::vector<std::string>& words, VectorTable& t, std::stri
   }
   for (size_t k = 0; k < colon; k++) {
     InputColumn c;
-    if (!readInputColumn(words[k], c, problem)) return false;
+    if (!readInputColumn(words[k], c, problem) || !drivenOnce(t, c, problem)) return false;
     t.inputs.push_back(c);
   }
   for (size_t k = colon + 1; k < words.size(); k++) {
@@ -200,7 +213,7 @@ struct TableReader {
   const std::string& file;
   VectorTable& table;
   std::vector<std::string>& errors;
-  bool headerRead = false;
+  int headerLine = 0;  // 0 until the first line is read
   int repeatLine = 0;  // of the open repeat, 0 when none is open
   uint64_t repeatCount = 0;
   std::vector<Line> body;
@@ -258,9 +271,9 @@ struct TableReader {
 
   bool line(const Line& l) {
     if (l.words.empty()) return true;
-    if (!headerRead) {
+    if (!headerLine) {
       std::string problem;
-      headerRead = true;
+      headerLine = l.number;
       if (!readHeader(l.words, table, problem)) return fault(l.number, problem) && false;  // no steps without it
       return true;
     }
@@ -277,8 +290,10 @@ struct TableReader {
   }
 
   void finish() {
-    if (!headerRead) fault(0, "no table: its first line names the inputs, then :, then the outputs");
+    if (!headerLine) fault(0, "no table: its first line names the inputs, then :, then the outputs");
     if (repeatLine) fault(repeatLine, "repeat(N) without its end");
+    // A table that tests nothing must not pass as "0 passed, 0 failed".
+    if (errors.empty() && table.steps.empty()) fault(headerLine, "the table has no steps, only its first line");
   }
 };
 
