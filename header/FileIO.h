@@ -36,6 +36,7 @@ bool sameFile(const std::string& a, const std::string& b);
 // An output file.  A regular file (or a name not yet taken) is written to a temporary file beside it
 // and renamed over it by closeOutput, keeping the old file's permissions; devices, FIFOs and the like
 // are written in place.  An output neither closed nor abandoned by the end of the process is removed.
+// False with reason when the file cannot be opened, or no temporary file can be made beside it.
 struct OutputFile {
   FILE* file = nullptr;
   std::string name;

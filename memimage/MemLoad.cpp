@@ -5,6 +5,7 @@
 // contents: a Rom's bytes in the flat arrays in place (they are never changed by the run), a Ram's or
 // RegisterFile's initial store, which multiPortRam copies in whenever it initialises its store (every
 // start and restart) instead of clearing it.  So a run without images does what it always did.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -139,15 +140,25 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   return true;
 }
 
-// Two images for one memory would leave only the later one in it, unnoticed.
+// The memory two loads both reach: the one they name when it is the same, else the first lane they share
+// (a wide memory and one of its lanes, or two wide memories); "" when they reach none in common.
+std::string sharedMemory(const NamedMemory& a, const NamedMemory& b) {
+  if (&a == &b) return a.path;
+  for (int c : a.lanes)
+    if (std::find(b.lanes.begin(), b.lanes.end(), c) != b.lanes.end()) return memoryPathOf(c);
+  return "";
+}
+
+// Two images for one memory would leave only the later one in it, or a word mixed of both, unnoticed.
 bool loadedTwice(const std::vector<const NamedMemory*>& memories) {
   for (size_t j = 0; j < memories.size(); j++)
-    for (size_t i = 0; i < j; i++)
-      if (memories[i] && memories[i] == memories[j]) {
-        fprintf(stderr, "ERROR -- %s is given two images, %s and %s: give one\n", memories[i]->path.c_str(),
-                queuedLoads[i].image.file.c_str(), queuedLoads[j].image.file.c_str());
-        return true;
-      }
+    for (size_t i = 0; i < j; i++) {
+      std::string shared = memories[i] && memories[j] ? sharedMemory(*memories[i], *memories[j]) : "";
+      if (shared.empty()) continue;
+      fprintf(stderr, "ERROR -- %s is given two images, %s and %s: give one\n", shared.c_str(),
+              queuedLoads[i].image.file.c_str(), queuedLoads[j].image.file.c_str());
+      return true;
+    }
   return false;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "Globals.h"
 #include "NetlistCounts.h"
 #include "NodeList.h"
 
@@ -21,7 +22,7 @@ void ComponentNode::print() const {
 }
 
 ComponentList::~ComponentList() {
-  fprintf(stderr, componentCountFormat, numberOfComponents);
+  if (!quietFlag) fprintf(stderr, componentCountFormat, numberOfComponents);
   deleteNodes(start, [](ComponentNode* n) { delete n; });
 }
 

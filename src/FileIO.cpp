@@ -7,7 +7,8 @@
 // its folder's identity and its last component.  Writing: an output that is, or will be, a regular file
 // goes to a temporary file in the same folder, renamed over the old one only once every byte is
 // written, so a full disk, a failed run or a refused option never leaves a truncated file behind; an
-// exit before that removes the temporary file.
+// exit before that removes the temporary file.  When no temporary file can be made (a folder we may
+// not write to) the output is refused rather than written in place.
 #include "FileIO.h"
 
 #include <fcntl.h>
@@ -204,7 +205,13 @@ bool openOutput(const std::string& name, OutputFile& out, std::string& reason) {
   std::vector<char> temporary(pattern.begin(), pattern.end());
   temporary.push_back('\0');
   int fd = mkstemp(temporary.data());
-  if (fd < 0) return openInPlace(name, out, reason);  // a folder we may not write to: as before
+  if (fd < 0) {
+    // Rewriting the old file in place instead would leave it cut short by a full disk or a failed run.
+    reason = exists ? "no temporary file can be made beside it (" + std::string(strerror(errno)) +
+                          "), so it is left as it was"
+                    : strerror(errno);
+    return false;
+  }
   static bool cleanupRegistered = false;
   if (!cleanupRegistered) cleanupRegistered = atexit(removePendingTemporaries) == 0;
   out.temporary = temporary.data();

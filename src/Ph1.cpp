@@ -34,7 +34,7 @@ void SignalNode::print() const {
 }
 
 SignalList::~SignalList() {
-  fprintf(stderr, signalCountFormat, numberOfSignals);
+  if (!quietFlag) fprintf(stderr, signalCountFormat, numberOfSignals);
   deleteNodes(start, [](SignalNode* n) {
     delete[] n->name;
     delete n;

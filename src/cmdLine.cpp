@@ -109,8 +109,9 @@ bool takeQuiet(const char*, std::string&) {
 // The core's own long options, listed among the capabilities' (Capability.h).
 const LongOption coreOptions[] = {
     {"--quiet", nullptr,
-     "leave out the start-up text (the control summary and the colour legend), and\n"
-     "without a window the probes' reports on standard error",
+     "leave out the start-up text (the control summary and the colour legend), the\n"
+     "netlist's counts and the processor's halt note; without a window also the\n"
+     "probes' reports on standard error",
      takeQuiet},
     {"--palette", "name",
      "(also --palette=<name>) value colours of the window: default, or\n"

@@ -88,6 +88,33 @@ TEST(FileSafety, ADumpReplacesAnOlderOneOnlyWhenComplete) {
   EXPECT_EQ(std::system(("test $(ls -A '" + f.path + "' | wc -l) -eq 2").c_str()), 0);
 }
 
+// Without a temporary file beside it (here its name is too long for one, which holds for root as well)
+// an output is refused and the old file kept whole, by every program that writes one.
+TEST(FileSafety, AnOutputWithoutATemporaryFileIsRefusedAndTheOldFileKept) {
+  const std::string asm_ = TARVIK_PIPELINE_DIR "/tarvik-asm", leaf = std::string(245, 'n');
+  const struct {
+    std::string program, file;
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {asm_, leaf + ".hex", {"D/p.s", "-o", "D/" + leaf + ".hex"}, "ERROR -- cannot write 'D/" + leaf + ".hex': "},
+      {processor, leaf + ".vcd", {"-X", "--quiet", "--cycles", "1", "--vcd", "D/" + leaf + ".vcd"},
+       "ERROR -- cannot create waveform dump D/" + leaf + ".vcd: "},
+      {processor, leaf + ".gtkw", {"-X", "--quiet", "--cycles", "1", "--vcd", "D/w.vcd", "--gtkw", "D/" + leaf + ".gtkw"},
+       "ERROR -- --gtkw: cannot write D/" + leaf + ".gtkw: "},
+  };
+  for (const auto& c : cases) {
+    ScratchFolder f;
+    f.write("p.s", "nop\n");
+    f.write(c.file, "old\n");
+    RunResult r = runProgram(c.program, inFolder(f, c.args));
+    EXPECT_EQ(r.status, 2) << c.file;
+    EXPECT_EQ(linesStartingWith(r.err, "ERROR"),
+              inFolder(f, {c.error + "no temporary file can be made beside it (File name too long), so it is left as it was"}));
+    EXPECT_EQ(f.read(c.file), "old\n");
+  }
+}
+
 TEST(FileSafety, ReadingRefusesWhatIsNoFileAndStopsAtTheCap) {
   ScratchFolder f;
   std::string text, reason;

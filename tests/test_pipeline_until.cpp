@@ -48,7 +48,6 @@ TEST(ProcessorStops, OneLineSaysWhatEndedTheRun) {
     std::vector<std::string> options;
     const char* says;
   } cases[] = {
-      {{}, "--program: the program halted at tick 5072 (cycle 16)"},
       {{"--until", "halt"}, "--until halt held at tick 5072 (cycle 16)"},
       {{"--until", "r2=3", "--until", "halt"}, "--until r2=3 held at tick 1668 (cycle 6)"},
       {{"--until", "r3!=0", "--cycles", "40"}, "--until r3!=0 held at tick 3121 (cycle 9)"},
@@ -64,6 +63,18 @@ TEST(ProcessorStops, OneLineSaysWhatEndedTheRun) {
   }
   RunResult fixed = runSource(negative, {"--cycles", "40"});
   EXPECT_EQ(untilLines(fixed).size(), 0u) << "--cycles alone says nothing";
+}
+
+// The note that the program halted is left out of a quiet run, with the netlist's counts.
+TEST(ProcessorStops, OnlyALoudRunSaysThatTheProgramHalted) {
+  TextFile program(negative, "program.s");
+  RunResult loud = runProgram(processor, {"-X", "--program", program.path});
+  EXPECT_EQ(loud.status, 0);
+  EXPECT_EQ(untilLines(loud), std::vector<std::string>{"--program: the program halted at tick 5072 (cycle 16)"});
+  EXPECT_EQ(linesStartingWith(loud.err, "There are").size(), 2u);
+  RunResult quiet = runSource(negative, {});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
 }
 
 // A loop that is no branch to itself never halts: the run ends at its cap.

@@ -79,8 +79,9 @@ void cyclesAfterRead(const CycleView& c) {
   if (stopConditionsGiven() && stopConditionHeld(c.cycle, c.halted())) {
     stopPresses();
   } else if (untilHalt && c.halted()) {
-    fprintf(stderr, "--program: the program halted at tick %llu (cycle %llu)\n",
-            (unsigned long long)phaseFour->time, (unsigned long long)c.cycle);
+    if (!quietFlag)
+      fprintf(stderr, "--program: the program halted at tick %llu (cycle %llu)\n",
+              (unsigned long long)phaseFour->time, (unsigned long long)c.cycle);
     stopPresses();
     done = 1;
   }
