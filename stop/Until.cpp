@@ -9,9 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "Expect.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "KeyScript.h"
@@ -20,14 +18,6 @@
 #include "Window.h"
 
 namespace {
-
-struct StopCondition {
-  std::string text;  // as given, for the messages
-  bool halt = false;
-  bool equal = true;  // NAME=VALUE; false for NAME!=VALUE
-  CheckTarget target;
-  std::vector<SignalValue> value;
-};
 
 std::vector<StopCondition> conditions;
 CircuitStopPoints circuitPoints;
@@ -49,20 +39,6 @@ bool splitCondition(const std::string& text, StopCondition& c, std::string& name
   name = text.substr(0, at);
   value = text.substr(at + length);
   return true;
-}
-
-bool resolve(StopCondition& c, std::string& problem) {
-  if (c.text == haltWord) {
-    c.halt = true;
-    if (!circuitPoints.knowsHalt) problem = "this circuit does not know when a program halts";
-    return circuitPoints.knowsHalt;
-  }
-  std::string name, value;
-  if (!splitCondition(c.text, c, name, value)) {
-    problem = "needs NAME=VALUE, NAME!=VALUE" + std::string(circuitPoints.knowsHalt ? " or halt" : "");
-    return false;
-  }
-  return readCheckTarget(name, c.target, problem) && readCheckValue(value, c.target, name, c.value, problem);
 }
 
 bool holds(const StopCondition& c, bool halted) {
@@ -95,6 +71,20 @@ void ended() {
 }
 
 }  // namespace
+
+bool resolveStopCondition(StopCondition& c, std::string& problem) {
+  if (c.text == haltWord) {
+    c.halt = true;
+    if (!circuitPoints.knowsHalt) problem = "this circuit does not know when a program halts";
+    return circuitPoints.knowsHalt;
+  }
+  std::string name, value;
+  if (!splitCondition(c.text, c, name, value)) {
+    problem = "needs NAME=VALUE, NAME!=VALUE" + std::string(circuitPoints.knowsHalt ? " or halt" : "");
+    return false;
+  }
+  return readCheckTarget(name, c.target, problem) && readCheckValue(value, c.target, name, c.value, problem);
+}
 
 bool takeUntilOption(const char* argument, std::string&) {
   if (conditions.empty() && circuitPoints.arm) circuitPoints.arm();
@@ -129,7 +119,7 @@ void loadStopConditions() {
   bool faulty = false;
   for (StopCondition& c : conditions) {
     std::string problem;
-    if (resolve(c, problem)) continue;
+    if (resolveStopCondition(c, problem)) continue;
     fprintf(stderr, "ERROR -- --until %s: %s\n", shownText(c.text).c_str(), shownText(problem).c_str());
     faulty = true;
   }

@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "Expect.h"
 
 // --until COND: keeps the condition (read once the netlist is built); may be given several times.
 bool takeUntilOption(const char* argument, std::string& problem);
@@ -31,6 +34,17 @@ const char stopConditionHeldFormat[] = "--until %s held at tick %llu%s\n";
 // condition holds, says which on standard error, ends the run without a window or halts it in the
 // window (dropping the rest of the key script), and returns true.  Once a run, until a restart.
 bool stopConditionHeld(uint64_t cycle, bool halted);
+
+// One condition: its text as given, and once resolved what it compares.
+struct StopCondition {
+  std::string text;  // as given, for the messages
+  bool halt = false;
+  bool equal = true;  // NAME=VALUE; false for NAME!=VALUE
+  CheckTarget target;
+  std::vector<SignalValue> value;
+};
+// Reads c.text against the built netlist into the rest of c; false with problem when it is faulty.
+bool resolveStopCondition(StopCondition& c, std::string& problem);
 
 // After elaboration: resolves the names and values, or reports "ERROR -- --until ..." and exits with
 // status 2; installs the run observer.

@@ -156,7 +156,9 @@ TEST(Vectors, TheCountersArithmetic) {
   } faultsOf[] = {{"i/0", "division by zero"}, {"i%(i-i)", "division by zero"}, {"(i", "a ( without its )"},
                   {"i+", "it ends too soon"}, {"2ii", "cannot read 2ii"},      {"ij", "unexpected i"},
                   {"i)", "unexpected )"},     {"4611686018427387904*2", "it overflows"},
-                  {"0x4000000000000001", "cannot read 0x4000000000000001"}};
+                  {"0x4000000000000001", "0x4000000000000001 is too large (at most 2^62)"},
+                  {"i+99999999999999999999", "99999999999999999999 is too large (at most 2^62)"},
+                  {"4611686018427387904+1x", "cannot read 1x"}};
   for (const Fault& f : faultsOf) {
     long long value = 0;
     std::string problem;
@@ -182,7 +184,8 @@ TEST(Vectors, EveryFaultyStepIsReportedBeforeTheRun) {
                    "end\n"
                    "1 0 : 1 : 1\n"
                    "repeat(2)\n"
-                   "0 0 : 0\n"),
+                   "0 0 : 0\n"
+                   "repeat(3)\n"),
             (std::vector<std::string>{
                 ":2: a step needs 2 input and 1 output values, found 2 words",
                 ":3: input n takes 0, 1, a number or C, not X",
@@ -191,11 +194,12 @@ TEST(Vectors, EveryFaultyStepIsReportedBeforeTheRun) {
                 ":6: the counter i is used outside repeat(N) ... end",
                 ":7: end without repeat(N)",
                 ":8: repeat needs a count from 1 to 100000: repeat(N)",
-                ":12: a repeat inside a repeat (close the first with end)",
-                ":11: cannot work out 1/i: division by zero (when i is 0)",
                 ":10: value 16 does not fit the 4 bits of n (when i is 2)",
+                ":11: cannot work out 1/i: division by zero (when i is 0)",
+                ":12: a repeat inside a repeat (close the first with end)",
                 ":14: a step needs 2 input and 1 output values, found 6 words",
-                ":15: repeat(N) without its end"}));
+                ":15: repeat(N) without its end",
+                ":17: a repeat inside a repeat (close the first with end)"}));
 }
 
 TEST(Vectors, AFaultyFirstLineOrTooManyStepsStopTheReading) {
@@ -219,6 +223,8 @@ TEST(Vectors, AFaultyFirstLineOrTooManyStepsStopTheReading) {
       {bench, "n : copy\n# no steps\n", ":1: the table has no steps, only its first line"},
       {bench, "\nn : copy\nrepeat(3)\nend\n", ":2: the table has no steps, only its first line"},
       {bench, "n : copy\nrepeat(100000)\n1 : 1\n1 : 1\nend\n2 : 3\n", ":3: the table has more than 100000 steps"},
+      {bench, "n : copy copy copy copy copy copy copy copy copy copy copy copy\nrepeat(99999)\n1 : 1 1 1 1 1 1 1 1 1 1 1 1\nend\n",
+       ":3: the table has more than 1000000 values (its steps times its columns)"},
   };
   for (const Case& c : cases) EXPECT_EQ(faults(c.netlist, c.text), std::vector<std::string>{c.fault}) << c.text;
 }

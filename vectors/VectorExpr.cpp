@@ -1,6 +1,7 @@
 // The loop counter's arithmetic in a repeat's lines: integers, the counter i, + - * / % (as in C:
 // division truncates, the remainder takes the dividend's sign), unary minus and parentheses, without
-// spaces.  Numbers are decimal, 0x hex or 0b binary.  Overflow and division by zero are refused.
+// spaces.  Numbers are decimal, 0x hex or 0b binary, at most 2^62.  Overflow and division by zero are
+// refused.
 #include <cctype>
 
 #include "Numbers.h"
@@ -32,9 +33,11 @@ struct ExpressionReader {
     NumberSyntax syntax;
     syntax.hexPrefix = syntax.binaryPrefix = true;
     syntax.max = uint64_t(1) << 62;
-    uint64_t n = 0;
-    if (!readNumber(text.substr(from, at - from), syntax, n)) return fail("cannot read " + text.substr(from, at - from));
-    v = static_cast<long long>(n);
+    std::string digits = text.substr(from, at - from);
+    NumberReading n = readNumber(digits, syntax);
+    if (n.fault == numberTooWide || n.fault == numberOutOfRange) return fail(digits + " is too large (at most 2^62)");
+    if (n.fault != numberRead) return fail("cannot read " + digits);
+    v = static_cast<long long>(n.value);
     return true;
   }
 

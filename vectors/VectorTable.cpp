@@ -217,6 +217,7 @@ struct TableReader {
   int repeatLine = 0;  // of the open repeat, 0 when none is open
   uint64_t repeatCount = 0;
   std::vector<Line> body;
+  std::vector<std::string> bodyFaults;  // per line of the body: its fault found before the end, or empty
 
   TableReader(const std::string& f, VectorTable& t, std::vector<std::string>& e) : file(f), table(t), errors(e) {}
 
@@ -230,38 +231,73 @@ struct TableReader {
     return true;
   }
 
-  bool step(const Line& l, const long long* counter) {
-    if (table.steps.size() >= maxTestSteps)
-      return fault(l.number, "the table has more than " + std::to_string(maxTestSteps) + " steps") && false;
+  // Why one more step would not fit the table's caps; empty while it would.
+  std::string noRoom() const {
+    if (table.steps.size() >= maxTestSteps) return "the table has more than " + std::to_string(maxTestSteps) + " steps";
+    size_t columns = table.inputs.size() + table.outputs.size();
+    if ((table.steps.size() + 1) * columns > maxTestValues)
+      return "the table has more than " + std::to_string(maxTestValues) + " values (its steps times its columns)";
+    return "";
+  }
+
+  // Reads one step into the table; false with problem when the line is faulty.
+  bool readInto(const Line& l, const long long* counter, std::string& problem) {
     TestStep s;
     s.line = l.number;
-    std::string problem;
     if (!readStep(l.words, counter, table, s, problem)) {
       if (counter) problem += " (when " + std::string(1, counterName) + " is " + std::to_string(*counter) + ")";
-      return fault(l.number, problem);
+      return false;
     }
     table.steps.push_back(s);
     return true;
   }
 
-  // Each line of the repeat's body reports its first fault only, not one for every turn.
+  // A step outside a repeat.  False when reading stops.
+  bool step(const Line& l) {
+    std::string problem = noRoom();
+    if (!problem.empty()) return fault(l.number, problem) && false;
+    return readInto(l, nullptr, problem) || fault(l.number, problem);
+  }
+
+  // The faults of the body's lines, problems[k] that of body[k].  False when reading stops.
+  bool bodyFaultsInLineOrder(const std::vector<std::string>& problems) {
+    for (size_t k = 0; k < body.size(); k++)
+      if (!problems[k].empty() && !fault(body[k].number, problems[k])) return false;
+    return true;
+  }
+
+  // Each line of the repeat's body reports its first fault only, not one for every turn, and the
+  // faults come in the order of their lines; a table out of room stops at the line that did not fit.
   bool closeRepeat() {
-    std::vector<bool> faulty(body.size(), false);
-    for (long long i = 0; i < (long long)repeatCount; i++)
-      for (size_t k = 0; k < body.size(); k++) {
-        if (faulty[k]) continue;
-        size_t before = errors.size();
-        if (!step(body[k], &i)) return false;
-        faulty[k] = errors.size() != before;
+    std::vector<std::string> problems = bodyFaults;
+    const Line* unfit = nullptr;
+    std::string noRoomProblem;
+    for (long long i = 0; i < (long long)repeatCount && !unfit; i++)
+      for (size_t k = 0; k < body.size() && !unfit; k++) {
+        if (!problems[k].empty()) continue;
+        noRoomProblem = noRoom();
+        if (!noRoomProblem.empty()) unfit = &body[k];
+        else readInto(body[k], &i, problems[k]);
       }
+    if (!bodyFaultsInLineOrder(problems)) return false;
+    if (unfit) return fault(unfit->number, noRoomProblem) && false;
     repeatLine = 0;
     body.clear();
+    bodyFaults.clear();
     return true;
+  }
+
+  void addToBody(const Line& l, const std::string& problem) {
+    body.push_back(l);
+    bodyFaults.push_back(problem);
   }
 
   bool openRepeat(const Line& l) {
     const std::string& w = l.words[0];
-    if (repeatLine) return fault(l.number, "a repeat inside a repeat (close the first with end)");
+    if (repeatLine) {  // reported with the body's faults, in line order
+      addToBody(l, "a repeat inside a repeat (close the first with end)");
+      return true;
+    }
     if (l.words.size() != 1 || w.back() != ')' ||
         !readNumber(w.substr(7, w.size() - 8), decimalFrom(1, maxTestSteps), repeatCount))
       return fault(l.number, "repeat needs a count from 1 to " + std::to_string(maxTestSteps) + ": repeat(N)");
@@ -283,15 +319,15 @@ struct TableReader {
       return closeRepeat();
     }
     if (repeatLine) {
-      body.push_back(l);
+      addToBody(l, "");
       return true;
     }
-    return step(l, nullptr);
+    return step(l);
   }
 
   void finish() {
     if (!headerLine) fault(0, "no table: its first line names the inputs, then :, then the outputs");
-    if (repeatLine) fault(repeatLine, "repeat(N) without its end");
+    if (repeatLine && fault(repeatLine, "repeat(N) without its end")) bodyFaultsInLineOrder(bodyFaults);
     // A table that tests nothing must not pass as "0 passed, 0 failed".
     if (errors.empty() && table.steps.empty()) fault(headerLine, "the table has no steps, only its first line");
   }

@@ -52,8 +52,10 @@ struct VectorTable {
 bool parseVectorTable(const std::string& text, const std::string& file, VectorTable& table,
                       std::vector<std::string>& errors);
 // The most steps a table may have once its repeats are counted out, so that a typo cannot make a run
-// that never ends.
+// that never ends, and the most values (steps times columns), so that a short table over many outputs
+// cannot take gigabytes.
 const size_t maxTestSteps = 100000;
+const size_t maxTestValues = 1000000;
 
 // An integer expression of the loop counter (VectorExpr.cpp): true with value, or false with problem.
 bool evaluateCounterExpression(const std::string& text, long long counter, long long& value, std::string& problem);

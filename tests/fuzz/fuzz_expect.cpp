@@ -14,42 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "CheckedNames.h"
 #include "Expect.h"
-#include "ExpectNetlist.h"
 #include "FuzzCheck.h"
 #include "MemImage.h"
-#include "Netlist.h"
 #include "Notations.h"
-#include "Sim.h"
 
 namespace {
-
-// The tests' netlist of checked bundles, with a Rom of 12-bit words and two byte Rams joined as Wide.
-void build() {
-  static const unsigned char rom[8] = {0x0A, 0xBC, 0x01, 0x23, 0, 0, 0, 0};
-  checkedNetlist();
-  Signal address(2, "address"), romOut(12, "romOut"), high(8, "high"), low(8, "low"), in(8, 0u, "in");
-  Switch(SD("b0"), address, 'b', Zero, "B");
-  Rom(SD("ba"), address, romOut, 4, 12, rom);
-  Ram(SD("bb"), (Zero, Zero, address, address), in, high, 4, 8, 2, 1, 1);
-  Ram(SD("bc"), (Zero, Zero, address, address), in, low, 4, 8, 2, 1, 1);
-  WideMemory("Wide", {"Ram", "Ram_1"});
-}
-
-// Names that pick one bundle or memory word, with its width; -1: a word past the memory's end.
-const struct {
-  const char* name;
-  int width;
-} knownNames[] = {
-    {"a", 1}, {"word", 12}, {"top.word", 12}, {"idle", 3}, {"Rom[0]", 12}, {"Rom[0x3]", 12}, {"Wide[2]", 16},
-    {"Rom[4]", -1},
-};
-
-int widthOf(const std::string& name) {
-  for (const auto& k : knownNames)
-    if (name == k.name) return k.width;
-  return 0;  // not known here
-}
 
 std::vector<std::string> wordsOf(const std::string& line) {
   std::istringstream in(line.substr(0, line.find('#')));
@@ -86,7 +57,7 @@ void checkLines(const std::vector<std::string>& lines, const std::set<long>& fau
       require(isFaulty == !words.empty(), "a line without words is fine, one with other than two is faulty");
       continue;
     }
-    int width = widthOf(words[0]);
+    int width = widthOfCheckedName(words[0]);
     if (width != 0) require(isFaulty == (width < 0 || !valueFits(words[1], width)), "a value is read by its notation");
   }
 }
@@ -102,7 +73,7 @@ std::vector<std::string> parsed(const std::string& text, bool& good) {
 
 // The netlist is built and elaborated once; reading expectations does not change it.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  build();
+  buildCheckedNames();
   elaborate();
   return 0;
 }
