@@ -1,6 +1,6 @@
 // What the fuzz targets share: stopping with the name of a broken invariant, the lines of a source as
-// the readers count them, the NUL-separated words of an input, and reading the "FILE:LINE:" that
-// starts a message.
+// the readers count them, the words of a line, the NUL-separated words of an input, and reading the
+// "FILE:LINE:" that starts a message.
 #ifndef TARVIK_FUZZ_CHECK_H
 #define TARVIK_FUZZ_CHECK_H
 
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,14 @@ inline std::vector<std::string> nulSeparatedWords(const uint8_t* data, size_t si
     }
     if (data[i] != '\0' && words.back().size() < maxLength) words.back() += char(data[i]);
   }
+  return words;
+}
+
+// The words of a line of a table or an expectations file, up to a '#' that starts a comment.
+inline std::vector<std::string> wordsOf(const std::string& line) {
+  std::istringstream in(line.substr(0, line.find('#')));
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
   return words;
 }
 

@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,13 +20,6 @@
 #include "Notations.h"
 
 namespace {
-
-std::vector<std::string> wordsOf(const std::string& line) {
-  std::istringstream in(line.substr(0, line.find('#')));
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
 
 // The lines reported faulty, checked for their form; the last line read (all, unless cut short).
 std::set<long> faultyLines(const std::vector<std::string>& errors, size_t lineCount, size_t& lastRead) {

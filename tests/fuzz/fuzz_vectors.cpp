@@ -10,7 +10,6 @@
 // before *1.
 #include <cstddef>
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,13 +28,6 @@ void build() {
   Or(SD("ab"), n, n, copy);
   Tsb(SD("ac"), One, en, bus);
   Counter(SD("ad"), (en, p), count);
-}
-
-std::vector<std::string> wordsOf(const std::string& line) {
-  std::istringstream in(line.substr(0, line.find('#')));
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
 }
 
 // The line of each step a taken table's text counts out, in order; its step lines' words in words.
