@@ -37,7 +37,7 @@ extern char WindowLabelString[25];  // -W: window title suffix
 extern int useXDisplay;             // -X clears it: run without a window
 extern int zFlagSet;                // -z given
 extern int zSetXa, zSetYa, zSetXb, zSetYb;  // -z: start-up zoom corners in pixels
-extern int quietFlag;               // --quiet: no start-up text, netlist counts or halt note; no probe reports without a window
+extern int quietFlag;               // --quiet: no start-up text, netlist counts, halt note, headless probe reports
 void resetCommandLineGlobals();
 
 // The option scanner (getopt.cpp).

@@ -100,7 +100,9 @@ TEST(FileSafety, AnOutputWithoutATemporaryFileIsRefusedAndTheOldFileKept) {
       {asm_, leaf + ".hex", {"D/p.s", "-o", "D/" + leaf + ".hex"}, "ERROR -- cannot write 'D/" + leaf + ".hex': "},
       {processor, leaf + ".vcd", {"-X", "--quiet", "--cycles", "1", "--vcd", "D/" + leaf + ".vcd"},
        "ERROR -- cannot create waveform dump D/" + leaf + ".vcd: "},
-      {processor, leaf + ".gtkw", {"-X", "--quiet", "--cycles", "1", "--vcd", "D/w.vcd", "--gtkw", "D/" + leaf + ".gtkw"},
+      {processor,
+       leaf + ".gtkw",
+       {"-X", "--quiet", "--cycles", "1", "--vcd", "D/w.vcd", "--gtkw", "D/" + leaf + ".gtkw"},
        "ERROR -- --gtkw: cannot write D/" + leaf + ".gtkw: "},
   };
   for (const auto& c : cases) {
@@ -109,8 +111,8 @@ TEST(FileSafety, AnOutputWithoutATemporaryFileIsRefusedAndTheOldFileKept) {
     f.write(c.file, "old\n");
     RunResult r = runProgram(c.program, inFolder(f, c.args));
     EXPECT_EQ(r.status, 2) << c.file;
-    EXPECT_EQ(linesStartingWith(r.err, "ERROR"),
-              inFolder(f, {c.error + "no temporary file can be made beside it (File name too long), so it is left as it was"}));
+    const std::string kept = "no temporary file can be made beside it (File name too long), so it is left as it was";
+    EXPECT_EQ(linesStartingWith(r.err, "ERROR"), inFolder(f, {c.error + kept}));
     EXPECT_EQ(f.read(c.file), "old\n");
   }
 }

@@ -223,7 +223,9 @@ TEST(Vectors, AFaultyFirstLineOrTooManyStepsStopTheReading) {
       {bench, "n : copy\n# no steps\n", ":1: the table has no steps, only its first line"},
       {bench, "\nn : copy\nrepeat(3)\nend\n", ":2: the table has no steps, only its first line"},
       {bench, "n : copy\nrepeat(100000)\n1 : 1\n1 : 1\nend\n2 : 3\n", ":3: the table has more than 100000 steps"},
-      {bench, "n : copy copy copy copy copy copy copy copy copy copy copy copy\nrepeat(99999)\n1 : 1 1 1 1 1 1 1 1 1 1 1 1\nend\n",
+      {bench,
+       "n : copy copy copy copy copy copy copy copy copy copy copy copy\nrepeat(99999)\n"
+       "1 : 1 1 1 1 1 1 1 1 1 1 1 1\nend\n",
        ":3: the table has more than 1000000 values (its steps times its columns)"},
   };
   for (const Case& c : cases) EXPECT_EQ(faults(c.netlist, c.text), std::vector<std::string>{c.fault}) << c.text;

@@ -5,9 +5,9 @@
 // taken or refused with a problem, and which of the two must follow the README ("Stopping a run by
 // itself"): halt only where the circuit knows halts; otherwise NAME=VALUE or NAME!=VALUE, split at the
 // first "!=" (else the first '='), both parts non-empty, and for the netlist's unambiguous names a
-// VALUE in a notation that fits the name's width.  A taken condition, written back as its target's full name, its operator and its value (0b
-// and binary digits, or letters), is read back the same; with the other operator it is read the same
-// but for the operator.
+// VALUE in a notation that fits the name's width.  A taken condition, written back as its target's
+// full name, its operator and its value (0b and binary digits, or letters), is read back the same;
+// with the other operator it is read the same but for the operator.
 #include <cstddef>
 #include <cstdint>
 #include <string>

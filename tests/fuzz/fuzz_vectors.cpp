@@ -56,7 +56,8 @@ std::vector<int> countedSteps(const std::vector<std::string>& lines, std::vector
 }
 
 void checkErrors(const std::vector<std::string>& errors, size_t lineCount) {
-  const std::string cut = "t.test: more than " + std::to_string(maxExpectationFaults) + " faulty lines, the rest not read";
+  const std::string cut =
+      "t.test: more than " + std::to_string(maxExpectationFaults) + " faulty lines, the rest not read";
   size_t listed = errors.size() - (!errors.empty() && errors.back() == cut ? 1 : 0);
   require(listed <= maxExpectationFaults, "at most maxExpectationFaults errors, then the line that says so");
   long last = 0;
@@ -64,7 +65,8 @@ void checkErrors(const std::vector<std::string>& errors, size_t lineCount) {
     size_t at = 0;
     long line = lineOfMessage(errors[i], "t.test", at);
     if (line < 0) {
-      require(errors[i].compare(0, 8, "t.test: ") == 0 && errors.size() == 1, "only a text without a table has no line");
+      require(errors[i].compare(0, 8, "t.test: ") == 0 && errors.size() == 1,
+              "only a text without a table has no line");
       continue;
     }
     bool stops = i + 1 == listed && errors[i].find(": the table has more than ") != std::string::npos;
