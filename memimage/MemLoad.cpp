@@ -132,10 +132,19 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
     problem = "option --load requires NAME=FILE, not " + text;
     return false;
   }
+  std::string name = text.substr(0, equals), file = text.substr(equals + 1);
+  // A memory given an image before by the same name (--program's ROM, an earlier --load) is refused
+  // before the file is read: the file may be no image at all (--program's source), and its faults
+  // would hide the conflict.
+  for (const QueuedLoad& q : queuedLoads)
+    if (q.name == name) {
+      problem = name + " is given two images, " + q.image.file + " and " + file + ": give one";
+      return false;
+    }
   MemoryImage image;
-  noteInputFile(text.substr(equals + 1), "--load");
-  if (!readMemoryImage(text.substr(equals + 1), image, problem)) return false;
-  addMemoryLoad(text.substr(0, equals), std::move(image));
+  noteInputFile(file, "--load");
+  if (!readMemoryImage(file, image, problem)) return false;
+  addMemoryLoad(name, std::move(image));
   return true;
 }
 

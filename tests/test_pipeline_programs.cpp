@@ -84,7 +84,13 @@ TEST(Program, ConflictingOptionsAreRefusedBeforeTheRun) {
       {{"--program", sum, "--program", copy, "--cycles", "5"},
        "ERROR -- --program is given twice (" + sum + " and " + copy + "): give one program", true},
       {{"--cycles", "5", "--cycles", "60"}, "ERROR -- --cycles is given twice (5 and 60): give it once", true},
+      // --load after --program, by the ROM's name: refused before its file is read (a source is no image)
       {{"--program", sum, "--load", "Memory.Rom=" + image, "--cycles", "5"},
+       "ERROR -- Memory.Rom is given two images, " + sum + " and " + image + ": give one", true},
+      {{"--program", sum, "--load", "Memory.Rom=" + sum, "--cycles", "5"},
+       "ERROR -- Memory.Rom is given two images, " + sum + " and " + sum + ": give one", true},
+      // by another name of it: once the circuit is built
+      {{"--program", sum, "--load", "Rom=" + image, "--cycles", "5"},
        "ERROR -- Memory.Rom is given two images, " + sum + " and " + image + ": give one", false},
   };
   for (const Case& c : cases) {
