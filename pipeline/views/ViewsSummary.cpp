@@ -147,8 +147,8 @@ void printCounts() {
   if (tally.hasForwarding) printForwardingCounts();
   printf("Branches taken:         %llu\n", (unsigned long long)tally.branchesTaken);
   printf("Cycles per instruction: %s\n", cyclesPer(tally.completed).c_str());
-  printf("  without nops:         %s (%llu nops left out)\n", cyclesPer(tally.completed - tally.nopsCompleted).c_str(),
-         (unsigned long long)tally.nopsCompleted);
+  printf("  without nops:         %s (%llu %s left out)\n", cyclesPer(tally.completed - tally.nopsCompleted).c_str(),
+         (unsigned long long)tally.nopsCompleted, tally.nopsCompleted == 1 ? "nop" : "nops");
   if (tally.haltCycle)
     printf("Halted in cycle:        %llu (halt: bra halt; the loop after it is not counted above)\n",
            (unsigned long long)tally.haltCycle);
