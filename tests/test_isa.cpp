@@ -258,7 +258,8 @@ TEST(Isa, RefusesAProgramPastTheProcessorsRom) {
       {".org 63\nnop", "003F:0000"},
       {".org 63\nnop\nnop\nnop", "t.s:3:1: address 0x0040 is past the end of the ROM (64 words, 0x0000..0x003F)"},
       {".org 62\n.word 1, 2, 3", "t.s:2:1: address 0x0040 is past the end of the ROM (64 words, 0x0000..0x003F)"},
-      {"nop\n.org 0x100\n  bra 0\n  bra x", "t.s:3:3: address 0x0100 is past the end of the ROM (64 words, 0x0000..0x003F)"},
+      {"nop\n.org 0x100\n  bra 0\n  bra x",
+       "t.s:3:3: address 0x0100 is past the end of the ROM (64 words, 0x0000..0x003F)"},
   };
   for (const auto& c : cases) {
     std::string text = assembled(c.source, cpu);

@@ -201,7 +201,8 @@ TEST(ProcessorViews, SummaryListsEveryStoreTheTraceShows) {
   std::string source = folder.write("halt.s", "setlo r1, 0x40\nsetlo r2, 5\nnop\nhalt: bra halt\n"
                                               "st r2, [r1 + 0]\nadd r2, r2, 1\nadd r1, r1, 1\n");
   std::string text = viewsText(runViews({"--program", source, "--cycles", "18", "--trace", "--summary"}));
-  const char* const stores[][2] = {{"8", "[0x0040] <- 0x0005"}, {"13", "[0x0041] <- 0x0006"}, {"18", "[0x0042] <- 0x0007"}};
+  const char* const stores[][2] = {
+      {"8", "[0x0040] <- 0x0005"}, {"13", "[0x0041] <- 0x0006"}, {"18", "[0x0042] <- 0x0007"}};
   for (const auto& store : stores) {
     std::string line = traceLine(text, std::stoi(store[0]));
     EXPECT_EQ(line.substr(line.find("store")), std::string("store ") + store[1]) << line;

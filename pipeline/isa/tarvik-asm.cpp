@@ -45,7 +45,8 @@ const char usageAfterCpu[] =
 // The usage lines and the --cpu line list the tags of every processor variant.
 std::string usageText() {
   std::string tags = processorVariantTags("|", "|");
-  std::string assembling = "tarvik-asm [-l] [-w] [--cpu " + tags + "] [-o OUT] FILE.s", listing = "tarvik-asm -d [-o OUT] IMAGE";
+  std::string assembling = "tarvik-asm [-l] [-w] [--cpu " + tags + "] [-o OUT] FILE.s";
+  std::string listing = "tarvik-asm -d [-o OUT] IMAGE";
   size_t width = std::max(assembling.size(), listing.size()) + 2;
   assembling.resize(width, ' ');
   listing.resize(width, ' ');

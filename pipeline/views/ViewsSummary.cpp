@@ -5,9 +5,9 @@
 // halt loop's included, each with the value last stored: what the trace shows.  The counts come from
 // the cycles read: instructions completed are the fetched ones that were in WB (bubbles are not
 // counted), stall cycles those in which a stall signal was ONE, branches taken those in which MEM's
-// branch was decided taken.  A program that halts (halt: bra halt, ViewsHalt.cpp) is counted up to its last
-// cycle: the halt branch and the words after it complete, the branch is not counted as taken, and
-// the halt loop after it counts only in the cycles run.  Stores to a ROM address (bit 6 ZERO on the
+// branch was decided taken.  A program that halts (halt: bra halt, ViewsHalt.cpp) is counted up to
+// its last cycle: the halt branch and the words after it complete, the branch is not counted as
+// taken, and the halt loop after it counts only in the cycles run.  Stores to a ROM address (bit 6 ZERO on the
 // bus) are dropped by the memory: they are counted and listed apart, so that a store that changed
 // nothing does not go unnoticed.  With --summary-ram the RAM's words are listed as the run left them,
 // and the last line warns when the program ran off its end (ViewsRunOff.cpp).  On a processor with

@@ -3,8 +3,9 @@
 // Columns: the cycle, PC, then for each stage IF .. WB the address and the disassembly of the
 // instruction in it ("*" after the address when a stall holds the stage), then N and Z, then what
 // happened: on a processor with forwarding the registers EX took from MEM or WB (r1<-MEM, r2<-WB),
-// the branch decision when a branch is in MEM ("taken? -> N" when it is unknown), the register WB wrote with its new value, and the
-// memory access of MEM (a store to a ROM address, which the memory drops, is marked so).  IF held by
+// the branch decision when a branch is in MEM ("taken? -> N" when it is unknown), the register WB
+// wrote with its new value, and the memory access of MEM (a store to a ROM address, which the memory
+// drops, is marked so).  IF held by
 // the load interlock alone shows (load-use) instead of (no fetch); the word it holds in ID has "*".
 // With --trace-ticks a column after the cycle gives the tick the line was read at.  The stage columns
 // are as wide as the longest text any word disassembles to, so every line lines up.  On a terminal

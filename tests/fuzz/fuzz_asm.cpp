@@ -77,9 +77,11 @@ void checkRoundTrip(const Assembly& a, bool absoluteTargets) {
 }
 
 // The input's bytes as a stream of choices; zeros once they run out, so that every expression ends.
+// At most termsLeft terms an expression, so that it stays as cheap to assemble as a line.
 struct Choices {
   const uint8_t* data;
   size_t size, at = 0;
+  int termsLeft = 8;
   uint8_t next() { return at < size ? data[at++] : 0; }
 };
 
@@ -114,7 +116,7 @@ Expression expression(Choices& in, int depth);
 Expression term(Choices& in, int depth) {
   uint8_t kind = in.next();
   Expression t;
-  if (depth < 3 && kind % 3 == 0) {
+  if (depth < 3 && kind % 3 == 0 && --in.termsLeft > 0) {
     bool high = kind & 8;
     Expression inner = expression(in, depth + 1);
     t.text = (high ? "hi(" : "lo(") + inner.text + ")";
@@ -134,7 +136,7 @@ Expression term(Choices& in, int depth) {
 Expression expression(Choices& in, int depth) {
   Expression e;
   uint8_t shape = in.next();
-  for (int i = 0; i <= shape % 4; i++) {
+  for (int i = 0; i <= shape % 4 && (i == 0 || --in.termsLeft > 0); i++) {
     bool minus = (shape >> (2 + i)) & 1;
     Expression t = term(in, depth);
     e.text += (i == 0 ? (minus ? "-" : "") : (minus ? " - " : " + ")) + t.text;
