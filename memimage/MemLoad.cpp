@@ -24,6 +24,7 @@ namespace {
 struct QueuedLoad {
   std::string name;
   MemoryImage image;
+  bool byCircuit;  // a circuit's own option queued it (the processor's --program), not --load
 };
 
 std::vector<QueuedLoad> queuedLoads;
@@ -124,7 +125,7 @@ bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<Imag
 
 }  // namespace
 
-void addMemoryLoad(const std::string& name, MemoryImage image) { queuedLoads.push_back({name, std::move(image)}); }
+void addMemoryLoad(const std::string& name, MemoryImage image) { queuedLoads.push_back({name, std::move(image), true}); }
 
 bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   std::string text = argument;
@@ -133,10 +134,19 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
     problem = "option --load requires NAME=FILE, not " + text;
     return false;
   }
+  std::string name = text.substr(0, equals), file = text.substr(equals + 1);
+  // A memory a circuit's option gave an image by this name (--program's ROM) is refused before the
+  // file is read: it may be no image at all (that option's source), and its faults would hide the
+  // conflict.  Two --load of one memory are told apart after elaboration, with every faulty image.
+  for (const QueuedLoad& q : queuedLoads)
+    if (q.byCircuit && q.name == name) {
+      problem = name + " is given two images, " + q.image.file + " and " + file + ": give one";
+      return false;
+    }
   MemoryImage image;
-  noteInputFile(text.substr(equals + 1), "--load");
-  if (!readMemoryImage(text.substr(equals + 1), image, problem)) return false;
-  addMemoryLoad(text.substr(0, equals), std::move(image));
+  noteInputFile(file, "--load");
+  if (!readMemoryImage(file, image, problem)) return false;
+  queuedLoads.push_back({name, std::move(image), false});
   return true;
 }
 

@@ -87,6 +87,7 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
   d.write("bad.s", "nop\n  add r1, r9, r0\nbra nowhere\n");
   d.write("wide.hex", "12345\n");
   d.write("intel.hex", ":040000000AF01234BC\n:00000001FF\n");  // bytes high first: words 0x0AF0, 0x1234
+  d.write("long.s", ".org 63\nnop\nhalt: bra halt\n");
   expectRuns(d, {
       {{"-l", "D/prog.s"}, 0, listing, warnings},
       {{"-o", "D/prog.hex", "D/prog.s"}, 0, "", warnings},
@@ -113,6 +114,8 @@ TEST(AsmCli, AssemblesListsAndDisassembles) {
       {{"--cpu=", "D/prog.s"}, 2, "", "ERROR -- --cpu : the processor is 5a or 5b\n"},
       {{"--no-warnings=1", "D/prog.s"}, 2, "", "ERROR -- unknown option '--no-warnings=1' (tarvik-asm --help lists the options)\n"},
       {{"-d", "--cpu", "5b", "D/prog.hex"}, 2, "", "ERROR -- --cpu picks the warnings of assembling; it does not go with -d\n"},
+      {{"--cpu", "5b", "-o", "D/long.hex", "D/long.s"}, 1, "",
+       "D/long.s:3:7: address 0x0040 is past the end of the ROM (64 words, 0x0000..0x003F)\nhalt: bra halt\n      ^\n"},
   });
   // The image written with -o is the listing without its comments.
   std::string image = replaced(listing, "D/", d.path + "/");
@@ -135,7 +138,9 @@ TEST(AsmCli, NothingIsOverwrittenCutShortOrMisread) {
       {{"-d", "-o", "D/./i.hex", "D/i.hex"}, 2, "",
        "ERROR -- the output -o D/./i.hex is the input D/i.hex: it would be overwritten\n"},
       {{"D/nul.s"}, 1, "", std::string("D/nul.s:1:8: NUL byte in the source: is it a text file?\nnop ; a\\0b\n       ^\n")},
-      {{"D/end.s"}, 1, "", "D/end.s:1:7: label 'end' is at 65536, past the last address 65535\n.word end\n      ^\n"},
+      {{"D/end.s"}, 1, "",
+       "D/end.s:1:7: label 'end' is at 65536, past the last address 65535\n.word end\n      ^\n"
+       "D/end.s:3:1: address 0xFFFF is past the end of the ROM (64 words, 0x0000..0x003F)\nnop\n^\n"},
       {{"D/d.s"}, 2, "", "ERROR -- D/d.s: cannot read the source: Is a directory\n"},
       {{"D/x\n0BAD #.s"}, 0, "// D/x\\x0A0BAD #.s, assembled by tarvik-asm\nC000\n", ""},
   });
@@ -175,9 +180,12 @@ TEST(AsmCli, ListingsAssembleBackToTheirImage) {
             "        .org 0xFFFE\n"
             "LFFFE:  bnv LFFFE               ; FFFE: F800\n"
             "LFFFF:  bra LFFFE               ; FFFF: C7FF\n");
+  // Its words past the ROM do not assemble back for the processor.
   d.write("t.lst", listed.out);
-  EXPECT_EQ(runProgram(program, {"-w", "-o", d / "t2.hex", d / "t.lst"}).status, 0);
-  EXPECT_EQ(imageWords(d / "t2.hex"), "D7FF\nC005\n@0010\nC6D4\nC7FF\n4AD2\n0000\n@FFFE\nF800\nC7FF\n");
+  RunResult again = runProgram(program, {"-w", "-o", d / "t2.hex", d / "t.lst"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err.substr(0, again.err.find('\n')),
+            d / "t.lst:9:9: address 0xFFFE is past the end of the ROM (64 words, 0x0000..0x003F)");
 }
 
 // A source is told from an image by its content, and each gets the program that reads it.
@@ -203,7 +211,11 @@ TEST(AsmCli, TellsASourceFromAnImage) {
 TEST(AsmCli, HelpGoesToStandardOutput) {
   RunResult r = runProgram(program, {"--help"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.rfind("Usage: tarvik-asm [-l] [-o OUT] FILE.s", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind("Usage: tarvik-asm [-l] [-w] [--cpu 5a|5b] [-o OUT] FILE.s  assemble FILE.s into a memory image\n"
+                        "       tarvik-asm -d [-o OUT] IMAGE                        list",
+                        0),
+            0u)
+      << r.out;
   EXPECT_EQ(r.err, "");
 }
 

@@ -13,11 +13,11 @@
 
 namespace {
 
-// The words of an assembly as "AAAA:WWWW AAAA:WWWW ...", or its errors.
-std::string assembled(const std::string& source) {
+// The words of an assembly as "AAAA:WWWW AAAA:WWWW ...", or its errors; for a processor's ROM with cpu.
+std::string assembled(const std::string& source, const ProcessorVariant* cpu = nullptr) {
   Assembly a;
   std::string text;
-  if (!assemble(source, "t.s", a)) {
+  if (!assemble(source, "t.s", a, cpu)) {
     for (const std::string& e : a.errors) text += (text.empty() ? "" : "\n") + e;
     return text;
   }
@@ -69,6 +69,10 @@ TEST(Isa, EncodesEveryFormAndOperand) {
       {"ld r1, [r2]", "0000:4810"},
       {"st r4, [r2 + 0]", "0000:A050"},
       {"st r4, [r2 - r1]", "0000:A091"},
+      {"ld r1, [r6 - 3]", "0000:48F3"},
+      {"ld r1, [r6 - 4]", "0000:4874"},  // as [r6 + -4]: sub's 3-bit constant stops at 3
+      {".equ K, 4\nst r1, [r6 - K]", "0000:8874"},
+      {"ld r1, [r6 - -4]", "0000:48F4"},
       {"ld r1, [r2 & -1]", "0000:4957"},
       {"ld r1, [r2 | r3]", "0000:4993"},
       {"ld r1, [r2 lo2 r3]", "0000:4A13"},
@@ -136,6 +140,9 @@ TEST(Isa, ReportsEachFaultWithItsColumn) {
       {"add r1 r2, r3", "t.s:1:8: expected ',', found 'r2'"},
       {"add r1, r2, 4", "t.s:1:13: constant 4 out of range -4..3"},
       {"add r1, r2, -5", "t.s:1:13: constant -5 out of range -4..3"},
+      {"ld r1, [r6 + 4]", "t.s:1:14: constant 4 out of range -4..3"},
+      {"ld r1, [r6 - 5]", "t.s:1:14: constant 5 out of range -4..4"},
+      {"ld r1, [r6 - -5]", "t.s:1:14: constant -5 out of range -4..4"},
       {"add r1, r2, 0x", "t.s:1:13: bad number '0x'"},
       {"setlo r1, 256", "t.s:1:11: constant 256 out of range -128..255"},
       {"setlo r1, -129", "t.s:1:11: constant -129 out of range -128..255"},
@@ -239,6 +246,27 @@ TEST(Isa, RefusesNamesAndExpressionsThatDoNotFit) {
   std::string deep = "setlo r1, ";
   for (int i = 0; i < 100000; ++i) deep += "lo(";
   EXPECT_EQ(assembled(deep).substr(0, 45), "t.s:1:203: lo( and hi( nested too deeply\nsetl");
+}
+
+// For a processor, a program must fit its ROM: the first word past it is reported, once.
+TEST(Isa, RefusesAProgramPastTheProcessorsRom) {
+  const ProcessorVariant* cpu = &defaultProcessorVariant();
+  const struct {
+    const char* source;
+    const char* result;  // the words, or the first line of the only error
+  } cases[] = {
+      {".org 63\nnop", "003F:0000"},
+      {".org 63\nnop\nnop\nnop", "t.s:3:1: address 0x0040 is past the end of the ROM (64 words, 0x0000..0x003F)"},
+      {".org 62\n.word 1, 2, 3", "t.s:2:1: address 0x0040 is past the end of the ROM (64 words, 0x0000..0x003F)"},
+      {"nop\n.org 0x100\n  bra 0\n  bra x",
+       "t.s:3:3: address 0x0100 is past the end of the ROM (64 words, 0x0000..0x003F)"},
+  };
+  for (const auto& c : cases) {
+    std::string text = assembled(c.source, cpu);
+    EXPECT_EQ(text.substr(0, text.find('\n')), c.result) << c.source;
+    EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 2) << c.source;
+  }
+  EXPECT_EQ(assembled(".org 63\nnop\nnop"), "003F:0000 0040:0000") << "any address without a processor";
 }
 
 // Two faults of one line come in column order, whichever pass finds them.

@@ -175,6 +175,7 @@ Stall cycles:           2
 Forwarded operands:     3 (1 from MEM, 2 from WB)
 Branches taken:         0
 Cycles per instruction: 2.67
+  without nops:         2.67 (0 nops left out)
 )");
 }
 

@@ -57,7 +57,9 @@ TEST(Program, IsRefusedBeforeTheRunWhenItCannotBeRun) {
   } cases[] = {
       {"/nonexistent/prog.s", "ERROR -- /nonexistent/prog.s: cannot read the program: No such file or directory"},
       {folder.write("bad.s", "addd r1, r2, r3\nadd r1, r2, 9\n"), "2 error(s) in the program"},
-      {folder.write("long.s", ".org 64\nnop\n"), "ERROR -- "},
+      {folder.write("long.s", ".org 64\nnop\n"),  // refused by the assembler, before any image is loaded
+       folder.path + "/long.s:2:1: address 0x0040 is past the end of the ROM (64 words, 0x0000..0x003F)\nnop\n^\n"
+       "ERROR -- " + folder.path + "/long.s: 1 error(s) in the program"},
       {directory, "ERROR -- " + directory + ": cannot read the program: Is a directory"},
       {"/dev/zero", "ERROR -- /dev/zero: cannot read the memory image: not a regular file"},
   };
@@ -82,7 +84,13 @@ TEST(Program, ConflictingOptionsAreRefusedBeforeTheRun) {
       {{"--program", sum, "--program", copy, "--cycles", "5"},
        "ERROR -- --program is given twice (" + sum + " and " + copy + "): give one program", true},
       {{"--cycles", "5", "--cycles", "60"}, "ERROR -- --cycles is given twice (5 and 60): give it once", true},
+      // --load after --program, by the ROM's name: refused before its file is read (a source is no image)
       {{"--program", sum, "--load", "Memory.Rom=" + image, "--cycles", "5"},
+       "ERROR -- Memory.Rom is given two images, " + sum + " and " + image + ": give one", true},
+      {{"--program", sum, "--load", "Memory.Rom=" + sum, "--cycles", "5"},
+       "ERROR -- Memory.Rom is given two images, " + sum + " and " + sum + ": give one", true},
+      // by another name of it: once the circuit is built
+      {{"--program", sum, "--load", "Rom=" + image, "--cycles", "5"},
        "ERROR -- Memory.Rom is given two images, " + sum + " and " + image + ": give one", false},
   };
   for (const Case& c : cases) {

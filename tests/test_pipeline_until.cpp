@@ -93,6 +93,7 @@ TEST(ProcessorStops, TheSummaryLeavesTheHaltLoopOut) {
                            "Stall cycles:           1\n"
                            "Branches taken:         0\n"
                            "Cycles per instruction: 1.45\n"
+                           "  without nops:         2.67 (5 nops left out)\n"  // the loop's nops not among them
                            "Halted in cycle:        16 (halt: bra halt; the loop after it is not counted above)\n";
   EXPECT_EQ(counts(runSource(negative, {"--summary"})), "Cycles run:             16\n" + rest);
   EXPECT_EQ(counts(runSource(negative, {"--summary", "--cycles", "60"})), "Cycles run:             60\n" + rest);

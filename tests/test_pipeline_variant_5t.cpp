@@ -12,7 +12,7 @@
 
 namespace {
 
-const ProcessorVariant testPipe = {"5t", "5t-test-pipe", true, true, 3, "Interlock only", {"loadUse"}, "none"};
+const ProcessorVariant testPipe = {"5t", "5t-test-pipe", true, true, 3, "Interlock only", {"loadUse"}, "none", 64};
 const bool registered = (addProcessorVariant(testPipe), true);
 
 void testPipeCircuit() { placeProcessor(*processorVariantTagged("5t")); }

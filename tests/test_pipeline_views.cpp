@@ -110,6 +110,7 @@ TEST(ProcessorViews, SummaryOfTheRomProgram) {
             "Stall cycles:           1\n"
             "Branches taken:         0\n"
             "Cycles per instruction: 1.14\n"
+            "  without nops:         2.86 (21 nops left out)\n"  // 40 cycles / (35 - 21): the ROM's empty words too
             "Warning: the program ran off its end: in cycle 38 IF fetched address 0x0024 (ROM word 36), which the "
             "program does not give\n");
 }
@@ -177,8 +178,47 @@ TEST(ProcessorViews, ViewsOfAProgramWithStallsBranchesLoadsAndStores) {
             "Stall cycles:           2\n"
             "Branches taken:         1\n"
             "Cycles per instruction: 1.33\n"
+            "  without nops:         2.67 (9 nops left out)\n"  // 24 / (18 - 9): words 2, 3, 6, 10, 11, 17, 18, 19, 21
             "Warning: the program ran off its end: in cycle 20 IF fetched address 0x0015 (ROM word 21), which the "
             "program does not give\n");
+}
+
+// A never-stored RAM word floats; a psr word on it gives unknown flags, and a branch on them has no
+// decision: the trace says so (PC is unknown after it), where it used to say "not taken".
+TEST(ProcessorViews, ABranchOnUnknownFlagsIsTracedUndecided) {
+  ScratchFolder folder;
+  std::string source = folder.write("unknown.s", "setlo r1, 0x40\nnop\nnop\nld r2, [r1 + 0]\nnop\nnop\nnop\n"
+                                                 "adds r3, r2, 0\nbeq 20\n");
+  std::string text = viewsText(runViews({"--program", source, "--cycles", "14", "--trace"}));
+  EXPECT_EQ(traceLine(text, 13), "13 11 11 nop 10 nop 9 nop 8 beq 20 7 adds r3, r2, 0 x x taken? -> 20 r3 <- 0xxxxx");
+  EXPECT_EQ(traceLine(text, 14), "14 ? ? ???? 11 nop 10 nop 9 nop 8 beq 20 x x");
+}
+
+// Stores among the words after a halt run on every pass of its loop: a run past the halt lists each
+// RAM word the trace shows stored, with its value, not only those of the first pass.
+TEST(ProcessorViews, SummaryListsEveryStoreTheTraceShows) {
+  ScratchFolder folder;
+  std::string source = folder.write("halt.s", "setlo r1, 0x40\nsetlo r2, 5\nnop\nhalt: bra halt\n"
+                                              "st r2, [r1 + 0]\nadd r2, r2, 1\nadd r1, r1, 1\n");
+  std::string text = viewsText(runViews({"--program", source, "--cycles", "18", "--trace", "--summary"}));
+  const char* const stores[][2] = {
+      {"8", "[0x0040] <- 0x0005"}, {"13", "[0x0041] <- 0x0006"}, {"18", "[0x0042] <- 0x0007"}};
+  for (const auto& store : stores) {
+    std::string line = traceLine(text, std::stoi(store[0]));
+    EXPECT_EQ(line.substr(line.find("store")), std::string("store ") + store[1]) << line;
+  }
+  EXPECT_EQ(section(text, "RAM words written"),
+            "RAM words written:\n"
+            "  RAM[0] (address 0x0040) = 0x0005      5\n"
+            "  RAM[1] (address 0x0041) = 0x0006      6\n"
+            "  RAM[2] (address 0x0042) = 0x0007      7\n"
+            "Cycles run:             18\n"
+            "Instructions completed: 7\n"
+            "Stall cycles:           1\n"
+            "Branches taken:         0\n"
+            "Cycles per instruction: 1.57\n"
+            "  without nops:         1.83 (1 nop left out)\n"  // 11 cycles / 6: the ROM's empty word after the halt
+            "Halted in cycle:        11 (halt: bra halt; the loop after it is not counted above)\n");
 }
 
 // The views and --expect read the same bundles and the same RAM: what the summary shows, --expect

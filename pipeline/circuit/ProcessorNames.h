@@ -41,6 +41,7 @@ const char loadUse[] = "loadUse";
 
 // The program ROM, and the data RAM: one 16-bit wide memory of two byte lanes, high byte first.
 const char rom[] = "Memory.Rom";
+const unsigned romWords = 64;  // as Memory.cpp builds it, on address bits 5..0
 const char ram[] = "RAM";
 const char* const ramLanes[2] = {"Memory.Ram", "Memory.Ram_1"};
 

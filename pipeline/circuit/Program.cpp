@@ -14,6 +14,7 @@
 #include "FileIO.h"
 #include "KeyScript.h"
 #include "MemImage.h"
+#include "Pipeline.h"
 #include "ProcessorNames.h"
 #include "ProcessorOptions.h"
 #include "Views.h"
@@ -23,7 +24,8 @@ namespace {
 // Assembles the source; its errors are printed in the assembler's own form before the refusal.
 bool assembleProgram(const std::string& file, const std::string& source, MemoryImage& image, std::string& problem) {
   Assembly assembly;
-  if (!assemble(source, file, assembly)) {
+  // While the command line is read no variant is placed yet: the default's ROM, which every one shares.
+  if (!assemble(source, file, assembly, &placedProcessor())) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     problem = file + ": " + std::to_string(assembly.errors.size()) + " error(s) in the program";
     return false;

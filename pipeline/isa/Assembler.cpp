@@ -20,6 +20,7 @@
 namespace {
 
 const uint32_t addressLimit = 65536;
+const uint16_t operationField = 0x7 << operationShift;
 
 struct Token {
   std::string text;
@@ -46,6 +47,8 @@ using Names = std::map<std::string, Name>;
 struct Run {
   const std::string& file;
   Assembly& out;
+  const ProcessorVariant* cpu;  // whose ROM the words must fit; null: any address
+  bool pastRom = false;         // a word past it was reported (once: the rest of the program follows it)
   Names names;
   std::map<uint32_t, int> taken;  // address -> source line of its word
   std::vector<std::pair<std::pair<int, int>, std::string>> errors;  // by line and column; the passes interleave them
@@ -238,11 +241,16 @@ struct OperandReader {
     return true;
   }
 
-  // Register rs2, or the signed 3-bit constant with bit 6 set.
-  bool op2(uint16_t& word) {
+  // Register rs2, or the signed 3-bit constant with bit 6 set.  A constant above constant3Max (only an
+  // address's "- 4" may have one) goes in negated, its operation turned to +: [r6 - 4] is [r6 + -4].
+  bool op2(uint16_t& word, long long max = constant3Max) {
     if (!atEnd() && isRegisterLike(peek().text)) return reg(word, 0);
     long long value = 0;
-    if (!number(constant3Min, constant3Max, value)) return false;
+    if (!number(constant3Min, max, value)) return false;
+    if (value > constant3Max) {
+      word &= static_cast<uint16_t>(~operationField);
+      value = -value;
+    }
     word |= immediateBit | (value & registerField);
     return true;
   }
@@ -263,7 +271,9 @@ struct OperandReader {
     if (!atEnd()) columns[addressPlace] = peek().column;
     if (!take("[") || !reg(word, rs1Shift)) return false;
     if (takeIf("]")) return true;
-    return addressOperation(word) && op2(word) && take("]");
+    // - takes every constant whose negation + takes: -4..4.
+    long long max = !atEnd() && peek().text == "-" ? -constant3Min : constant3Max;
+    return addressOperation(word) && op2(word, max) && take("]");
   }
 
   // A label, an absolute address or ".+N" / ".-N" (also "." alone), as the offset from the branch.
@@ -337,19 +347,35 @@ int wordCount(Run& run, Statement& s) {
   return -1;
 }
 
+std::string hexAddress(uint32_t address) {
+  char text[16];
+  snprintf(text, sizeof text, "0x%04X", address);
+  return text;
+}
+
+// A word past the processor's ROM could not be loaded into it: refused here rather than at run time.
+bool withinRom(Run& run, const Statement& s, int words) {
+  if (!run.cpu || s.address + words <= run.cpu->romWords) return true;
+  if (!run.pastRom)
+    run.error(s.line, s.tokens[0].column,
+              "address " + hexAddress(std::max(s.address, run.cpu->romWords)) + " is past the end of the ROM (" +
+                  std::to_string(run.cpu->romWords) + " words, 0x0000.." + hexAddress(run.cpu->romWords - 1) + ")");
+  run.pastRom = true;
+  return false;
+}
+
 // Claims the statement's addresses; false after reporting an overlap or an address past the memory.
 bool place(Run& run, const Statement& s, int words) {
   if (s.address + words > addressLimit) {
     run.error(s.line, s.tokens[0].column, "address past 65535");
     return false;
   }
+  if (!withinRom(run, s, words)) return false;
   for (uint32_t a = s.address; a < s.address + words; ++a) {
     auto found = run.taken.find(a);
     if (found == run.taken.end()) continue;
-    char at[16];
-    snprintf(at, sizeof at, "0x%04X", a);
     run.error(s.line, s.tokens[0].column,
-              std::string("address ") + at + " already holds a word (line " + std::to_string(found->second) + ")");
+              "address " + hexAddress(a) + " already holds a word (line " + std::to_string(found->second) + ")");
     return false;
   }
   for (uint32_t a = s.address; a < s.address + words; ++a) run.taken[a] = s.line;
@@ -503,10 +529,10 @@ bool isAssemblySource(const std::string& file, const std::string& text, bool rea
   return false;
 }
 
-bool assemble(const std::string& source, const std::string& file, Assembly& out) {
+bool assemble(const std::string& source, const std::string& file, Assembly& out, const ProcessorVariant* cpu) {
   out = Assembly();
   out.lines = splitLines(source);
-  Run run{file, out, {}, {}, {}};
+  Run run{file, out, cpu, false, {}, {}, {}};
   std::vector<Statement> statements;
   uint32_t address = 0;
   for (size_t i = 0; i < out.lines.size(); ++i) scanLine(run, static_cast<int>(i) + 1, address, statements);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "Variants.h"
+
 // Where an operand of a word was written, for messages about it (0: not written).
 enum OperandPlace { rdPlace, rs1Place, rs2Place, addressPlace, numberOfPlaces };
 
@@ -34,7 +36,9 @@ std::string sourceMessage(const std::string& file, const std::string& text, int 
 bool hasSourceName(const std::string& file);
 bool isAssemblySource(const std::string& file, const std::string& text, bool readsAsImage);
 
-// Assembles source; true when there was no error.  file names the source in messages.
-bool assemble(const std::string& source, const std::string& file, Assembly& out);
+// Assembles source; true when there was no error.  file names the source in messages.  With cpu, a word
+// past that processor's ROM is an error (once, at the first): the program could not be loaded.
+bool assemble(const std::string& source, const std::string& file, Assembly& out,
+              const ProcessorVariant* cpu = nullptr);
 
 #endif

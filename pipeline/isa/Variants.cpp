@@ -11,10 +11,11 @@ namespace names = processorNames;
 
 std::deque<ProcessorVariant>& rows() {
   static std::deque<ProcessorVariant> variants = {
-      {"5a", "5a-LD-hazard", false, false, 3, nullptr, {}, "how-the-5a-ld-hazard-processor-runs-a-program"},
+      {"5a", "5a-LD-hazard", false, false, 3, nullptr, {}, "how-the-5a-ld-hazard-processor-runs-a-program",
+       names::romWords},
       {"5b", "5b-forwarding", true, true, 3, "Forwarding and interlock",
        {names::forwards[0], names::forwards[1], names::forwards[2], names::loadUse},
-       "5b-forwarding-forwarding-and-the-load-interlock"},
+       "5b-forwarding-forwarding-and-the-load-interlock", names::romWords},
   };
   return variants;
 }

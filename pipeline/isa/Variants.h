@@ -24,6 +24,7 @@ struct ProcessorVariant {
   const char* gtkwGroupTitle;
   std::vector<const char*> gtkwGroupSignals;
   const char* docsAnchor;  // its section of docs/processor.md
+  unsigned romWords;       // its program ROM's words, from address 0: the assembler refuses a word past them
 };
 
 // Every variant: the shipped rows, in order, then any added by addProcessorVariant (a row stays where

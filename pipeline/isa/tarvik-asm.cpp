@@ -23,8 +23,6 @@
 namespace {
 
 const char usageBeforeCpu[] =
-    "Usage: tarvik-asm [-l] [-o OUT] FILE.s   assemble FILE.s into a memory image\n"
-    "       tarvik-asm -d [-o OUT] IMAGE      list a memory image as instructions\n"
     "\n"
     "  -l          give every word of the image a comment \"// ADDR: source line\"\n"
     "  -w, --no-warnings\n"
@@ -44,11 +42,18 @@ const char usageAfterCpu[] =
     "that is a memory image (-d lists it).\n"
     "The assembly language is described in docs/assembly.md.\n";
 
-// The --cpu line lists the tags of every processor variant.
+// The usage lines and the --cpu line list the tags of every processor variant.
 std::string usageText() {
-  std::string cpu = "--cpu " + processorVariantTags("|", "|");
+  std::string tags = processorVariantTags("|", "|");
+  std::string assembling = "tarvik-asm [-l] [-w] [--cpu " + tags + "] [-o OUT] FILE.s";
+  std::string listing = "tarvik-asm -d [-o OUT] IMAGE";
+  size_t width = std::max(assembling.size(), listing.size()) + 2;
+  assembling.resize(width, ' ');
+  listing.resize(width, ' ');
+  std::string cpu = "--cpu " + tags;
   cpu.resize(std::max<size_t>(cpu.size(), 11), ' ');
-  return usageBeforeCpu + ("  " + cpu) + usageAfterCpu;
+  return "Usage: " + assembling + "assemble FILE.s into a memory image\n       " + listing +
+         "list a memory image as instructions\n" + usageBeforeCpu + ("  " + cpu) + usageAfterCpu;
 }
 
 struct Options {
@@ -210,7 +215,7 @@ int assembleFile(const Options& o) {
   if (readsAsImage && !isAssemblySource(o.input, source, readsAsImage))
     return refuse(o.input + " is a memory image, not an assembly source (tarvik-asm -d lists it)");
   Assembly assembly;
-  if (!assemble(source, o.input, assembly)) {
+  if (!assemble(source, o.input, assembly, o.cpu)) {
     for (const std::string& e : assembly.errors) fprintf(stderr, "%s\n", shownText(e).c_str());
     return 1;
   }

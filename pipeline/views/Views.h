@@ -57,6 +57,7 @@ struct CycleView {
   bool fetching = false;  // IF read memory this cycle
   BusValue fetchAddress;  // the address it read, when fetching
   bool branchInMem = false, branchTaken = false;
+  bool branchUnknown = false;  // MEM's branch decision is neither ZERO nor ONE (a flag it reads is unknown)
   BusValue branchTarget;
   int writtenRegister = -1;  // 1..7 when WB writes a register this cycle
   BusValue writtenValue;

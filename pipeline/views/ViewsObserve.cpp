@@ -126,7 +126,9 @@ void readFetch(CycleView& c) {
 void readEvents(CycleView& c) {
   const ProcessorSignals& s = signals;
   c.branchInMem = bitOf(*s.isBranch) == ONE;
-  c.branchTaken = c.branchInMem && bitOf(*s.branchDecision) == ONE;
+  SignalValue decision = bitOf(*s.branchDecision);
+  c.branchTaken = c.branchInMem && decision == ONE;
+  c.branchUnknown = c.branchInMem && decision != ONE && decision != ZERO;
   if (c.branchInMem) c.branchTarget = busOf(*s.aluo);
   BusValue select = busOf(*s.registerSelect);
   if (bitOf(*s.writeRegister) == ONE && select.known() && select.value != 0) {

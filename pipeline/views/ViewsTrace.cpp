@@ -3,8 +3,9 @@
 // Columns: the cycle, PC, then for each stage IF .. WB the address and the disassembly of the
 // instruction in it ("*" after the address when a stall holds the stage), then N and Z, then what
 // happened: on a processor with forwarding the registers EX took from MEM or WB (r1<-MEM, r2<-WB),
-// the branch decision when a branch is in MEM, the register WB wrote with its new value, and the
-// memory access of MEM (a store to a ROM address, which the memory drops, is marked so).  IF held by
+// the branch decision when a branch is in MEM ("taken? -> N" when it is unknown), the register WB
+// wrote with its new value, and the memory access of MEM (a store to a ROM address, which the memory
+// drops, is marked so).  IF held by
 // the load interlock alone shows (load-use) instead of (no fetch); the word it holds in ID has "*".
 // With --trace-ticks a column after the cycle gives the tick the line was read at.  The stage columns
 // are as wide as the longest text any word disassembles to, so every line lines up.  On a terminal
@@ -117,12 +118,16 @@ void putForwards(const CycleView& c) {
   }
 }
 
+// "taken -> N", "not taken", or "taken? -> N" when the decision is unknown (PC is then unknown too).
+std::string branchEvent(const CycleView& c) {
+  std::string target = c.branchTarget.known() ? std::to_string(c.branchTarget.value) : "?";
+  if (c.branchUnknown) return "taken? -> " + target;
+  return c.branchTaken ? "taken -> " + target : "not taken";
+}
+
 void putEvents(const CycleView& c) {
   if (c.hasForwarding) putForwards(c);
-  if (c.branchInMem)
-    putEvent(c.branchTaken ? "taken -> " + (c.branchTarget.known() ? std::to_string(c.branchTarget.value) : "?")
-                           : "not taken",
-             green);
+  if (c.branchInMem) putEvent(branchEvent(c), green);
   if (c.writtenRegister > 0)
     putEvent("r" + std::to_string(c.writtenRegister) + " <- " + hexOf(c.writtenValue), cyan);
   if (c.access == loadAccess)
