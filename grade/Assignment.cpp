@@ -48,7 +48,8 @@ std::string processorMemory(const std::string& memory, std::string& problem) {
   std::vector<size_t> found = pathsNamed(processorMemories, memory);
   std::string list;
   for (size_t m = 0; m < processorMemories.size(); m++)
-    if (found.empty() || std::count(found.begin(), found.end(), m)) list += (list.empty() ? "" : ", ") + processorMemories[m];
+    if (found.empty() || std::count(found.begin(), found.end(), m))
+      list += (list.empty() ? "" : ", ") + processorMemories[m];
   if (found.size() == 1) return processorMemories[found[0]];
   problem = found.empty() ? "the processor has no memory " + memory + " (its memories are " + list + ")"
                           : memory + " names " + std::to_string(found.size()) + " memories (" + list + ")";

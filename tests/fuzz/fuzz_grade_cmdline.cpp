@@ -24,7 +24,9 @@ bool readWords(const std::vector<std::string>& words, GradeOptions& o, std::stri
 }
 
 // A folder as it reads back: a "-x" comes back as "./-x".
-std::string folderRead(const std::string& folder) { return folder.size() > 1 && folder[0] == '-' ? "./" + folder : folder; }
+std::string folderRead(const std::string& folder) {
+  return folder.size() > 1 && folder[0] == '-' ? "./" + folder : folder;
+}
 
 // Help ends the reading: what came before it is not kept.
 bool sameOptions(const GradeOptions& a, const GradeOptions& b) {

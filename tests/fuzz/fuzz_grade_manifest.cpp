@@ -25,12 +25,14 @@
 
 namespace {
 
+const char scratchName[] = "fuzz-grade-manifest-";
 const char* const pieceFiles[] = {"assignment.toml", "one.load", "two.load"};
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::string newAssignmentFolder() {
-  char name[] = "/tmp/fuzz-grade-manifest-XXXXXX";
+  std::string pattern = "/tmp/" + std::string(scratchName) + "XXXXXX";
+  char* name = &pattern[0];
   require(mkdtemp(name) != nullptr, "a scratch folder can be made");
   std::string folder = name;
   mkdir((folder + "/sub").c_str(), 0777);
@@ -127,6 +129,9 @@ std::string withoutFolder(std::string text, const std::string& folder) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string folders[2] = {newAssignmentFolder(), newAssignmentFolder()};
   std::vector<std::string> pieces = nulSeparatedWords(data, size, std::size(pieceFiles), 4096);
+  // An input that names one of the folders reads differently in the other: nothing to compare.
+  for (const std::string& piece : pieces)
+    if (piece.find(scratchName) != std::string::npos) return 0;
   Assignment read[2];
   std::string problems[2];
   bool taken[2];
