@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <cstring>
 
 #include "FileIO.h"
 #include "GradeFiles.h"

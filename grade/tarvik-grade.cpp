@@ -17,8 +17,6 @@
 
 namespace {
 
-GradeOptions options;
-
 int refuse(const std::string& message) {
   fprintf(stderr, "ERROR -- %s\n", shownText(message).c_str());
   return 2;
@@ -160,6 +158,7 @@ int joinReports(const GradeOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  GradeOptions options;
   std::string problem;
   if (!readGradeOptions(argc, argv, options, problem)) return refuse(problem);
   if (options.helpAsked) return fputs(gradeUsageText, stdout), 0;
