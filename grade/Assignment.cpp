@@ -5,10 +5,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <toml++/toml.h>
 
 #include "FileIO.h"
 #include "GradeFiles.h"
+#include "NameIndex.h"
+#include "ProcessorNames.h"
+#include "Views.h"
 
 namespace {
 
@@ -26,21 +30,73 @@ std::vector<GradeTest> testsWithSuffix(const std::string& folder, const std::str
   return tests;
 }
 
-// NAME.load: one MEMORY=IMAGE a line, images relative to the assignment; # comments, blank lines.
-bool readLoads(const std::string& folder, GradeTest& t, std::string& problem) {
-  std::string path = folder + "/" + t.name + ".load", text, reason;
+// The processor's memories, as --load names them; its RAM's byte lanes are parts of the RAM.
+const std::vector<std::string> processorMemories{processorNames::rom, processorNames::ram, processorNames::ramLanes[0],
+                                                 processorNames::ramLanes[1]};
+
+bool isRamLane(const std::string& path) {
+  return path == processorNames::ramLanes[0] || path == processorNames::ramLanes[1];
+}
+
+// Two loads write the same words: one memory twice, or the RAM and one of its lanes.
+bool overlap(const std::string& a, const std::string& b) {
+  return a == b || (a == processorNames::ram && isRamLane(b)) || (b == processorNames::ram && isRamLane(a));
+}
+
+// The processor's memory that MEMORY picks, by the name index's rule; "" with problem.
+std::string processorMemory(const std::string& memory, std::string& problem) {
+  std::vector<size_t> found = pathsNamed(processorMemories, memory);
+  std::string list;
+  for (size_t m = 0; m < processorMemories.size(); m++)
+    if (found.empty() || std::count(found.begin(), found.end(), m))
+      list += (list.empty() ? "" : ", ") + processorMemories[m];
+  if (found.size() == 1) return processorMemories[found[0]];
+  problem = found.empty() ? "the processor has no memory " + memory + " (its memories are " + list + ")"
+                          : memory + " names " + std::to_string(found.size()) + " memories (" + list + ")";
+  return "";
+}
+
+struct LoadLine {
+  std::string memory;  // as the processor names it (a circuit's: as written)
+  size_t line;
+};
+
+// One MEMORY=IMAGE line: a memory the runs have, not loaded by an earlier line, and an image that exists.
+bool checkLoad(AssignmentKind kind, const std::string& memory, const std::string& image,
+               std::vector<LoadLine>& loaded, size_t line, std::string& problem) {
+  std::string path = memory;
+  if (kind == AssignmentKind::processor && (path = processorMemory(memory, problem)).empty()) return false;
+  for (const LoadLine& earlier : loaded)
+    if (overlap(earlier.memory, path))
+      return problem = memory + " is loaded on line " + std::to_string(earlier.line) + " already (" +
+                       earlier.memory + "): one image a memory",
+             false;
+  loaded.push_back({path, line});
+  if (!isRegularFile(image)) return problem = "the image " + image + " of " + memory + " is not a file", false;
+  return true;
+}
+
+// NAME.load: one MEMORY=IMAGE a line, images relative to the assignment; # comments, blank lines.  The
+// .load file and the images' names, as written, join inputs.
+bool readLoads(const Assignment& a, GradeTest& t, std::vector<std::string>& inputs, std::string& problem) {
+  std::string file = t.name + ".load", path = a.folder + "/" + file, text, reason;
   if (!isRegularFile(path)) return true;
   if (!readWholeFile(path, text, reason)) return problem = path + ": " + reason, false;
+  inputs.push_back(file);
+  std::vector<LoadLine> loaded;
   size_t lineNumber = 0;
   for (std::string line : textLines(text)) {
     ++lineNumber;
+    std::string where = path + ":" + std::to_string(lineNumber) + ": ";
     line = trimmedText(line.substr(0, line.find('#')));
     if (line.empty()) continue;
     size_t equals = line.find('=');
     if (equals == 0 || equals == std::string::npos || equals + 1 == line.size())
-      return problem = path + ":" + std::to_string(lineNumber) + ": not MEMORY=IMAGE: '" + line + "'", false;
+      return problem = where + "not MEMORY=IMAGE: '" + line + "'", false;
     std::string memory = trimmedText(line.substr(0, equals)), image = trimmedText(line.substr(equals + 1));
-    if (image[0] != '/') image = folder + "/" + image;
+    inputs.push_back(image);
+    if (image[0] != '/') image = a.folder + "/" + image;
+    if (!checkLoad(a.kind, memory, image, loaded, lineNumber, problem)) return problem = where + problem, false;
     t.options.push_back("--load");
     t.options.push_back(memory + "=" + image);
   }
@@ -67,7 +123,7 @@ bool readLimits(const toml::table& manifest, Assignment& a, std::string& problem
   bool read = positiveInteger(limits["timeout"], "limits.timeout", 86400, seconds, problem) &&
               positiveInteger(limits["output"], "limits.output", uint64_t(1) << 30, output, problem) &&
               positiveInteger(limits["memory"], "limits.memory", uint64_t(1) << 20, memory, problem) &&
-              positiveInteger(limits["cycles"], "limits.cycles", uint64_t(1) << 40, cycles, problem) &&
+              positiveInteger(limits["cycles"], "limits.cycles", maximumCycles, cycles, problem) &&
               positiveInteger(limits["build_timeout"], "limits.build_timeout", 86400, build, problem);
   a.limits.seconds = unsigned(seconds);
   a.limits.outputBytes = size_t(output);
@@ -77,7 +133,34 @@ bool readLimits(const toml::table& manifest, Assignment& a, std::string& problem
   return read;
 }
 
-bool readTestEntry(const std::string& name, const toml::table& entry, GradeTest& t, std::string& problem) {
+// The options the grader gives a run itself: a test's own would make every run refuse its second one.
+std::vector<std::string> graderOwnOptions(AssignmentKind kind) {
+  if (kind == AssignmentKind::processor) return {"--program", "--cycles", "--expect"};
+  return {"--test"};
+}
+
+bool isGraderOwnOption(AssignmentKind kind, const std::string& word) {
+  for (const std::string& own : graderOwnOptions(kind))
+    if (word == own || word.compare(0, own.size() + 1, own + "=") == 0) return true;
+  return false;
+}
+
+bool readOptionWords(const toml::node& value, AssignmentKind kind, const std::string& where, GradeTest& t,
+                     std::string& problem) {
+  const toml::array* words = value.as_array();
+  if (!words) return problem = where + " options must be a list of strings", false;
+  for (auto&& word : *words) {
+    if (!word.is_string()) return problem = where + " options must be a list of strings", false;
+    const std::string& w = word.as_string()->get();
+    if (isGraderOwnOption(kind, w))
+      return problem = where + " options may not hold " + w.substr(0, w.find('=')) + ": the grader gives it", false;
+    t.options.push_back(w);
+  }
+  return true;
+}
+
+bool readTestEntry(const std::string& name, const toml::table& entry, AssignmentKind kind, GradeTest& t,
+                   std::string& problem) {
   std::string where = std::string(manifestName) + ": [tests." + name + "]";
   for (auto&& [key, value] : entry) {
     std::string k(key.str());
@@ -89,12 +172,7 @@ bool readTestEntry(const std::string& name, const toml::table& entry, GradeTest&
       if (!value.is_boolean()) return problem = where + " hidden must be true or false", false;
       t.hidden = value.as_boolean()->get();
     } else if (k == "options") {
-      const toml::array* words = value.as_array();
-      if (!words) return problem = where + " options must be a list of strings", false;
-      for (auto&& word : *words) {
-        if (!word.is_string()) return problem = where + " options must be a list of strings", false;
-        t.options.push_back(word.as_string()->get());
-      }
+      if (!readOptionWords(value, kind, where, t, problem)) return false;
     } else {
       return problem = where + " unknown key '" + k + "' (weight, hidden, options)", false;
     }
@@ -112,7 +190,7 @@ bool readTestEntries(const toml::table& manifest, Assignment& a, std::string& pr
     if (found == a.tests.end())
       return problem = std::string(manifestName) + ": [tests." + name + "] names no test file of the assignment", false;
     if (!value.is_table()) return problem = std::string(manifestName) + ": [tests." + name + "] must be a table", false;
-    if (!readTestEntry(name, *value.as_table(), *found, problem)) return false;
+    if (!readTestEntry(name, *value.as_table(), a.kind, *found, problem)) return false;
   }
   return true;
 }
@@ -160,6 +238,30 @@ bool readManifest(const std::string& path, toml::table& manifest, std::string& p
   return knownTopLevelKeys(manifest, problem);
 }
 
+// FNV-1a over each input's name and contents, in name order: the same files give the same identity.
+bool identityOf(const std::string& folder, std::vector<std::string> inputs, std::string& identity,
+                std::string& problem) {
+  std::sort(inputs.begin(), inputs.end());
+  inputs.erase(std::unique(inputs.begin(), inputs.end()), inputs.end());
+  uint64_t hash = 14695981039346656037ull;
+  auto mix = [&](const std::string& bytes) {
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    hash = (hash ^ 0xff) * 1099511628211ull;  // ends each piece, so that no two splits hash alike
+  };
+  for (const std::string& input : inputs) {
+    std::string text, reason;
+    if (!readWholeFile(input[0] == '/' ? input : folder + "/" + input, text, reason))
+      return problem = input + ": " + reason, false;
+    mix(input);
+    mix(std::to_string(text.size()));
+    mix(text);
+  }
+  char hex[17];
+  snprintf(hex, sizeof hex, "%016llx", (unsigned long long)hash);
+  identity = hex;
+  return true;
+}
+
 }  // namespace
 
 bool readAssignment(const std::string& folder, Assignment& a, std::string& problem) {
@@ -177,7 +279,12 @@ bool readAssignment(const std::string& folder, Assignment& a, std::string& probl
     return problem = "the assignment " + folder + " holds no tests (" +
                      (a.kind == AssignmentKind::processor ? "NAME.expect" : "NAME.test") + " files)",
            false;
-  for (GradeTest& t : a.tests)
-    if (!readLoads(folder, t, problem)) return false;
-  return readLimits(manifest, a, problem) && readTestEntries(manifest, a, problem);
+  std::vector<std::string> inputs;
+  if (hasManifest) inputs.push_back(manifestName);
+  for (GradeTest& t : a.tests) {
+    inputs.push_back(t.file.substr(folder.size() + 1));
+    if (!readLoads(a, t, inputs, problem)) return false;
+  }
+  return readLimits(manifest, a, problem) && readTestEntries(manifest, a, problem) &&
+         identityOf(folder, inputs, a.identity, problem);
 }

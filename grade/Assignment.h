@@ -27,10 +27,14 @@ struct Assignment {
   RunLimits limits;
   unsigned long cycles = 100000;  // the processor's cycle cap
   unsigned buildSeconds = 120;    // a circuit's compile
+  // What the results were graded against: a digest of the manifest, the tests, their .load files and
+  // images (contents, and names relative to the assignment), so the same wherever the folder lies.
+  std::string identity;
 };
 
 // Reads ASSIGNMENT; false with problem (for an ERROR -- line) when it has no tests, an unreadable
-// manifest, a .load line that is not MEMORY=IMAGE, a manifest entry for a test that does not exist...
+// manifest, a .load line that is not MEMORY=IMAGE or names a memory the processor lacks or an image
+// that is missing, a manifest entry for a test that does not exist, a value the runs would refuse...
 bool readAssignment(const std::string& folder, Assignment& assignment, std::string& problem);
 
 #endif

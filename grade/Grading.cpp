@@ -149,6 +149,7 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   GradeResult r;
   r.student = student;
   r.test = t.name;
+  r.assignment = s.assignment.identity;
   r.maxScore = t.weight;
   r.hidden = t.hidden;
   if (!sub.problem.empty()) {

@@ -5,139 +5,21 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "FileIO.h"
 #include "GradeFiles.h"
+#include "GradeOptions.h"
 #include "Grading.h"
-#include "LongOption.h"
-#include "Numbers.h"
 #include "Reports.h"
 
 namespace {
 
-const char usageText[] =
-    "Usage: tarvik-grade [-j N] [--shard I/N] [--processor PATH] --out DIR ASSIGNMENT SUBMISSIONS\n"
-    "       tarvik-grade report --out DIR RESULTS_DIR...\n"
-    "\n"
-    "Runs every student's work (one folder per student in SUBMISSIONS) against every test of ASSIGNMENT\n"
-    "and writes one result per student and test to DIR/results, then the reports: the table (printed and\n"
-    "DIR/table.txt), DIR/junit.xml, DIR/grades.csv and DIR/autograder/STUDENT/results.json.\n"
-    "Results already in DIR are kept and not run again.\n"
-    "\n"
-    "  --out DIR         where results and reports go (not inside ASSIGNMENT or SUBMISSIONS)\n"
-    "  -j N              runs at a time (default: the number of cores)\n"
-    "  --shard I/N       grade only the I-th of N slices of the students (by sorted name; 1 <= I <= N)\n"
-    "  --processor PATH  the processor program (default: 5a-LD-hazard beside tarvik-grade, or the build\n"
-    "                    tree's)\n"
-    "  -h, --help        show this text\n"
-    "\n"
-    "report joins the results of several runs or shards (their DIRs) into DIR and writes its reports.\n"
-    "\n"
-    "Exit status: 0 when the grading ran, whatever the students scored; 2 for bad usage, an assignment\n"
-    "without tests or with an unreadable manifest, or a file that cannot be written (ERROR -- ...).\n"
-    "The assignment's format and the reports are described in docs/grading.md.\n";
-
-struct GradeOptions {
-  bool reporting = false;
-  std::string out;
-  std::vector<std::string> folders;  // ASSIGNMENT SUBMISSIONS, or the RESULTS_DIRs
-  std::string processor;
-  unsigned jobs = 0;
-  unsigned shard = 1, shards = 1;
-  bool helpAsked = false;
-};
-
-GradeOptions options;  // the long options' rows fill it in
-
 int refuse(const std::string& message) {
   fprintf(stderr, "ERROR -- %s\n", shownText(message).c_str());
   return 2;
-}
-
-bool readCount(const std::string& text, unsigned& value) {
-  uint64_t n;
-  if (!readNumber(text, decimalFrom(1, 4096), n)) return false;
-  value = unsigned(n);
-  return true;
-}
-
-const char shardRefusal[] = "--shard needs I/N with 1 <= I <= N, as 2/4";
-
-bool takeShard(const char* argument, std::string& problem) {
-  std::string text = argument;
-  size_t slash = text.find('/');
-  if (slash != std::string::npos && readCount(text.substr(0, slash), options.shard) &&
-      readCount(text.substr(slash + 1), options.shards) && options.shard <= options.shards)
-    return true;
-  problem = shardRefusal;
-  return false;
-}
-
-bool takeOut(const char* argument, std::string&) { return options.out = argument, true; }
-bool takeProcessor(const char* argument, std::string&) { return options.processor = argument, true; }
-bool takeHelp(const char*, std::string&) {
-  options.helpAsked = true;
-  return true;
-}
-
-// The usage text lays these out by hand, among the single-letter ones.  report takes the first two.
-const LongOption longOptions[] = {
-    {"--out", "DIR", nullptr, takeOut, nullptr, false, "--out needs a folder"},
-    {"--help", nullptr, nullptr, takeHelp, nullptr, false, nullptr, true},
-    {"--shard", "I/N", nullptr, takeShard, nullptr, true, shardRefusal},
-    {"--processor", "PATH", nullptr, takeProcessor, nullptr, false, "--processor needs a program"},
-};
-const size_t reportOptionCount = 2;
-
-// The value of -j: -jN, -j=N, or the word after -j (i then moves on to it); false when there is none.
-bool jobsValue(int argc, char** argv, int& i, std::string& value) {
-  std::string a = argv[i];
-  if (a.size() > 2) return value = a.substr(a[2] == '=' ? 3 : 2), true;
-  if (++i == argc) return false;
-  return value = argv[i], true;
-}
-
-// Reads one word (and the argument it takes); returns -1 to go on, or the exit status.
-int readWord(int argc, char** argv, int& i) {
-  std::string a = argv[i], value, problem;
-  if (a == "-h") {
-    takeHelp(nullptr, problem);
-  } else if (a.compare(0, 2, "-j") == 0 && !options.reporting) {
-    if (!jobsValue(argc, argv, i, value) || !readCount(value, options.jobs))
-      return refuse("-j needs a number of runs from 1 to 4096");
-  } else if (a.size() > 1 && a[0] == '-') {
-    size_t count = options.reporting ? reportOptionCount : std::size(longOptions);
-    LongOptionMatch m = takeLongOptionFrom(longOptions, count, argc, argv, i, problem);
-    if (m == longOptionRefused) return refuse(problem);
-    if (m == longOptionNotInTable) return refuse("unknown option '" + a + "' (tarvik-grade --help lists the options)");
-  } else {
-    options.folders.push_back(a);
-  }
-  return -1;
-}
-
-// Reads the command line into options; returns -1 to go on, or the exit status.
-int readOptions(int argc, char** argv) {
-  int first = 1;
-  if (argc > 1 && std::string(argv[1]) == "report") options.reporting = true, first = 2;
-  for (int i = first; i < argc; ++i) {
-    int status = readWord(argc, argv, i);
-    if (status >= 0) return status;
-    if (options.helpAsked) {
-      fputs(usageText, stdout);
-      return 0;
-    }
-  }
-  const GradeOptions& o = options;
-  if (o.out.empty()) return refuse("no --out DIR given (tarvik-grade --help shows the usage)");
-  if (o.reporting && o.folders.empty()) return refuse("report needs the result folders to join");
-  if (!o.reporting && o.folders.size() != 2)
-    return refuse("give ASSIGNMENT and SUBMISSIONS, two folders (tarvik-grade --help shows the usage)");
-  return -1;
 }
 
 std::string folderOfProgram() {
@@ -231,10 +113,24 @@ int writeAllReports(const std::string& out) {
   return 0;
 }
 
+// The results DIR holds already must be whole and of this assignment: those of another would be
+// kept, and counted, instead of being graded again.
+int refusedKeptResults(const GradeSetup& s) {
+  std::vector<GradeResult> kept;
+  std::string problem;
+  if (!readResults(s.out, kept, problem)) return refuse(problem);
+  for (const GradeResult& r : kept)
+    if (r.assignment != s.assignment.identity)
+      return refuse(r.file + " is a result of another assignment, or of this one before a change: grade into a new "
+                    "--out DIR, or delete " + s.out + "/results to grade every test again");
+  return -1;
+}
+
 int grade(const GradeOptions& o) {
   GradeSetup s;
   int refused = refusedFolders(o, s);
   if (refused < 0) refused = refusedTools(o, s);
+  if (refused < 0) refused = refusedKeptResults(s);
   if (refused >= 0) return refused;
   s.jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
   s.shard = o.shard, s.shards = o.shards;
@@ -243,30 +139,28 @@ int grade(const GradeOptions& o) {
   return writeAllReports(s.out);
 }
 
-// Copies the results of every RESULTS_DIR into DIR (a result DIR already holds is kept) and reports.
+// DIR's results become those of the RESULTS_DIRs, all read and checked before DIR changes; then the
+// reports.  A result DIR held and no RESULTS_DIR holds now (a student graded again) goes.
 int joinReports(const GradeOptions& o) {
-  std::string reason;
-  for (const std::string& folder : o.folders)
-    if (!isFolder(folder + "/results")) return refuse(folder + " holds no results (no results folder)");
-  if (!makeFolders(o.out, reason)) return refuse("cannot create --out " + o.out + ": " + reason);
+  std::vector<GradeResult> results;
+  std::string reason, problem;
   for (const std::string& folder : o.folders) {
-    std::vector<GradeResult> results;
-    std::string problem;
+    if (!isFolder(folder + "/results")) return refuse(folder + " holds no results (no results folder)");
     if (!readResults(folder, results, problem)) return refuse(problem);
-    for (const GradeResult& r : results) {
-      std::string name = resultFileName(o.out, r.student, r.test);
-      if (isRegularFile(name)) continue;
-      if (!makeFolders(o.out + "/results/" + r.student, reason) || !writeWholeFileLocked(name, resultText(r), reason))
-        return refuse("cannot write " + name + ": " + reason);
-    }
   }
+  sortResults(results);
+  if (!resultsJoin(results, problem)) return refuse(problem);
+  if (!makeFolders(o.out, reason)) return refuse("cannot create --out " + o.out + ": " + reason);
+  if (!replaceResults(o.out, results, problem)) return refuse(problem);
   return writeAllReports(o.out);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int status = readOptions(argc, argv);
-  if (status >= 0) return status;
+  GradeOptions options;
+  std::string problem;
+  if (!readGradeOptions(argc, argv, options, problem)) return refuse(problem);
+  if (options.helpAsked) return fputs(gradeUsageText, stdout), 0;
   return options.reporting ? joinReports(options) : grade(options);
 }

@@ -68,6 +68,10 @@ int bundleNamed(const std::string& name, std::string& problem);
 // bundle NAME.  False with problem.
 bool bitsNamed(const std::string& name, std::vector<int>& bits, std::string& problem);
 
+// The indexes of the paths NAME picks by the rule above (several: it is ambiguous).  The grader checks
+// an assignment's memory names with it before any run.
+std::vector<size_t> pathsNamed(const std::vector<std::string>& paths, const std::string& name);
+
 // The memory NAME picks; null with problem, which lists the memories when none is picked.  The first
 // memory lookup ends the process (status 1) when a wide memory was declared with faulty lanes.
 const NamedMemory* memoryNamed(const std::string& name, std::string& problem);

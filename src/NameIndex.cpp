@@ -69,6 +69,8 @@ bool endsPath(const std::string& path, const std::string& name) {
          path[path.size() - name.size() - 1] == '.';
 }
 
+}  // namespace
+
 // The matching rule of NameIndex.h: the indexes of the paths a name picks.
 std::vector<size_t> pathsNamed(const std::vector<std::string>& paths, const std::string& name) {
   const std::string root = std::string(rootScopeName) + ".";
@@ -82,6 +84,8 @@ std::vector<size_t> pathsNamed(const std::vector<std::string>& paths, const std:
   }
   return exact.empty() ? ending : exact;
 }
+
+namespace {
 
 // Why found (what pathsNamed gave) is not exactly one thing.
 std::string namingProblem(const std::vector<std::string>& paths, const std::string& name,

@@ -18,8 +18,9 @@ struct OneRun {
   RunResult r;
   nlohmann::json result;
   OneRun(const std::string& script, const std::string& limits, const std::string& load = "",
-         const std::string& entry = "") {
+         const std::string& entry = "", const std::vector<std::string>& images = {}) {
     put(s, "task/one.expect", "Reg1 1\n");
+    for (const std::string& image : images) put(s, image, "0000\n");
     if (!load.empty()) put(s, "task/one.load", load);
     put(s, "task/assignment.toml", "[limits]\n" + limits + entry);
     put(s, "class/student/prog.s", "halt: bra halt\n");
@@ -98,10 +99,13 @@ TEST(GradeLimits, ARunGetsTheProgramTheTestAndTheCycleCap) {
 
 // The .load lines become --load words, images relative to the assignment, then the manifest's options.
 TEST(GradeLimits, ARunGetsTheLoadsAndOptionsOfItsTest) {
-  OneRun run("shift 10; echo \"$@\" | tr / '#'; exit 1\n", "", "# the data\nRAM=data.hex\n\nMemory.Rom = /abs/rom.hex # given whole\n",
-             "[tests.one]\noptions = [\"--until\", \"Reg3=9\"]\nweight = 0.5\n");
+  ScratchFolder images;
+  std::string rom = put(images, "abs/rom.hex", "0000\n");
+  OneRun run("shift 10; echo \"$@\" | tr / '#'; exit 1\n", "",
+             "# the data\nRAM=data.hex\n\nMemory.Rom = " + rom + " # given whole\n",
+             "[tests.one]\noptions = [\"--until\", \"Reg3=9\"]\nweight = 0.5\n", {"task/data.hex"});
   EXPECT_EQ(run.result["output"], "--load RAM=" + slashesAsHashes(run.s.path + "/task/data.hex") +
-                                      " --load Memory.Rom=#abs#rom.hex --until Reg3=9\n");
+                                      " --load Memory.Rom=" + slashesAsHashes(rom) + " --until Reg3=9\n");
   EXPECT_EQ(run.result["max_score"], 0.5);
 }
 

@@ -1,0 +1,27 @@
+// tarvik-grade's command line: the grading's words or report's, read into one record.
+#ifndef TARVIK_GRADE_OPTIONS_H
+#define TARVIK_GRADE_OPTIONS_H
+
+#include <string>
+#include <vector>
+
+struct GradeOptions {
+  bool reporting = false;
+  std::string out;
+  std::vector<std::string> folders;  // ASSIGNMENT SUBMISSIONS, or the RESULTS_DIRs
+  std::string processor;
+  unsigned jobs = 0;  // 0: the number of cores
+  unsigned shard = 1, shards = 1;
+  bool helpAsked = false;
+};
+
+extern const char gradeUsageText[];
+
+// Reads argv into options (from scratch); false with problem (for an ERROR -- line) when it is bad
+// usage.  Reading stops at -h or --help, with helpAsked set.
+bool readGradeOptions(int argc, char** argv, GradeOptions& options, std::string& problem);
+
+// A command line that reads back as options (no program name first): the canonical spelling.
+std::vector<std::string> gradeOptionWords(const GradeOptions& options);
+
+#endif
