@@ -123,6 +123,11 @@ bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<Imag
   return false;
 }
 
+// The refusal of a second image for one memory, naming both files.
+std::string twoImages(const std::string& memory, const std::string& first, const std::string& second) {
+  return memory + " is given two images, " + first + " and " + second + ": give one";
+}
+
 }  // namespace
 
 void addMemoryLoad(const std::string& name, MemoryImage image) { queuedLoads.push_back({name, std::move(image), true}); }
@@ -140,7 +145,7 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   // conflict.  Two --load of one memory are told apart after elaboration, with every faulty image.
   for (const QueuedLoad& q : queuedLoads)
     if (q.byCircuit && q.name == name) {
-      problem = name + " is given two images, " + q.image.file + " and " + file + ": give one";
+      problem = twoImages(name, q.image.file, file);
       return false;
     }
   MemoryImage image;
@@ -165,8 +170,8 @@ bool loadedTwice(const std::vector<const NamedMemory*>& memories) {
     for (size_t i = 0; i < j; i++) {
       std::string shared = memories[i] && memories[j] ? sharedMemory(*memories[i], *memories[j]) : "";
       if (shared.empty()) continue;
-      fprintf(stderr, "ERROR -- %s is given two images, %s and %s: give one\n", shared.c_str(),
-              queuedLoads[i].image.file.c_str(), queuedLoads[j].image.file.c_str());
+      std::string refusal = twoImages(shared, queuedLoads[i].image.file, queuedLoads[j].image.file);
+      fprintf(stderr, "ERROR -- %s\n", refusal.c_str());
       return true;
     }
   return false;
