@@ -15,6 +15,9 @@
 // stepAt (for everything else); records with equal numbers in the order added.
 //   --help         the library's records' options, then --help itself; then, under "Options of this
 //                  circuit:", the circuit records' options and those added by addCircuitOption
+//   after construction  the circuit description has returned and the registration lists are
+//                  complete, before flattening: each record's afterConstruction (a step that ends the
+//                  program here ends it before anything is checked further or run)
 //   after elaboration   the name index, the steps the given options attached (in the order the options
 //                  were given), then each record's afterElaboration
 //   end of the run the run observers' ended (Ph4.h), then each record's runEnded
@@ -23,7 +26,7 @@
 //   reset          each record's reset (tests that build several netlists in one process)
 // The library's numbers:
 //   listedAt   keys 10, waves 20, checks 30, memimage 40, stop 50, vectors 60, the core's --quiet and
-//              --palette 70, explain 80;  the processor's: program 10, waves views 20, views 30
+//              --palette 70, explain 80, netlist 90;  the processor's: program 10, waves views 20, views 30
 //   stepAt     memimage 10 (images are queued by then), stop 20, checks 30, vectors 40 (after --until's
 //              observer, which may end the run first), waves 50 (the dump starts last)
 #ifndef TARVIK_CAPABILITY_H
@@ -59,6 +62,7 @@ struct Capability {
   Verdict (*verdict)();            // its part of the exit status; {exitPassed, reasonPassed} for none
   const ScriptedInput* input;      // presses it replays, or null
   bool (*paneClicked)(int x, int y);  // the window's Shift-click on a pane: true when taken
+  void (*afterConstruction)() = nullptr;  // the circuit description has returned; before flattening
 };
 
 // Adds a record (see above); returns true so that a static initialiser can add it.
@@ -70,6 +74,7 @@ std::vector<const Capability*> capabilitiesListed();
 std::vector<const Capability*> capabilitiesInSteps();
 
 // The fixed points, called by the driver.
+void callCapabilityAfterConstruction();
 void callCapabilityAfterElaboration();
 void callCapabilityRunEnded();
 Verdict capabilitiesVerdict();

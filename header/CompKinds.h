@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "SecEvTyp.h"
@@ -61,6 +62,7 @@ struct ComponentKind {
   DirectForm direct;
   GateReduction reduction;  // directGate: its reduction, and whether the result is inverted
   bool invert;
+  const char* netlistName;  // its name in a netlist file, one per row; null for Other, which none holds
 };
 
 extern const ComponentKind componentKindTable[size_t(KindRow::count)];
@@ -74,5 +76,7 @@ inline const ComponentKind& kindOf(int c) { return kindRow(kindRowOf(c)); }
 // Fills componentKinds from the registered components; the end of PhaseTwo::listsToArrays calls it.
 void takeComponentKinds();
 void resetComponentKinds();
+// The row whose netlistName is netlistName; false when there is none.
+bool kindRowNamed(const std::string& netlistName, KindRow& row);
 
 #endif

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 const char rootScopeName[] = "top";
@@ -90,5 +91,25 @@ bool memoryWordIndex(const NamedMemory& m, uint32_t address, uint32_t& word, std
 // Records the component registered last as a memory (Rom, Ram, RegisterFile), in the module scope it
 // was registered in.  Called by their constructors.
 void recordMemoryComponent();
+// The same for a given component and scope (a netlist file read back).
+void recordMemoryComponent(int component, int scope);
+
+// What construction recorded for the index, in the order recorded (a netlist file keeps them).
+struct RegisteredMemory {
+  int component;
+  int scope;
+};
+struct WideDeclaration {
+  std::string name;
+  std::vector<std::string> lanes;
+};
+struct AddressedMemory {
+  std::string name;
+  uint32_t first;
+};
+const std::vector<RegisteredMemory>& registeredMemoryComponents();
+const std::vector<WideDeclaration>& wideMemoryDeclarations();
+const std::vector<std::pair<std::string, std::string>>& nameAliases();  // alias, the name it stands for
+const std::vector<AddressedMemory>& memoryAddressDeclarations();
 
 #endif

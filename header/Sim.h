@@ -18,6 +18,8 @@
 void simnet();
 // The driver: command line, netlist build, elaboration, display and run.
 void Sim(int argc, char** argv, void (*build)());
+// A circuit program's main: the start-up text, Sim on build, and the exit status.
+int circuitProgramMain(int argc, char** argv, void (*build)());
 
 // Run-time flag tables offered to circuits (-p, -u); -1 where not given.
 extern int profRunTimeFlag[16];

@@ -53,6 +53,11 @@ std::vector<const Capability*> capabilitiesListed() { return sortedBy(&Capabilit
 
 std::vector<const Capability*> capabilitiesInSteps() { return sortedBy(&Capability::stepAt); }
 
+void callCapabilityAfterConstruction() {
+  for (const Capability* c : capabilitiesInSteps())
+    if (c->afterConstruction) c->afterConstruction();
+}
+
 void callCapabilityAfterElaboration() {
   for (const Capability* c : capabilitiesInSteps())
     if (c->afterElaboration) c->afterElaboration();

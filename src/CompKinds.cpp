@@ -17,7 +17,7 @@ namespace {
 constexpr ComponentKind evaluated(const char* name, ComponentRoutine evaluate, const int* icon, ComponentRole role,
                                   const char* label = nullptr) {
   return {name, evaluate, nullptr, nullptr, icon, label ? label : name, false, false, role, noMemory, notDirect,
-          reduceMinimum, false};
+          reduceMinimum, false, name};
 }
 
 constexpr ComponentKind simpleGate(const char* name, ComponentRoutine evaluate, const int* icon,
@@ -65,8 +65,10 @@ constexpr ComponentKind memory(const char* name, ComponentRoutine evaluate, cons
 }
 
 // Module boxes and spaces only take room on the schematic; a circuit's own components are "component" too.
-constexpr ComponentKind structure(const int* icon, const char* label) {
-  return evaluated("component", nullptr, icon, otherRole, label);
+constexpr ComponentKind structure(const char* netlistName, const int* icon, const char* label) {
+  ComponentKind k = evaluated("component", nullptr, icon, otherRole, label);
+  k.netlistName = netlistName;
+  return k;
 }
 
 }  // namespace
@@ -94,8 +96,8 @@ constexpr ComponentKind componentKindTable[] = {
     probeKind("Probe", probe, bitProbe),
     probeKind("ProbeByte", probebyte, byteColumnProbe),
     probeKind("ProbeByteH", probebyteh, byteRowProbe),
-    outputsShared(structure(rectIcon, "Module")),
-    structure(spaceIcon, ""),
+    outputsShared(structure("Module", rectIcon, "Module")),
+    structure("Space", spaceIcon, ""),
     evaluated("Adder", adder, rectIcon, otherRole),
     evaluated("Increment", increment, rectIcon, otherRole),
     evaluated("Counter", counter, rectIcon, otherRole),
@@ -113,7 +115,7 @@ constexpr ComponentKind componentKindTable[] = {
     memory("RegisterFile", multiPortRam, "RegFile", multiPort, ramMemory),
     memory("Ram", multiPortRam, "Ram", multiPort, ramMemory),
     memory("Rom", rom, "Rom", readOnly, romMemory),
-    structure(nullptr, ""),
+    structure(nullptr, nullptr, ""),
 };
 static_assert(std::size(componentKindTable) == size_t(KindRow::count), "one row per KindRow");
 
@@ -123,3 +125,12 @@ void takeComponentKinds() {
 }
 
 void resetComponentKinds() { componentKinds.clear(); }
+
+bool kindRowNamed(const std::string& netlistName, KindRow& row) {
+  for (size_t k = 0; k < size_t(KindRow::count); k++)
+    if (componentKindTable[k].netlistName && netlistName == componentKindTable[k].netlistName) {
+      row = KindRow(k);
+      return true;
+    }
+  return false;
+}

@@ -21,21 +21,6 @@
 
 namespace {
 
-struct RegisteredMemory {
-  int component;
-  int scope;
-};
-
-struct WideDeclaration {
-  std::string name;
-  std::vector<std::string> lanes;
-};
-
-struct AddressedMemory {
-  std::string name;
-  uint32_t first;
-};
-
 // Recorded during construction.
 std::vector<RegisteredMemory> registeredMemories;
 std::vector<WideDeclaration> wideDeclarations;
@@ -293,8 +278,15 @@ std::string memoryPathOf(int cind) {
 }
 
 void recordMemoryComponent() {
-  registeredMemories.push_back({phaseOne->componentList.numberOfComponents - 1, currentModuleScope()});
+  recordMemoryComponent(phaseOne->componentList.numberOfComponents - 1, currentModuleScope());
 }
+
+void recordMemoryComponent(int component, int scope) { registeredMemories.push_back({component, scope}); }
+
+const std::vector<RegisteredMemory>& registeredMemoryComponents() { return registeredMemories; }
+const std::vector<WideDeclaration>& wideMemoryDeclarations() { return wideDeclarations; }
+const std::vector<std::pair<std::string, std::string>>& nameAliases() { return aliases; }
+const std::vector<AddressedMemory>& memoryAddressDeclarations() { return addressedMemories; }
 
 void WideMemory(const char* name, const std::vector<std::string>& lanes) {
   wideDeclarations.push_back({name ? name : "", lanes});

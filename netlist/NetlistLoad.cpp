@@ -1,0 +1,59 @@
+// Loading a checked netlist: signals into phaseOne's list, components through the registration the
+// library's constructors use (with their keys bound first, as the constructors bind them), then the
+// scopes, bundles and names exactly as the circuit left them.
+#include <cstring>
+
+#include "Globals.h"
+#include "NetlistFile.h"
+#include "Ph1.h"
+#include "Sim.h"
+
+namespace {
+
+// A bundle over signals already declared.
+void setPins(Signal& s, const std::vector<int>& pins) {
+  s.length = int(pins.size());
+  s.serialNumber = pins.empty() ? nullptr : new int[pins.size()];
+  if (!pins.empty()) memcpy(s.serialNumber, pins.data(), sizeof(int) * pins.size());
+}
+
+void registerComponent(const NetlistComponent& c) {
+  Signal data(0u, "UnNamed"), control(0u, "UnNamed"), outputs(0u, "UnNamed");
+  setPins(data, c.dataInputs);
+  setPins(control, c.controlInputs);
+  setPins(outputs, c.outputs);
+  SD sd(c.position.c_str(), c.decal.c_str());
+  sd.graphicLevel = c.level;
+  ComponentStorage storage{int(c.integers.size()), c.integers.data(), int(c.bytes.size()), c.bytes.data(),
+                           c.storage32, c.storage16, c.storage8};
+  int visible = visibleFlag;
+  visibleFlag = c.icon;
+  addStandardComponent(c.kind, sd, data, control, outputs, storage);
+  visibleFlag = visible;
+}
+
+}  // namespace
+
+void registerNetlist(const Netlist& n) {
+  ensurePhaseOne();
+  SignalList& list = phaseOne->signalList;
+  for (size_t i = size_t(list.numberOfSignals); i < n.signals.size(); i++) {
+    const NetlistSignal& s = n.signals[i];
+    list.add(list.numberOfSignals, s.value, s.name.c_str(), s.constant);
+    list.numberOfSignals++;
+  }
+  size_t key = 0;
+  for (size_t c = 0; c < n.components.size(); c++) {
+    for (; key < n.keys.size() && n.keys[key].component == int(c); key++)
+      phaseOne->switchList.add(n.keys[key].serial, n.keys[key].key);
+    registerComponent(n.components[c]);
+  }
+  moduleScopes() = n.scopes;
+  declaredBundles() = n.bundles;
+  componentScopes().clear();
+  for (const NetlistComponent& c : n.components) componentScopes().push_back(c.scope);
+  for (const RegisteredMemory& m : n.memories) recordMemoryComponent(m.component, m.scope);
+  for (const WideDeclaration& w : n.wideMemories) WideMemory(w.name.c_str(), w.lanes);
+  for (const auto& a : n.aliases) NameAlias(a.first.c_str(), a.second.c_str());
+  for (const AddressedMemory& a : n.addresses) MemoryAddresses(a.name.c_str(), a.first);
+}
