@@ -1,0 +1,129 @@
+// Netlist files: every kind of bad input refused with its file and line before anything is
+// registered, the text read back written again byte for byte, and a circuit's own component refused
+// by --netlist-out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+#include "NetlistFile.h"
+#include "Ph1.h"
+#include "Sim.h"
+
+namespace {
+
+const std::string good =
+    "tarvik-netlist 1\n"
+    "signals 5\n"
+    "signal 0 ZERO 1 \"Zero[0]\"\n"
+    "signal 1 ONE 1 \"One[0]\"\n"
+    "signal 2 UNINITIALIZED 0 \"clk[0]\"\n"
+    "signal 3 UNINITIALIZED 0 \"q \\\"x\\\" \\x7f[0]\"\n"
+    "signal 4 UNINITIALIZED 0 \"q[1]\"\n"
+    "scopes 2\n"
+    "scope 0 -1 \"\" \"\"\n"
+    "scope 1 0 \"Box\" \"ab\"\n"
+    "bundles 3\n"
+    "bundle 0 0 \"Zero\" 1 0\n"
+    "bundle 1 0 \"One\" 1 1\n"
+    "bundle 2 1 \"q\" 2 3 4\n"
+    "components 3\n"
+    "component 0 Switch level 1 at \"aa\" decal \"1:clk\" icon flags 0 1 data 0 control 0 out 1 2 int 1 0 "
+    "bytes 0 - storage 0 0 0 scope 0\n"
+    "component 1 Module level 1 at \"ab\" decal \"Box\" icon flags 1 0 data 1 2 control 0 out 2 3 4 int 0 "
+    "bytes 0 - storage 0 0 0 scope 0\n"
+    "component 2 Rom level 2 at \"ab.aa\" decal \"Rom\" noicon flags 0 0 data 1 2 control 0 out 2 3 4 int 3 2 2 1 "
+    "bytes 2 0a03 storage 0 0 0 scope 1\n"
+    "keys 1\n"
+    "key 0 2 \"1\"\n"
+    "memories 1\n"
+    "memory 2 1\n"
+    "widememories 1\n"
+    "widememory \"Both\" 1 \"Rom\"\n"
+    "aliases 1\n"
+    "alias \"Q\" \"q\"\n"
+    "addresses 1\n"
+    "addresses \"Rom\" 4096\n"
+    "end\n";
+
+std::string readProblem(const std::string& text) {
+  Netlist n;
+  std::string problem;
+  return readNetlist(text, "c.net", n, problem) ? "" : problem;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(NetlistRead, WrittenAgainIsTheSameText) {
+  Netlist n;
+  std::string problem;
+  ASSERT_TRUE(readNetlist(good, "c.net", n, problem)) << problem;
+  EXPECT_EQ(netlistText(n), good);
+}
+
+struct BadCase {
+  const char* from;
+  const char* to;
+  const char* problem;
+};
+
+const BadCase badCases[] = {
+    {"tarvik-netlist 1", "tarvik-netlist 2", "c.net:1: version 2 is newer than this program reads (1)"},
+    {"tarvik-netlist 1", "tarvik-net 1", "c.net:1: \"tarvik-netlist\" expected, found \"tarvik-net\""},
+    {"Switch level", "Swotch level", "c.net:16: unknown component kind \"Swotch\""},
+    {"out 1 2 int 1 0", "out 2 2 2 int 1 0", "c.net:16: 2 outputs for a Switch, which takes 1"},
+    {"int 1 0 bytes", "int 2 0 0 bytes", "c.net:16: 2 integer parameters for a Switch, which takes 1"},
+    {"data 1 2 control 0 out 2 3 4 int 3", "data 1 5 control 0 out 2 3 4 int 3",
+     "c.net:18: a signal serial 5 out of range 0..4"},
+    {"\"q\" 2 3 4", "\"q\" 3 3 4", "c.net:14: a signal serial expected, found the line's end"},
+    {"icon flags 1 0", "icon flags 0 0", "c.net:17: flags 0 0 disagree with a Module's 1 0"},
+    {"bytes 2 0a03", "bytes 2 0a0", "c.net:18: 3 hex digits for 2 bytes"},
+    {"alias \"Q\" \"q\"\n", "alias \"Q\" \"q\"\nalias \"Q\" \"p\"\n", "c.net:27: \"addresses\" expected, found \"alias\""},
+    {"aliases 1\nalias \"Q\" \"q\"\n", "aliases 2\nalias \"Q\" \"q\"\nalias \"Q\" \"p\"\n",
+     "c.net:27: alias \"Q\" is declared twice"},
+    {"memory 2 1", "memory 1 1", "c.net:22: component 1 is no memory"},
+    {"key 0 2", "key 3 2", "c.net:20: a component 3 out of range 0..2"},
+    {"signal 3 ", "signal 4 ", "c.net:6: index 4 where 3 is due"},
+    {"signal 1 ONE 1", "signal 1 ZERO 1", "c.net:4: signal 1 must be One[0] ONE 1"},
+    {"signals 5", "signals 99999999", "c.net:2: a count 99999999 out of range 0..4194304"},
+    {"storage 0 0 0 scope 1", "storage 16777217 0 0 scope 1", "c.net:18: a size 16777217 out of range 0..16777216"},
+    {"\"clk[0]\"", "\"clk[0]", "c.net:5: a quoted text that does not end on its line"},
+    {"\"clk[0]\"", "\"cl\\k[0]\"", "c.net:5: a backslash that starts no escape (\\\\, \\\" or \\xHH)"},
+    {"addresses 1\naddresses \"Rom\" 4096\nend\n", "addresses 1\naddresses \"Rom\" 4096\n",
+     "c.net:29: the file ends where a line \"end\" was due"},
+    {"end\n", "end\nmore\n", "c.net:30: text after the line \"end\""},
+    {"scope 1 0 ", "scope 1 1 ", "c.net:10: a parent scope 1 out of range 0..0"},
+};
+
+TEST(NetlistRead, BadInputIsRefusedWithItsLine) {
+  for (const BadCase& c : badCases) {
+    EXPECT_EQ(readProblem(replaced(good, c.from, c.to)), c.problem) << c.to;
+  }
+  EXPECT_EQ(readProblem(replaced(good, "clk[0]", std::string("cl\0k", 4))), "c.net:5: a NUL byte: a netlist is text");
+  EXPECT_EQ(readProblem(good.substr(0, good.find("components"))), "c.net:15: the file ends where a line \"components\" was due");
+}
+
+void ownComponent(int) {}
+
+void circuitWithOwnComponent() {
+  Signal a(1, "a");
+  Not(SD("aa"), a, Signal(1, "b"));
+  addStandardComponent(ownComponent, nullptr, "Mine", SD("ab", "Mine"), a, Signal(0u, "UnNamed"), Signal(0u, "UnNamed"));
+}
+
+TEST(NetlistWrite, RefusesACircuitsOwnComponent) {
+  ScratchFolder folder;
+  RunResult r = runCircuit(circuitWithOwnComponent, {"--quiet", "--netlist-out", folder / "c.net"});
+  EXPECT_EQ(r.err,
+            "ERROR -- --netlist-out: component 1 (\"Mine\" at \"ab\") has routines of its circuit's own: a netlist "
+            "file cannot hold it\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(folder.read("c.net"), "");
+}
+
+}  // namespace
