@@ -1,6 +1,8 @@
 // The counts each kind's constructor fixes (-1: any count the constructor checks by its own rules).
 #include "NetlistKindRules.h"
 
+#include <iterator>
+
 namespace {
 
 struct KindCounts {
@@ -10,7 +12,7 @@ struct KindCounts {
 const int any = -1;
 
 // In the order of KindRow.
-const KindCounts kindCounts[size_t(KindRow::count)] = {
+const KindCounts kindCounts[] = {
     {any, 0, 1, 0, 0}, {any, 0, 1, 0, 0}, {any, 0, 1, 0, 0}, {any, 0, 1, 0, 0},  // And Or Nand Nor
     {any, 0, 1, 0, 0}, {any, 0, 1, 0, 0}, {1, 0, 1, 0, 0},                        // Xor Xnor Not
     {any, any, 1, 0, 0}, {any, any, 1, 0, 0}, {any, any, 1, 0, 0}, {any, any, 1, 0, 0},  // Iand .. CiNor
@@ -26,6 +28,7 @@ const KindCounts kindCounts[size_t(KindRow::count)] = {
     {any, any, any, 8, 0}, {any, any, any, 8, 0}, {any, 0, any, 3, any},          // RegisterFile Ram Rom
     {any, any, any, any, any},                                                    // Other: never read
 };
+static_assert(std::size(kindCounts) == size_t(KindRow::count), "one row per KindRow");
 
 std::string countFault(const char* what, size_t count, int wanted, const char* kind) {
   if (wanted == any || count == size_t(wanted)) return "";

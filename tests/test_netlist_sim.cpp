@@ -3,6 +3,8 @@
 // tarvik-sim is the same file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -10,10 +12,16 @@
 
 namespace {
 
-const char* const examples[] = {"switch_gates", "clock_stop",   "full_adder",  "step_counter", "counter",
-                                "traffic_light", "tristate_bus", "ram_readback", "jk_divider",  "timed_reset"};
+// The processors run with the library's options only: theirs are their own (--program, the views).
+const char* const examples[] = {"switch_gates", "clock_stop",   "full_adder",   "step_counter",
+                                "counter",      "traffic_light", "tristate_bus", "ram_readback",
+                                "jk_divider",   "timed_reset",  "5a-LD-hazard", "5b-forwarding"};
 
-std::string exampleProgram(const std::string& name) { return std::string(TARVIK_EXAMPLES_DIR) + "/" + name; }
+bool isProcessor(const std::string& name) { return isdigit(static_cast<unsigned char>(name[0])) != 0; }
+
+std::string exampleProgram(const std::string& name) {
+  return std::string(isProcessor(name) ? TARVIK_PIPELINE_DIR : TARVIK_EXAMPLES_DIR) + "/" + name;
+}
 const std::string simProgram = std::string(TARVIK_EXAMPLES_DIR) + "/../tarvik-sim";
 
 // The runs compared; OUT stands for a file the run writes, TEST for the circuit's test table.
@@ -24,16 +32,23 @@ const std::vector<std::vector<std::string>> runs = {
     {"-X", "-T", "400", "--explain", "One@10", "--explain", "NoSuchName@10"},
     {"-X", "-T", "3000", "--until", "One=1"},
     {"-X", "-T", "3000", "--expect", "EXPECT"},
+    {"-X", "-T", "3000", "--quiet", "--load", "Memory.Rom=IMAGE", "--vcd", "OUT"},
+    {"-X", "-T", "900", "--quiet", "--explain", "PC@800", "--until", "PC=3"},
     {"-X", "--test", "TEST"},
 };
 
-std::vector<std::string> argsFor(const std::vector<std::string>& run, const std::string& example, const std::string& out,
-                                 const std::string& expect) {
+struct RunFiles {
+  std::string out, expect, image, test;
+};
+
+std::vector<std::string> argsFor(const std::vector<std::string>& run, const RunFiles& files) {
   std::vector<std::string> args;
   for (const std::string& a : run)
-    args.push_back(a == "OUT" ? out : a == "EXPECT" ? expect
-                                 : a == "TEST"      ? std::string(TARVIK_SOURCE_DIR) + "/examples/" + example + ".test"
-                                                    : a);
+    args.push_back(a == "OUT"                ? files.out
+                   : a == "EXPECT"           ? files.expect
+                   : a == "TEST"             ? files.test
+                   : a == "Memory.Rom=IMAGE" ? "Memory.Rom=" + files.image
+                                             : a);
   return args;
 }
 
@@ -45,12 +60,17 @@ TEST_P(NetlistSim, RunsAsTheCircuitsOwnProgram) {
   std::string netlist = folder / "circuit.net";
   RunResult written = runProgram(exampleProgram(example), {"--netlist-out", netlist});
   ASSERT_EQ(written.status, 0) << written.err;
-  std::string expect = folder.write("x.expect", "One 1\nZero 0\n");
+  RunFiles files{folder / "own.out", folder.write("x.expect", "One 1\nZero 0\n"), folder.write("rom.hex", "1234 4321\n"),
+                 std::string(TARVIK_SOURCE_DIR) + "/examples/" + example + ".test"};
   for (const std::vector<std::string>& run : runs) {
-    if (run.back() == "TEST" && fileText(std::string(TARVIK_SOURCE_DIR) + "/examples/" + example + ".test").empty())
-      continue;
-    RunResult own = runProgram(exampleProgram(example), argsFor(run, example, folder / "own.out", expect), 60);
-    std::vector<std::string> simArgs = argsFor(run, example, folder / "sim.out", expect);
+    if (run.back() == "TEST" && fileText(files.test).empty()) continue;
+    // A processor's --until note counts its cycles, through run observers of its own options, which
+    // tarvik-sim does not offer yet.
+    if (isProcessor(example) && std::find(run.begin(), run.end(), "--until") != run.end()) continue;
+    RunResult own = runProgram(exampleProgram(example), argsFor(run, files), 60);
+    files.out = folder / "sim.out";
+    std::vector<std::string> simArgs = argsFor(run, files);
+    files.out = folder / "own.out";
     simArgs.insert(simArgs.begin(), netlist);
     RunResult sim = runProgram(simProgram, simArgs, 60);
     std::string what = example + " " + run[1] + " " + run.back();
