@@ -30,5 +30,7 @@ const Signal& noSignal();
 
 // True when 2^bits equals n; false (never undefined behaviour) for any bits that cannot give n.
 bool isPowerOfTwoOf(int bits, long long n);
+// True when n = w * 2^bits, without forming 2^bits.
+bool isWordsTimesPowerOfTwo(long long n, long long w, int bits);
 
 #endif

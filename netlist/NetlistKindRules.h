@@ -9,5 +9,7 @@
 
 // What is wrong with component c for its kind; "" when nothing.
 std::string kindRuleFault(const NetlistComponent& c);
+// A source's parameter that holds the serial of its initial value; false for other kinds.
+bool initialValueSerial(const NetlistComponent& c, int& serial);
 
 #endif

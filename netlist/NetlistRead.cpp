@@ -297,7 +297,12 @@ bool readComponent(NetlistReader& r, const Netlist& n, size_t i, NetlistComponen
       !r.word("scope") || !r.number(0, long(n.scopes.size()) - 1, c.scope, "a scope") || !r.lineEnds())
     return false;
   std::string fault = kindRuleFault(c);
-  return fault.empty() || r.fail(fault);
+  if (!fault.empty()) return r.fail(fault);
+  int serial = 0;
+  if (initialValueSerial(c, serial) && (serial < 0 || size_t(serial) >= n.signals.size()))
+    return r.fail("initial value serial " + std::to_string(serial) + " out of range 0.." +
+                  std::to_string(n.signals.size() - 1));
+  return true;
 }
 
 bool readComponents(NetlistReader& r, Netlist& n) {

@@ -22,12 +22,6 @@ void checkOneBitPins(const char* what, const SD& sd, const Signal& in, const Sig
                         std::to_string(inLength) + " & " + std::to_string(outLength) + ".");
 }
 
-// True when n = w * 2^bits, without forming 2^bits.
-bool isWordsTimesPowerOfTwo(long long n, long long w, int bits) {
-  if (w == 0) return n == 0;
-  return n % w == 0 && isPowerOfTwoOf(bits, n / w);
-}
-
 void checkControlPair(const char* what, const SD& sd, const Signal& control) {
   if (control.length == 2) return;
   reportFatalDiagnostic(std::string("I/O length error--") + what + "() at " + positionText(sd) +

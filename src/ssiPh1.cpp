@@ -91,6 +91,11 @@ bool isPowerOfTwoOf(int bits, long long n) {
   return (1LL << bits) == n;
 }
 
+bool isWordsTimesPowerOfTwo(long long n, long long w, int bits) {
+  if (w == 0) return n == 0;
+  return n % w == 0 && isPowerOfTwoOf(bits, n / w);
+}
+
 void And(const SD& sd, const Signal& in, const Signal& out) {
   if (out.length == 1)
     oneBitAnd(sd, in, out);

@@ -16,23 +16,6 @@
 
 namespace {
 
-struct MemoryGeometry {
-  int numberOfWords, bitWordWidth, portAddressSize, numberOfReadPorts, numberOfWritePorts;
-
-  // Products are formed in 64 bits so that absurd arguments are reported, not overflowed.
-  long long storeWordsPerSimWord() const { return (bitWordWidth - 1) / 16 + 1; }
-  long long numberOf32BitWords() const { return (long long)numberOfWords * storeWordsPerSimWord(); }
-  long long dataLength() const { return (long long)numberOfWritePorts * bitWordWidth; }
-  long long outLength() const { return (long long)numberOfReadPorts * bitWordWidth; }
-  long long controlLength() const {
-    return (long long)numberOfReadPorts * portAddressSize + (long long)numberOfWritePorts * (portAddressSize + 2LL);
-  }
-  bool sensible() const {
-    return numberOfWords >= 0 && bitWordWidth >= 0 && portAddressSize >= 0 && numberOfReadPorts >= 0 &&
-           numberOfWritePorts >= 0 && numberOf32BitWords() <= INT_MAX;
-  }
-};
-
 void checkMemoryLengths(const char* firstWord, const SD& sd, const Signal& controlIn, const Signal& dataIn,
                         const Signal& out, const MemoryGeometry& g) {
   std::string head = std::string("Error--") + firstWord + " " + decalText(sd) + " at " + positionText(sd);
@@ -44,8 +27,7 @@ void checkMemoryLengths(const char* firstWord, const SD& sd, const Signal& contr
                           lengthText("numberOfWritePorts", g.numberOfWritePorts));
     return;
   }
-  if (out.length == g.outLength() && dataIn.length == g.dataLength() && controlIn.length == g.controlLength())
-    return;
+  if (memoryPinsFit(g, controlIn.length, dataIn.length, out.length)) return;
   reportFatalDiagnostic(head + ": I/O length error\n" + lengthText("dataIn.length", dataIn.length) +
                         " should match: " + std::to_string(g.dataLength()) + "\n" +
                         lengthText("controlIn.length", controlIn.length) +
@@ -56,23 +38,44 @@ void checkMemoryLengths(const char* firstWord, const SD& sd, const Signal& contr
 void multiPortMemory(KindRow kind, int zeroIsZERO, const SD& sd, const Signal& controlIn, const Signal& dataIn,
                      const Signal& out, const MemoryGeometry& g) {
   checkMemoryLengths(kindRow(kind).name, sd, controlIn, dataIn, out, g);
-  bool sensible = g.sensible();
-  int parameters[numberOfMultiPortRamParameters] = {g.numberOfWords,
-                                                    g.bitWordWidth,
-                                                    g.portAddressSize,
-                                                    g.numberOfReadPorts,
-                                                    g.numberOfWritePorts,
-                                                    sensible ? int(g.storeWordsPerSimWord()) : 0,
-                                                    sensible ? int(g.numberOf32BitWords()) : 0,
-                                                    zeroIsZERO};
-  int writePorts = sensible ? g.numberOfWritePorts : 0;
+  std::vector<int> parameters = multiPortRamParameters(g, zeroIsZERO);
   addStandardComponent(kind, sd, dataIn, controlIn, out,
-                       {numberOfMultiPortRamParameters, parameters, 0, nullptr, parameters[numberOf32BitWordsParameter],
-                        0, writePorts});
+                       {numberOfMultiPortRamParameters, parameters.data(), 0, nullptr,
+                        parameters[numberOf32BitWordsParameter], 0, multiPortRamWritePorts(g)});
   recordMemoryComponent();
 }
 
 }  // namespace
+
+bool MemoryGeometry::sensible() const {
+  return numberOfWords >= 0 && bitWordWidth >= 0 && portAddressSize >= 0 && numberOfReadPorts >= 0 &&
+         numberOfWritePorts >= 0 && numberOf32BitWords() <= INT_MAX;
+}
+
+bool memoryPinsFit(const MemoryGeometry& g, long long control, long long data, long long out) {
+  return out == g.outLength() && data == g.dataLength() && control == g.controlLength();
+}
+
+std::vector<int> multiPortRamParameters(const MemoryGeometry& g, int zeroIsZERO) {
+  bool sensible = g.sensible();
+  return {g.numberOfWords,
+          g.bitWordWidth,
+          g.portAddressSize,
+          g.numberOfReadPorts,
+          g.numberOfWritePorts,
+          sensible ? int(g.storeWordsPerSimWord()) : 0,
+          sensible ? int(g.numberOf32BitWords()) : 0,
+          zeroIsZERO};
+}
+
+int multiPortRamWritePorts(const MemoryGeometry& g) { return g.sensible() ? g.numberOfWritePorts : 0; }
+
+int romBytesPerWord(int bitsPerWord) { return (bitsPerWord - 1) / 8 + 1; }
+
+bool romFits(int inLength, int words, int outLength, int bitsPerWord) {
+  long long byteCount = (long long)words * romBytesPerWord(bitsPerWord);
+  return isPowerOfTwoOf(inLength, words) && outLength == bitsPerWord && byteCount >= 0 && byteCount <= INT_MAX;
+}
 
 void RegisterFile(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Signal& out, int numberOfWords,
                   int bitWordWidth, int portAddressSize, int numberOfReadPorts, int numberOfWritePorts) {
@@ -90,10 +93,10 @@ void Ram(const SD& sd, const Signal& controlIn, const Signal& dataIn, const Sign
 // contents read as all ZERO.
 void Rom(const SD& sd, const Signal& in, const Signal& out, int words, int bitsPerWord,
          const unsigned char* contents) {
-  int bytesPerWord = (bitsPerWord - 1) / 8 + 1;
+  int bytesPerWord = romBytesPerWord(bitsPerWord);
   long long byteCount = (long long)words * bytesPerWord;
   bool fits = byteCount >= 0 && byteCount <= INT_MAX;
-  if (!isPowerOfTwoOf(in.length, words) || out.length != bitsPerWord || !fits)
+  if (!romFits(in.length, words, out.length, bitsPerWord))
     reportFatalDiagnostic("I/O length error--Rom " + decalText(sd) + " at " + positionText(sd) +
                           lengthText("in.length", in.length) + lengthText("words", words) +
                           lengthText("out.length", out.length) + lengthText("bitsPerWord", bitsPerWord) +

@@ -98,7 +98,33 @@ const BadCase badCases[] = {
      "c.net:29: the file ends where a line \"end\" was due"},
     {"end\n", "end\nmore\n", "c.net:30: text after the line \"end\""},
     {"scope 1 0 ", "scope 1 1 ", "c.net:10: a parent scope 1 out of range 0..0"},
+    {"int 1 0 bytes", "int 1 5 bytes", "c.net:16: initial value serial 5 out of range 0..4"},
+    {"int 3 2 2 1 bytes 2 0a03", "int 3 2 2 1 bytes 3 0a0304",
+     "c.net:18: pins (data 1, control 0, out 2) or parameters that no Rom has"},
+    {"int 3 2 2 1", "int 3 4 2 1", "c.net:18: pins (data 1, control 0, out 2) or parameters that no Rom has"},
 };
+
+// A Ram of 2 words of 2 bits, one read and one write port, among the good text's components.
+TEST(NetlistRead, MemoryShapesAreTheConstructors) {
+  const std::string ram = "component 3 Ram level 1 at \"ac\" decal \"Ram\" icon flags 0 0 data 2 3 4 control 4 2 2 2 2 "
+                          "out 2 3 4 int 8 2 2 1 1 1 1 2 0 bytes 0 - storage 2 0 1 scope 0\n";
+  std::string text = replaced(replaced(good, "components 3\n", "components 4\n"), "keys 1\n", ram + "keys 1\n");
+  EXPECT_EQ(readProblem(text), "");
+  EXPECT_EQ(readProblem(replaced(text, "storage 2 0 1 scope 0", "storage 2000 0 1 scope 0")),
+            "c.net:19: pins (data 2, control 4, out 2) or parameters that no Ram has");
+  EXPECT_EQ(readProblem(replaced(text, "control 4 2 2 2 2", "control 3 2 2 2")),
+            "c.net:19: pins (data 2, control 3, out 2) or parameters that no Ram has");
+}
+
+TEST(NetlistRead, EveryKindHasItsOwnName) {
+  for (size_t k = 0; k < size_t(KindRow::Other); k++) {
+    KindRow row = KindRow::Other;
+    ASSERT_TRUE(kindRowNamed(componentKindTable[k].netlistName, row)) << k;
+    EXPECT_EQ(size_t(row), k);
+  }
+  KindRow row = KindRow::And;
+  EXPECT_FALSE(kindRowNamed("component", row));
+}
 
 TEST(NetlistRead, BadInputIsRefusedWithItsLine) {
   for (const BadCase& c : badCases) {
