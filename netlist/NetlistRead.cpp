@@ -161,6 +161,16 @@ bool readCount(NetlistReader& r, const char* section, size_t max, size_t& count)
   return r.line(section) && r.number(0, long(max), count, "a count") && r.lineEnds();
 }
 
+// A section of records after its count line, each record read by readRecord(its index).
+template <typename ReadRecord>
+bool readSection(NetlistReader& r, const char* section, ReadRecord readRecord) {
+  size_t count = 0;
+  if (!readCount(r, section, maxNetlistNames, count)) return false;
+  for (size_t i = 0; i < count; i++)
+    if (!readRecord(i)) return false;
+  return true;
+}
+
 bool readIndex(NetlistReader& r, size_t expected) {
   size_t index = 0;
   if (!r.number(0, long(maxNetlistSignals), index, "an index")) return false;
@@ -230,16 +240,12 @@ bool readScopes(NetlistReader& r, Netlist& n) {
 }
 
 bool readBundles(NetlistReader& r, Netlist& n) {
-  size_t count = 0;
-  if (!readCount(r, "bundles", maxNetlistNames, count)) return false;
-  for (size_t i = 0; i < count; i++) {
-    DeclaredBundle b;
-    if (!r.line("bundle") || !readIndex(r, i) || !r.number(0, long(n.scopes.size()) - 1, b.scope, "a scope") ||
-        !r.quotedText(b.name, "a name") || !readSerials(r, n, maxNetlistSignals, b.bits, "a width") || !r.lineEnds())
-      return false;
-    n.bundles.push_back(b);
-  }
-  return true;
+  return readSection(r, "bundles", [&](size_t i) {
+    n.bundles.push_back({"", {}, 0});
+    DeclaredBundle& b = n.bundles.back();
+    return r.line("bundle") && readIndex(r, i) && r.number(0, long(n.scopes.size()) - 1, b.scope, "a scope") &&
+           r.quotedText(b.name, "a name") && readSerials(r, n, maxNetlistSignals, b.bits, "a width") && r.lineEnds();
+  });
 }
 
 bool readKind(NetlistReader& r, KindRow& kind) {
@@ -315,9 +321,7 @@ bool readComponents(NetlistReader& r, Netlist& n) {
 }
 
 bool readKeys(NetlistReader& r, Netlist& n) {
-  size_t count = 0;
-  if (!readCount(r, "keys", maxNetlistNames, count)) return false;
-  for (size_t i = 0; i < count; i++) {
+  return readSection(r, "keys", [&](size_t) {
     NetlistKey k{0, 0, 0};
     std::string key;
     int first = n.keys.empty() ? 0 : n.keys.back().component;
@@ -328,14 +332,12 @@ bool readKeys(NetlistReader& r, Netlist& n) {
     if (key.size() != 1) return r.fail("a key is one character");
     k.key = key[0];
     n.keys.push_back(k);
-  }
-  return true;
+    return true;
+  });
 }
 
 bool readMemories(NetlistReader& r, Netlist& n) {
-  size_t count = 0;
-  if (!readCount(r, "memories", maxNetlistNames, count)) return false;
-  for (size_t i = 0; i < count; i++) {
+  return readSection(r, "memories", [&](size_t) {
     RegisteredMemory m{0, 0};
     if (!r.line("memory") || !r.number(0, long(n.components.size()) - 1, m.component, "a component") ||
         !r.number(0, long(n.scopes.size()) - 1, m.scope, "a scope") || !r.lineEnds())
@@ -343,8 +345,8 @@ bool readMemories(NetlistReader& r, Netlist& n) {
     if (kindRow(n.components[size_t(m.component)].kind).memory == noMemory)
       return r.fail("component " + std::to_string(m.component) + " is no memory");
     n.memories.push_back(m);
-  }
-  return true;
+    return true;
+  });
 }
 
 bool unique(NetlistReader& r, std::set<std::string>& seen, const std::string& name, const char* what) {
@@ -352,10 +354,8 @@ bool unique(NetlistReader& r, std::set<std::string>& seen, const std::string& na
 }
 
 bool readWideMemories(NetlistReader& r, Netlist& n) {
-  size_t count = 0;
   std::set<std::string> seen;
-  if (!readCount(r, "widememories", maxNetlistNames, count)) return false;
-  for (size_t i = 0; i < count; i++) {
+  return readSection(r, "widememories", [&](size_t) {
     WideDeclaration w;
     size_t lanes = 0;
     if (!r.line("widememory") || !r.quotedText(w.name, "a name") || !unique(r, seen, w.name, "wide memory") ||
@@ -364,38 +364,29 @@ bool readWideMemories(NetlistReader& r, Netlist& n) {
     w.lanes.resize(lanes);
     for (std::string& lane : w.lanes)
       if (!r.quotedText(lane, "a lane")) return false;
-    if (!r.lineEnds()) return false;
     n.wideMemories.push_back(w);
-  }
-  return true;
+    return r.lineEnds();
+  });
 }
 
 bool readAliases(NetlistReader& r, Netlist& n) {
-  size_t count = 0;
   std::set<std::string> seen;
-  if (!readCount(r, "aliases", maxNetlistNames, count)) return false;
-  for (size_t i = 0; i < count; i++) {
-    std::pair<std::string, std::string> a;
-    if (!r.line("alias") || !r.quotedText(a.first, "an alias") || !unique(r, seen, a.first, "alias") ||
-        !r.quotedText(a.second, "a name") || !r.lineEnds())
-      return false;
-    n.aliases.push_back(a);
-  }
-  return true;
+  return readSection(r, "aliases", [&](size_t) {
+    n.aliases.emplace_back();
+    return r.line("alias") && r.quotedText(n.aliases.back().first, "an alias") &&
+           unique(r, seen, n.aliases.back().first, "alias") && r.quotedText(n.aliases.back().second, "a name") &&
+           r.lineEnds();
+  });
 }
 
 bool readAddresses(NetlistReader& r, Netlist& n) {
-  size_t count = 0;
   std::set<std::string> seen;
-  if (!readCount(r, "addresses", maxNetlistNames, count)) return false;
-  for (size_t i = 0; i < count; i++) {
-    AddressedMemory a{"", 0};
-    if (!r.line("addresses") || !r.quotedText(a.name, "a memory") || !unique(r, seen, a.name, "memory address") ||
-        !r.number(0, 4294967295L, a.first, "a first address") || !r.lineEnds())
-      return false;
-    n.addresses.push_back(a);
-  }
-  return true;
+  return readSection(r, "addresses", [&](size_t) {
+    n.addresses.push_back({"", 0});
+    AddressedMemory& a = n.addresses.back();
+    return r.line("addresses") && r.quotedText(a.name, "a memory") && unique(r, seen, a.name, "memory address") &&
+           r.number(0, 4294967295L, a.first, "a first address") && r.lineEnds();
+  });
 }
 
 // The line of the first NUL byte, 0 when there is none.
