@@ -87,3 +87,28 @@ TEST_P(NetlistSim, RunsAsTheCircuitsOwnProgram) {
 INSTANTIATE_TEST_SUITE_P(Examples, NetlistSim, ::testing::ValuesIn(examples));
 
 }  // namespace
+
+namespace {
+
+// tarvik-sim refuses a bad file, a missing one and no file before anything is printed.
+TEST(NetlistSimRefusals, NothingRunsAfterARefusal) {
+  ScratchFolder folder;
+  std::string cut = folder.write("cut.net", "tarvik-netlist 1\nsignals 2\nsignal 0 ZERO 1 \"Zero[0]\"\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{cut, "-X"}, "ERROR -- " + cut + ":4: the file ends where a line \"signal\" was due\n"},
+      {{folder / "none.net"}, "ERROR -- " + folder / "none.net" + ": No such file or directory\n"},
+      {{}, "ERROR -- usage: tarvik-sim NETLIST [options of the circuit programs]\n"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = runProgram(simProgram, c.args);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.status, 2);
+  }
+}
+
+}  // namespace
