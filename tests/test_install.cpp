@@ -66,12 +66,12 @@ TEST(InstalledPackage, BuildsACircuitOfItsOwnWithFindPackage) {
             "Time = 40  Probe for notB at ac  Value = ZERO\n");
 }
 
-// The grader is installed with the processors beside it, and finds 5a-LD-hazard there.
+// The grader is installed with the processors and tarvik-sim beside it, and finds 5a-LD-hazard there.
 TEST(InstalledPackage, GradesWithTheProcessorInstalledBesideIt) {
   ScratchFolder s;
   std::string prefix = s.path + "/prefix", log = s.path + "/log";
   ASSERT_TRUE(succeeds("cmake --install '" + buildDir + "' --prefix '" + prefix + "'", log)) << fileText(log);
-  for (const char* processor : {"5a-LD-hazard", "5b-forwarding"})
+  for (const char* processor : {"5a-LD-hazard", "5b-forwarding", "tarvik-sim"})
     EXPECT_TRUE(exists(prefix + "/bin/" + processor)) << processor;
   std::string sample = TARVIK_SOURCE_DIR "/examples/assignments/array-sum";
   RunResult r = runProgram(prefix + "/bin/tarvik-grade",
