@@ -3,7 +3,7 @@
 //   1. the command line into the option globals (cmdLine.cpp), the capabilities' options among them;
 //   2. construction: the circuit's simnet() declares Signals and calls component constructors, which
 //      record components, bundles and module scopes in PhaseOne (Ph1.cpp, addStCmp.cpp, Bundles.cpp);
-//      then each capability's step after construction (a netlist file is written there);
+//      then each capability's step after construction, which may end the program there;
 //   3. flattening into flat per-component arrays and the table of component kinds (Ph2.cpp, CompKinds.cpp);
 //   4. signal arrays and activation lists (Ph3.cpp), then the after-elaboration steps in their one order:
 //      the name index, the options' steps, each capability's step (AfterElaboration.cpp, Capability.h);
@@ -38,7 +38,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   setPendingVerdict({exitFailed, reasonConstructionFailed, ""});
   ensurePhaseOne();
   build();
-  callCapabilityAfterConstruction();  // the registration lists are complete (--netlist-out writes them)
+  callCapabilityAfterConstruction();  // the registration lists are complete; nothing is checked yet
 
   phaseTwo = new PhaseTwo;
   phaseTwo->listsToArrays();
