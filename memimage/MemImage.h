@@ -48,9 +48,21 @@ bool readMemoryImage(const std::string& file, MemoryImage& image, std::string& e
 bool imageWords(const MemoryImage& image, int bitsPerWord, uint32_t numberOfWords, const std::string& memory,
                 std::vector<ImageWord>& words, std::string& error);
 
-// Queues an image for the memory NAME (named as for --load).  Resolved and checked against the
-// memory's size and word width after elaboration, before the run.
+// Queues an image for the memory NAME (named as for --load), given by a circuit's own option.  Resolved
+// and checked against the memory's size and word width after elaboration, before the run.
 void addMemoryLoad(const std::string& name, MemoryImage image);
+
+// An image in the queue: byCircuit when a circuit's own option gave it (the processor's --program), not
+// --load.
+struct QueuedLoad {
+  std::string name;
+  MemoryImage image;
+  bool byCircuit;
+};
+// The queue, in the order the images were given (a netlist file keeps them).
+const std::vector<QueuedLoad>& queuedMemoryLoads();
+// Queues an image as --load queued it (one a netlist file kept).
+void queueOptionMemoryLoad(const std::string& name, MemoryImage image);
 // Resolves every queued image, reporting "ERROR -- ..." and exiting with status 2 on a fault before
 // anything is loaded.  Called by the driver after elaboration.
 void loadMemoryImages();

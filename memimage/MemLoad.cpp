@@ -21,12 +21,6 @@
 
 namespace {
 
-struct QueuedLoad {
-  std::string name;
-  MemoryImage image;
-  bool byCircuit;  // a circuit's own option queued it (the processor's --program), not --load
-};
-
 std::vector<QueuedLoad> queuedLoads;
 std::vector<std::vector<bool>> wordsLoaded;         // by component index, the words an image gave; empty: none
 
@@ -132,6 +126,12 @@ std::string twoImages(const std::string& memory, const std::string& first, const
 
 void addMemoryLoad(const std::string& name, MemoryImage image) { queuedLoads.push_back({name, std::move(image), true}); }
 
+void queueOptionMemoryLoad(const std::string& name, MemoryImage image) {
+  queuedLoads.push_back({name, std::move(image), false});
+}
+
+const std::vector<QueuedLoad>& queuedMemoryLoads() { return queuedLoads; }
+
 bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   std::string text = argument;
   size_t equals = text.find('=');
@@ -151,7 +151,7 @@ bool takeMemoryLoadOption(const char* argument, std::string& problem) {
   MemoryImage image;
   noteInputFile(file, "--load");
   if (!readMemoryImage(file, image, problem)) return false;
-  queuedLoads.push_back({name, std::move(image), false});
+  queueOptionMemoryLoad(name, std::move(image));
   return true;
 }
 

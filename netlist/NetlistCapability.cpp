@@ -7,6 +7,7 @@
 #include "ExitStatus.h"
 #include "FileIO.h"
 #include "NetlistFile.h"
+#include "NetlistTools.h"
 #include "Globals.h"
 #include "Ph1.h"
 
@@ -38,7 +39,10 @@ void writeNetlistOut() {
   exit(exitPassed);
 }
 
-void resetNetlistOut() { netlistOut.clear(); }
+void resetNetlistOut() {
+  netlistOut.clear();
+  resetUsedCircuitTools();
+}
 
 const LongOption options[] = {
     {"--netlist-out", "file",

@@ -12,6 +12,7 @@
 
 #include "Bundles.h"
 #include "CompKinds.h"
+#include "MemImage.h"
 #include "NameIndex.h"
 #include "Signal.h"
 
@@ -26,6 +27,7 @@ const size_t maxNetlistIntegers = size_t(1) << 12;     // integer parameters of 
 const size_t maxNetlistBytes = size_t(1) << 22;        // byte parameters of one component
 const long maxNetlistStorage = long(1) << 24;          // each private-storage count of one component
 const size_t maxNetlistNames = size_t(1) << 20;        // scopes, bundles, keys, memory and name records
+const size_t maxNetlistImageWords = size_t(1) << 22;   // words (or bytes) of one image
 
 struct NetlistSignal {
   int serial;
@@ -54,6 +56,13 @@ struct NetlistKey {
   char key;
 };
 
+// An image given for the run with --load (or by the circuit's tools, byTools) before the file was written.
+struct NetlistLoad {
+  std::string memory;
+  bool byTools;
+  MemoryImage image;
+};
+
 struct Netlist {
   std::vector<NetlistSignal> signals;
   std::vector<ModuleScope> scopes;
@@ -64,6 +73,8 @@ struct Netlist {
   std::vector<WideDeclaration> wideMemories;
   std::vector<std::pair<std::string, std::string>> aliases;
   std::vector<AddressedMemory> addresses;
+  std::string tools, toolsArgument;  // the circuit's own tools (NetlistTools.h); "" for none
+  std::vector<NetlistLoad> loads;
 };
 
 // The lists the circuit description has built (phaseOne and the name records).  False with problem
@@ -73,7 +84,11 @@ bool netlistOfConstruction(Netlist& netlist, std::string& problem);
 std::string netlistText(const Netlist& netlist);
 // Reads and checks a whole file's text.  False with problem "FILE:LINE: what is wrong".
 bool readNetlist(const std::string& text, const std::string& fileName, Netlist& netlist, std::string& problem);
-// Registers a checked netlist into phaseOne and the name records, as the circuit's constructors did.
+// Registers a checked netlist into phaseOne and the name records, as the circuit's constructors did,
+// and names its tools as the circuit's description did.
 void registerNetlist(const Netlist& netlist);
+// Before the command line is read: adds the file's tools and queues its images, as the options that
+// gave them would have.
+void offerNetlistRun(const Netlist& netlist);
 
 #endif

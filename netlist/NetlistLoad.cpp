@@ -1,10 +1,13 @@
 // Loading a checked netlist: signals into phaseOne's list, components through the registration the
 // library's constructors use (with their keys bound first, as the constructors bind them), then the
-// scopes, bundles and names exactly as the circuit left them.
+// scopes, bundles and names exactly as the circuit left them.  Before that, while the command line is
+// still to be read, the file's tools add their options and its images are queued, in the order the
+// circuit's command line gave them.
 #include <cstring>
 
 #include "Globals.h"
 #include "NetlistFile.h"
+#include "NetlistTools.h"
 #include "Ph1.h"
 #include "Sim.h"
 
@@ -56,4 +59,18 @@ void registerNetlist(const Netlist& n) {
   for (const WideDeclaration& w : n.wideMemories) WideMemory(w.name.c_str(), w.lanes);
   for (const auto& a : n.aliases) NameAlias(a.first.c_str(), a.second.c_str());
   for (const AddressedMemory& a : n.addresses) MemoryAddresses(a.name.c_str(), a.first);
+  if (n.tools.empty()) return;
+  useCircuitTools(n.tools, n.toolsArgument);
+  circuitToolsNamed(n.tools)->built(n.toolsArgument);
+}
+
+void offerNetlistRun(const Netlist& n) {
+  const CircuitTools* tools = n.tools.empty() ? nullptr : circuitToolsNamed(n.tools);
+  if (tools) tools->add(n.toolsArgument);
+  for (const NetlistLoad& l : n.loads) {
+    if (l.byTools)
+      tools->takeImage(l.memory, l.image);
+    else
+      queueOptionMemoryLoad(l.memory, l.image);
+  }
 }

@@ -1,5 +1,6 @@
 // Reading a netlist: every line checked against the format and against what came before, so that the
 // loader registers nothing a constructor would have refused and nothing the run could trip over.
+#include <cstdio>
 #include <cstdlib>
 #include <algorithm>
 #include <cctype>
@@ -8,6 +9,7 @@
 
 #include "NetlistFile.h"
 #include "NetlistKindRules.h"
+#include "NetlistTools.h"
 
 namespace {
 
@@ -389,6 +391,69 @@ bool readAddresses(NetlistReader& r, Netlist& n) {
   });
 }
 
+bool readTools(NetlistReader& r, Netlist& n) {
+  size_t count = 0;
+  if (!r.line("tools") || !r.number(0, 1, count, "a count") || !r.lineEnds()) return false;
+  if (count == 0) return true;
+  if (!r.line("tool") || !r.quotedText(n.tools, "a name") || !r.quotedText(n.toolsArgument, "an argument") ||
+      !r.lineEnds())
+    return false;
+  const CircuitTools* tools = circuitToolsNamed(n.tools);
+  if (!tools) return r.fail("no circuit tools named \"" + n.tools + "\" in this program");
+  std::string problem;
+  return tools->takes(n.toolsArgument, problem) || r.fail(problem);
+}
+
+bool readHex(NetlistReader& r, uint64_t max, uint64_t& value, const char* what) {
+  std::string hex;
+  if (!r.bareWord(hex, what)) return false;
+  char* end = nullptr;
+  value = strtoull(hex.c_str(), &end, 16);
+  if (hex.empty() || hex.size() > 16 || *end || !isxdigit(static_cast<unsigned char>(hex[0])))
+    return r.fail(std::string(what) + " in hex expected, found \"" + hex + "\"");
+  char largest[17];
+  snprintf(largest, sizeof largest, "%llx", static_cast<unsigned long long>(max));
+  return value <= max || r.fail(std::string(what) + " " + hex + " out of range 0.." + largest);
+}
+
+bool readImageWord(NetlistReader& r, MemoryImage& image) {
+  ImageWord w{0, 0, 0};
+  return r.line("word") && r.number(0, 4294967295L, w.address, "an address") &&
+         readHex(r, ~uint64_t(0), w.value, "a word") && r.number(0, 2147483647L, w.line, "a line") &&
+         r.number(1, 4294967295L, w.repeat, "a repeat count") && r.lineEnds() && (image.words.push_back(w), true);
+}
+
+bool readImageByte(NetlistReader& r, MemoryImage& image) {
+  ImageByte b{0, 0, 0};
+  uint64_t value = 0;
+  return r.line("byte") && r.number(0, 4294967295L, b.address, "an address") && readHex(r, 0xff, value, "a byte") &&
+         r.number(0, 2147483647L, b.line, "a line") && r.lineEnds() &&
+         (b.value = uint8_t(value), image.bytes.push_back(b), true);
+}
+
+bool readLoad(NetlistReader& r, Netlist& n, size_t i) {
+  n.loads.push_back({"", false, MemoryImage()});
+  NetlistLoad& l = n.loads.back();
+  std::string by;
+  size_t words = 0, bytes = 0;
+  if (!r.line("load") || !readIndex(r, i) || !r.quotedText(l.memory, "a memory") || !r.bareWord(by, "tools or option"))
+    return false;
+  if (by != "tools" && by != "option") return r.fail("tools or option expected, found \"" + by + "\"");
+  l.byTools = by == "tools";
+  if (l.byTools && n.tools.empty()) return r.fail("an image of the circuit's tools, but the file names no tools");
+  if (!r.quotedText(l.image.file, "a file") || !r.number(0, long(maxNetlistImageWords), words, "a word count") ||
+      !r.number(0, long(maxNetlistImageWords), bytes, "a byte count") || !r.lineEnds())
+    return false;
+  if (words > 0 && bytes > 0) return r.fail("an image holds words or bytes, not both");
+  for (size_t k = 0; k < words; k++)
+    if (!readImageWord(r, l.image)) return false;
+  for (size_t k = 0; k < bytes; k++)
+    if (!readImageByte(r, l.image)) return false;
+  return true;
+}
+
+bool readLoads(NetlistReader& r, Netlist& n) { return readSection(r, "loads", [&](size_t i) { return readLoad(r, n, i); }); }
+
 // The line of the first NUL byte, 0 when there is none.
 int lineOfNul(const std::string& text) {
   size_t nul = text.find('\0');
@@ -407,6 +472,7 @@ bool readNetlist(const std::string& text, const std::string& fileName, Netlist& 
   NetlistReader r(text, fileName, problem);
   return readHeader(r) && readSignals(r, netlist) && readScopes(r, netlist) && readBundles(r, netlist) &&
          readComponents(r, netlist) && readKeys(r, netlist) && readMemories(r, netlist) &&
-         readWideMemories(r, netlist) && readAliases(r, netlist) && readAddresses(r, netlist) && r.line("end") &&
+         readWideMemories(r, netlist) && readAliases(r, netlist) && readAddresses(r, netlist) && readTools(r, netlist) &&
+         readLoads(r, netlist) && r.line("end") &&
          r.lineEnds() && r.fileEnds();
 }

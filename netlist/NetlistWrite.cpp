@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "NetlistFile.h"
+#include "NetlistTools.h"
 #include "Globals.h"
 #include "Ph1.h"
 
@@ -126,6 +127,32 @@ std::string namesText(const Netlist& n) {
   return t;
 }
 
+std::string hexValue(uint64_t value) {
+  char hex[17];
+  snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(value));
+  return hex;
+}
+
+std::string loadText(size_t index, const NetlistLoad& l) {
+  std::string t = "load " + std::to_string(index) + " " + quoted(l.memory) + (l.byTools ? " tools " : " option ") +
+                  quoted(l.image.file) + " " + std::to_string(l.image.words.size()) + " " +
+                  std::to_string(l.image.bytes.size()) + "\n";
+  for (const ImageWord& w : l.image.words)
+    t += "word " + std::to_string(w.address) + " " + hexValue(w.value) + " " + std::to_string(w.line) + " " +
+         std::to_string(w.repeat) + "\n";
+  for (const ImageByte& b : l.image.bytes)
+    t += "byte " + std::to_string(b.address) + " " + hexValue(b.value) + " " + std::to_string(b.line) + "\n";
+  return t;
+}
+
+std::string runText(const Netlist& n) {
+  std::string t = section("tools", n.tools.empty() ? 0 : 1);
+  if (!n.tools.empty()) t += "tool " + quoted(n.tools) + " " + quoted(n.toolsArgument) + "\n";
+  t += section("loads", n.loads.size());
+  for (size_t i = 0; i < n.loads.size(); i++) t += loadText(i, n.loads[i]);
+  return t;
+}
+
 }  // namespace
 
 bool netlistOfConstruction(Netlist& netlist, std::string& problem) {
@@ -149,6 +176,9 @@ bool netlistOfConstruction(Netlist& netlist, std::string& problem) {
   netlist.wideMemories = wideMemoryDeclarations();
   netlist.aliases = nameAliases();
   netlist.addresses = memoryAddressDeclarations();
+  netlist.tools = usedCircuitTools();
+  netlist.toolsArgument = usedCircuitToolsArgument();
+  for (const QueuedLoad& q : queuedMemoryLoads()) netlist.loads.push_back({q.name, q.byCircuit, q.image});
   return true;
 }
 
@@ -157,5 +187,5 @@ std::string netlistText(const Netlist& n) {
   t += signalsText(n) + scopesAndBundlesText(n);
   t += section("components", n.components.size());
   for (size_t i = 0; i < n.components.size(); i++) t += componentLine(i, n.components[i]);
-  return t + namesText(n) + "end\n";
+  return t + namesText(n) + runText(n) + "end\n";
 }

@@ -8,6 +8,7 @@
 
 #include "Harness.h"
 #include "NetlistFile.h"
+#include "BoxTools.h"
 #include "Ph1.h"
 #include "Sim.h"
 
@@ -45,7 +46,17 @@ const std::string good =
     "alias \"Q\" \"q\"\n"
     "addresses 1\n"
     "addresses \"Rom\" 4096\n"
+    "tools 1\n"
+    "tool \"box\" \"1\"\n"
+    "loads 2\n"
+    "load 0 \"Rom\" option \"r.hex\" 2 0\n"
+    "word 0 a 1 1\n"
+    "word 1 ffffffffffffffff 2 3\n"
+    "load 1 \"Both\" tools \"i.hex\" 0 1\n"
+    "byte 3 ff 1\n"
     "end\n";
+
+// Tools the good text names: they take the argument "1" only.
 
 std::string readProblem(const std::string& text) {
   Netlist n;
@@ -94,9 +105,16 @@ const BadCase badCases[] = {
     {"storage 0 0 0 scope 1", "storage 16777217 0 0 scope 1", "c.net:18: a size 16777217 out of range 0..16777216"},
     {"\"clk[0]\"", "\"clk[0]", "c.net:5: a quoted text that does not end on its line"},
     {"\"clk[0]\"", "\"cl\\k[0]\"", "c.net:5: a backslash that starts no escape (\\\\, \\\" or \\xHH)"},
-    {"addresses 1\naddresses \"Rom\" 4096\nend\n", "addresses 1\naddresses \"Rom\" 4096\n",
-     "c.net:29: the file ends where a line \"end\" was due"},
-    {"end\n", "end\nmore\n", "c.net:30: text after the line \"end\""},
+    {"byte 3 ff 1\nend\n", "byte 3 ff 1\n", "c.net:37: the file ends where a line \"end\" was due"},
+    {"end\n", "end\nmore\n", "c.net:38: text after the line \"end\""},
+    {"tool \"box\"", "tool \"cage\"", "c.net:30: no circuit tools named \"cage\" in this program"},
+    {"tool \"box\" \"1\"", "tool \"box\" \"9\"", "c.net:30: no box 9"},
+    {"tools 1\ntool \"box\" \"1\"\n", "tools 0\n", "c.net:34: an image of the circuit's tools, but the file names no tools"},
+    {"\"r.hex\" 2 0", "\"r.hex\" 2 1", "c.net:32: an image holds words or bytes, not both"},
+    {"option \"r.hex\"", "optional \"r.hex\"", "c.net:32: tools or option expected, found \"optional\""},
+    {"word 1 ffffffffffffffff", "word 1 1ffffffffffffffff", "c.net:34: a word in hex expected, found \"1ffffffffffffffff\""},
+    {"ffffffffffffffff 2 3", "ffffffffffffffff 2 0", "c.net:34: a repeat count 0 out of range 1..4294967295"},
+    {"byte 3 ff", "byte 3 100", "c.net:36: a byte 100 out of range 0..ff"},
     {"scope 1 0 ", "scope 1 1 ", "c.net:10: a parent scope 1 out of range 0..0"},
     {"int 1 0 bytes", "int 1 5 bytes", "c.net:16: initial value serial 5 out of range 0..4"},
     {"int 3 2 2 1 bytes 2 0a03", "int 3 2 2 1 bytes 3 0a0304",

@@ -1,6 +1,7 @@
 // Every example circuit run by its own program and by tarvik-sim from its netlist file: the same
 // standard output, standard error, exit status and written files; and the file written again by
-// tarvik-sim is the same file.
+// tarvik-sim is the same file.  The processors also with their own options, and with a program and an
+// image given when the file was written.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +13,6 @@
 
 namespace {
 
-// The processors run with the library's options only: theirs are their own (--program, the views).
 const char* const examples[] = {"switch_gates", "clock_stop",   "full_adder",   "step_counter",
                                 "counter",      "traffic_light", "tristate_bus", "ram_readback",
                                 "jk_divider",   "timed_reset",  "5a-LD-hazard", "5b-forwarding"};
@@ -24,7 +24,7 @@ std::string exampleProgram(const std::string& name) {
 }
 const std::string simProgram = std::string(TARVIK_EXAMPLES_DIR) + "/../tarvik-sim";
 
-// The runs compared; OUT stands for a file the run writes, TEST for the circuit's test table.
+// The runs compared; OUT stands for a file the run writes, TEST for the circuit's test table, NAME=IMAGE for an image.
 const std::vector<std::vector<std::string>> runs = {
     {"-X", "-T", "3000"},
     {"-X", "-T", "3000", "--quiet", "--vcd", "OUT"},
@@ -37,19 +37,54 @@ const std::vector<std::vector<std::string>> runs = {
     {"-X", "--test", "TEST"},
 };
 
+// The processors' own options; PROGRAM stands for a program of the examples.
+const std::vector<std::vector<std::string>> processorRuns = {
+    {"-X", "--program", "PROGRAM", "--summary"},
+    {"-X", "--cycles", "30", "--trace", "--quiet"},
+    {"-X", "--program", "PROGRAM", "--diagram", "--cycles", "40", "--gtkw", "OUT"},
+    {"-X", "--program", "PROGRAM", "--until", "Reg1=1", "--summary-ram", "nonzero"},
+    {"-X", "--program", "PROGRAM", "--program", "PROGRAM"},
+    {"-X", "--help"},
+};
+
 struct RunFiles {
   std::string out, expect, image, test;
 };
 
+const std::string program = std::string(TARVIK_SOURCE_DIR) + "/examples/programs/multiply.s";
+
 std::vector<std::string> argsFor(const std::vector<std::string>& run, const RunFiles& files) {
   std::vector<std::string> args;
-  for (const std::string& a : run)
-    args.push_back(a == "OUT"                ? files.out
-                   : a == "EXPECT"           ? files.expect
-                   : a == "TEST"             ? files.test
-                   : a == "Memory.Rom=IMAGE" ? "Memory.Rom=" + files.image
-                                             : a);
+  for (const std::string& a : run) {
+    size_t image = a.find("=IMAGE");
+    args.push_back(a == "OUT"                    ? files.out
+                   : a == "EXPECT"               ? files.expect
+                   : a == "TEST"                 ? files.test
+                   : a == "PROGRAM"              ? program
+                   : image != std::string::npos ? a.substr(0, image + 1) + files.image
+                                                 : a);
+  }
   return args;
+}
+
+// The same run of the circuit's program and of tarvik-sim on its file (ownArgs after the file's own).
+void expectSameRun(const std::string& example, const std::string& netlist, const std::vector<std::string>& run,
+                   ScratchFolder& folder, RunFiles files, const std::vector<std::string>& ownFirst = {}) {
+  files.out = folder / "own.out";
+  std::vector<std::string> ownArgs = argsFor(run, files);
+  ownArgs.insert(ownArgs.begin(), ownFirst.begin(), ownFirst.end());
+  RunResult own = runProgram(exampleProgram(example), ownArgs, 60);
+  files.out = folder / "sim.out";
+  std::vector<std::string> simArgs = argsFor(run, files);
+  simArgs.insert(simArgs.begin(), netlist);
+  RunResult sim = runProgram(simProgram, simArgs, 60);
+  std::string what = example + " " + run[1] + " " + run.back();
+  EXPECT_EQ(sim.out, own.out) << what;
+  EXPECT_EQ(sim.err, own.err) << what;
+  EXPECT_EQ(sim.status, own.status) << what;
+  EXPECT_EQ(folder.read("sim.out"), folder.read("own.out")) << what;
+  folder.write("sim.out", "");
+  folder.write("own.out", "");
 }
 
 class NetlistSim : public ::testing::TestWithParam<const char*> {};
@@ -64,27 +99,40 @@ TEST_P(NetlistSim, RunsAsTheCircuitsOwnProgram) {
                  std::string(TARVIK_SOURCE_DIR) + "/examples/" + example + ".test"};
   for (const std::vector<std::string>& run : runs) {
     if (run.back() == "TEST" && fileText(files.test).empty()) continue;
-    // A processor's --until note counts its cycles, through run observers of its own options, which
-    // tarvik-sim does not offer yet.
-    if (isProcessor(example) && std::find(run.begin(), run.end(), "--until") != run.end()) continue;
-    RunResult own = runProgram(exampleProgram(example), argsFor(run, files), 60);
-    files.out = folder / "sim.out";
-    std::vector<std::string> simArgs = argsFor(run, files);
-    files.out = folder / "own.out";
-    simArgs.insert(simArgs.begin(), netlist);
-    RunResult sim = runProgram(simProgram, simArgs, 60);
-    std::string what = example + " " + run[1] + " " + run.back();
-    EXPECT_EQ(sim.out, own.out) << what;
-    EXPECT_EQ(sim.err, own.err) << what;
-    EXPECT_EQ(sim.status, own.status) << what;
-    EXPECT_EQ(folder.read("sim.out"), folder.read("own.out")) << what;
+    expectSameRun(example, netlist, run, folder, files);
   }
+  if (isProcessor(example))
+    for (const std::vector<std::string>& run : processorRuns) expectSameRun(example, netlist, run, folder, files);
   RunResult again = runProgram(simProgram, {netlist, "--netlist-out", folder / "again.net"});
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(folder.read("again.net"), folder.read("circuit.net"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, NetlistSim, ::testing::ValuesIn(examples));
+
+// A program and an image given when the file is written are in the file: the file alone runs as the
+// processor's program with them, a second program or image for the same memory is refused as on the
+// program's command line, and the file written again is the same.
+TEST(NetlistSimImages, AFileKeepsTheProgramAndImagesItWasWrittenWith) {
+  ScratchFolder folder;
+  RunFiles files{"", "", folder.write("ram.hex", "@4 7 8 3*9\n"), ""};
+  const std::vector<std::string> given = {"--program", program, "--load", "Memory.Ram=" + files.image};
+  for (const char* example : {"5a-LD-hazard", "5b-forwarding"}) {
+    std::string netlist = folder / "given.net";
+    std::vector<std::string> write = given;
+    write.insert(write.end(), {"--netlist-out", netlist});
+    ASSERT_EQ(runProgram(exampleProgram(example), write).status, 0);
+    for (const std::vector<std::string>& run : std::vector<std::vector<std::string>>{
+             {"-X", "--summary-ram", "nonzero"},
+             {"-X", "--cycles", "20", "--trace"},
+             {"-X", "--program", "PROGRAM"},
+             {"-X", "--load", "Memory.Ram=IMAGE"}})
+      expectSameRun(example, netlist, run, folder, files, given);
+    RunResult again = runProgram(simProgram, {netlist, "--netlist-out", folder / "again.net"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(folder.read("again.net"), folder.read("given.net"));
+  }
+}
 
 }  // namespace
 

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   std::string problem;
   if (!readNetlist(text, argv[1], loaded, problem)) refuse(problem);
   noteInputFile(argv[1], "the netlist");
+  offerNetlistRun(loaded);
   argv[1] = argv[0];  // the options follow as they would follow a circuit program's name
   return circuitProgramMain(argc - 1, argv + 1, buildLoaded);
 }

@@ -149,6 +149,10 @@ void BasicPipe(const SD& coord, const Signal& reset, const Signal& clock, const 
 void placeProcessor(const ProcessorVariant& variant);
 // The row of the processor placed (the running program's variant); the first row before any.
 const ProcessorVariant& placedProcessor();
+// The variant a circuit built from a netlist file is (placeProcessor notes its own).
+void notePlacedProcessor(const ProcessorVariant& variant);
+// The name a processor's netlist file gives its tools.
+const char processorToolsName[] = "processor";
 
 // Shared wiring patterns of the blocks above.
 // update = (not clock) or stall, through _clock: a register loaded by update takes its input at the

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "NameIndex.h"
+#include "NetlistTools.h"
 #include "Pipeline.h"
 #include "ProcessorNames.h"
 
@@ -25,8 +26,11 @@ const ProcessorVariant* placedVariant = nullptr;
 
 const ProcessorVariant& placedProcessor() { return placedVariant ? *placedVariant : defaultProcessorVariant(); }
 
+void notePlacedProcessor(const ProcessorVariant& variant) { placedVariant = &variant; }
+
 void placeProcessor(const ProcessorVariant& variant) {
-  placedVariant = &variant;
+  notePlacedProcessor(variant);
+  useCircuitTools(processorToolsName, variant.tag);
   std::unique_ptr<ForwardingSignals> forwarding(variant.forwarding ? new ForwardingSignals : nullptr);
   Signal _2(1, "_2"), ALUo(16, "ALUo"), ALUo1(16, "ALUo1"), DMAR(16, "DMAR"), Reg2(16, "Reg2"), Z(1, "Z"),
       enTriLink(1, "enTriLink"), reset(1, "reset"), Reg1(16, "Reg1"), Reg6(16, "Reg6"), Reg0(16, "Reg0"),

@@ -2,11 +2,17 @@
 #ifndef TARVIK_PROCESSOROPTIONS_H
 #define TARVIK_PROCESSOROPTIONS_H
 
+#include <string>
+
+#include "MemImage.h"
+
 // Adds every long option of 5a-LD-hazard to the command line (before Sim).
 void addProcessorOptions();
 
 void addProgramOption();    // --program (Program.cpp)
 void resetProgramOption();  // forgets the --program given
+// A program's words for MEMORY (the ROM), as --program gives them once read (a netlist file keeps them).
+void takeProgramImage(const std::string& memory, MemoryImage image);
 void addWaveformOptions();  // --gtkw (Gtkw.cpp)
 void addViewOptions();      // --cycles, --trace, --diagram, --summary (ViewsOptions.cpp)
 

@@ -61,16 +61,20 @@ bool takeProgram(const char* argument, std::string& problem) {
     problem = "--program is given twice (" + programFile + " and " + file + "): give one program";
     return false;
   }
-  programFile = file;
   noteInputFile(file, "--program");
   MemoryImage image;
   if (!readProgram(file, image, problem)) return false;
-  addMemoryLoad(processorNames::rom, std::move(image));
-  armViews();  // so that a run without --cycles can end at the program's halt
+  takeProgramImage(processorNames::rom, std::move(image));
   return true;
 }
 
 }  // namespace
+
+void takeProgramImage(const std::string& memory, MemoryImage image) {
+  programFile = image.file;
+  addMemoryLoad(memory, std::move(image));
+  armViews();  // so that a run without --cycles can end at the program's halt
+}
 
 // A program of the user's own is run to its end when nothing else says how far: no --cycles, no
 // --keys, and no window (where the user drives the clock).

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -124,10 +125,20 @@ std::string withoutFolder(std::string text, const std::string& folder) {
   return text;
 }
 
+// The two folders, removed when the fuzzer ends (it ends through exit).
+struct AssignmentFolders {
+  std::string paths[2] = {newAssignmentFolder(), newAssignmentFolder()};
+  ~AssignmentFolders() {
+    std::error_code ignored;
+    for (const std::string& p : paths) std::filesystem::remove_all(p, ignored);
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string folders[2] = {newAssignmentFolder(), newAssignmentFolder()};
+  static const AssignmentFolders scratch;
+  const std::string* folders = scratch.paths;
   std::vector<std::string> pieces = nulSeparatedWords(data, size, std::size(pieceFiles), 4096);
   // An input that names one of the folders reads differently in the other: nothing to compare.
   for (const std::string& piece : pieces)

@@ -2,13 +2,15 @@
 //
 // The input is the text of a netlist file.  A refused one has a problem "n.net:LINE: what" whose line
 // is one of the text's lines or the one after its last (a file that ends too early).  An accepted one
-// stays inside the reader's limits, and the text written from it reads back to the same text.
+// stays inside the reader's limits, and the text written from it reads back to the same text.  The
+// tools "box" (taking the argument "1") stand for a circuit's own tools.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "FuzzCheck.h"
 #include "NetlistFile.h"
+#include "BoxTools.h"
 
 namespace {
 
@@ -21,6 +23,11 @@ void checkLimits(const Netlist& n) {
     for (const std::vector<int>* pins : {&c.dataInputs, &c.controlInputs, &c.outputs})
       for (int s : *pins) require(s >= 0 && size_t(s) < n.signals.size(), "every pin is a signal of the file");
     require(size_t(c.scope) < n.scopes.size(), "every component is in a scope of the file");
+  }
+  for (const NetlistLoad& l : n.loads) {
+    require(l.image.words.size() + l.image.bytes.size() <= maxNetlistImageWords, "images within the limit");
+    require(l.image.words.empty() || l.image.bytes.empty(), "an image holds words or bytes");
+    require(!l.byTools || n.tools == "box", "an image of tools only in a file that names them");
   }
 }
 
