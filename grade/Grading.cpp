@@ -1,6 +1,7 @@
 #include "Grading.h"
 
 #include <string.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -80,7 +81,9 @@ std::string runReason(const GradeSetup& s, const RunOutcome& o) {
   if (!limit.empty()) return limit;
   bool processor = s.assignment.kind == AssignmentKind::processor;
   std::string didNotHalt = "did not halt within " + std::to_string(s.assignment.cycles) + " cycles";
-  return verdictFailure(o.status, o.verdict, processor ? didNotHalt : "");
+  // A table tarvik-sim refuses names what the circuit lacks ("no signal bundle is named cin").
+  if (!processor) return verdictFailure(o.status, o.verdict, "", "does not fit the table");
+  return verdictFailure(o.status, o.verdict, didNotHalt);
 }
 
 // What --until halt prints once the program halts: the held condition's format with the condition in.
@@ -105,35 +108,54 @@ std::vector<std::string> processorCommand(const GradeSetup& s, const std::string
   return argv;
 }
 
-std::vector<std::string> circuitCommand(const std::string& circuit, const GradeTest& t) {
-  std::vector<std::string> argv{circuit, "-X", "--quiet"};
+std::vector<std::string> circuitCommand(const GradeSetup& s, const std::string& netlist, const GradeTest& t) {
+  std::vector<std::string> argv{s.sim, netlist, "-X", "--quiet"};
   argv.insert(argv.end(), t.options.begin(), t.options.end());
   argv.push_back("--test");
   argv.push_back(t.file);
   return argv;
 }
 
-// Builds the student's one .cpp against the installation into DIR/build/STUDENT/circuit.
-Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
-  Submission sub;
-  std::string folder = s.submissions + "/" + student;
+// Builds the student's one .cpp against the installation into DIR/build/STUDENT/circuit.  False with
+// sub.problem when it does not compile.
+bool compileCircuit(const GradeSetup& s, const std::string& folder, const std::string& program, Submission& sub) {
   std::string source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
-  if (source.empty()) return sub;
-  std::string buildFolder = s.out + "/build/" + student, reason;
-  if (!makeFolders(buildFolder, reason)) return sub.problem = "cannot create " + buildFolder + ": " + reason, sub;
-  sub.file = buildFolder + "/circuit";
+  if (source.empty()) return false;
   // Named from its own folder, so that the compiler's messages read as the student's files do.
-  std::vector<std::string> argv{s.compiler, "-o", sub.file, source};
+  std::vector<std::string> argv{s.compiler, "-o", program, source};
   argv.insert(argv.end(), s.compileFlags.begin(), s.compileFlags.end());
   RunLimits limits = s.assignment.limits;
   limits.seconds = s.assignment.buildSeconds;
   limits.memoryBytes = 0;  // the compiler's own needs are not the student's
   RunOutcome o = runLimited(argv, folder, limits);
   std::string limit = limitReason(s, o);
-  if (!limit.empty() || o.status != 0) {
-    sub.problem = "does not compile" + (limit.empty() ? std::string() : ": " + limit);
-    sub.problemOutput = outputExcerpt(o.output);
-  }
+  if (limit.empty() && o.status == 0) return true;
+  sub.problem = "does not compile" + (limit.empty() ? std::string() : ": " + limit);
+  sub.problemOutput = outputExcerpt(o.output);
+  return false;
+}
+
+// Runs the built program once, only to write its netlist into sub.file: whatever it prints or ends
+// with, the file is the circuit.  False with sub.problem when it writes none.
+bool writeCircuitNetlist(const GradeSetup& s, const std::string& folder, const std::string& program, Submission& sub) {
+  unlink(sub.file.c_str());  // a file left by an earlier grading is not this build's circuit
+  RunOutcome o = runLimited({program, "--quiet", "--netlist-out", sub.file}, folder, s.assignment.limits);
+  std::string limit = limitReason(s, o);
+  if (limit.empty() && o.status == 0 && isRegularFile(sub.file)) return true;
+  sub.problem = "does not build a circuit" + (limit.empty() ? std::string() : ": " + limit);
+  sub.problemOutput = outputExcerpt(o.output);
+  return false;
+}
+
+// Builds the student's circuit and writes its netlist to DIR/build/STUDENT/circuit.net.
+Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
+  Submission sub;
+  std::string folder = s.submissions + "/" + student;
+  std::string buildFolder = s.out + "/build/" + student, reason;
+  if (!makeFolders(buildFolder, reason)) return sub.problem = "cannot create " + buildFolder + ": " + reason, sub;
+  sub.file = buildFolder + "/circuit.net";
+  std::string program = buildFolder + "/circuit";
+  if (compileCircuit(s, folder, program, sub)) writeCircuitNetlist(s, folder, program, sub);
   return sub;
 }
 
@@ -158,7 +180,7 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
     return r;
   }
   bool processor = s.assignment.kind == AssignmentKind::processor;
-  std::vector<std::string> argv = processor ? processorCommand(s, sub.file, t) : circuitCommand(sub.file, t);
+  std::vector<std::string> argv = processor ? processorCommand(s, sub.file, t) : circuitCommand(s, sub.file, t);
   RunOutcome o = runLimited(argv, s.submissions + "/" + student, s.assignment.limits, true);
   r.reason = runReason(s, o);
   if (r.reason.empty()) r.score = t.weight;

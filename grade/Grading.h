@@ -1,6 +1,8 @@
 // Grading: every (student, test) pair of the shard not already graded is run, in parallel, and its
 // result written to DIR/results.  What a run is depends on the assignment's kind: the processor runs
-// the student's program; a circuit is first built from the student's source, once.
+// the student's program; a circuit is first built from the student's source, once, and the built
+// program only writes the circuit's netlist: its tables are played by tarvik-sim on that file, so that
+// no verdict comes from a process that runs the student's code.
 #ifndef TARVIK_GRADE_GRADING_H
 #define TARVIK_GRADE_GRADING_H
 
@@ -16,6 +18,7 @@ struct GradeSetup {
   std::string out;          // DIR, absolute
   std::string processor;    // the processor program (processor assignments)
   std::string compiler;     // the C++ compiler and the installation's flags (circuit assignments)
+  std::string sim;          // tarvik-sim, which plays the tables on a circuit's netlist
   std::vector<std::string> compileFlags;
   unsigned jobs = 1;
   unsigned shard = 1, shards = 1;

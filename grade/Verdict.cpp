@@ -50,12 +50,14 @@ std::string statusText(int status) { return "exit status " + std::to_string(stat
 
 }  // namespace
 
-std::string verdictFailure(int status, const std::string& written, const std::string& didNotHalt) {
+std::string verdictFailure(int status, const std::string& written, const std::string& didNotHalt,
+                           const std::string& badInput) {
   Verdict v{-1, reasonPassed, ""};
   if (written.empty()) return "ended without a verdict (" + statusText(status) + ")";
   if (!readVerdict(written, v)) return "ended with an unreadable verdict (" + statusText(status) + ")";
   if (v.status != status)
     return statusText(status) + " does not match its verdict (" + std::to_string(v.status) + " " + reasonWords(v) + ")";
+  if (v.reason == reasonBadInput && !badInput.empty()) return badInput;
   for (const VerdictMeaning& m : meanings)
     if (v.reason == m.reason && (!m.detail || v.detail == m.detail))
       return m.failure ? m.failure : didNotHalt;

@@ -8,8 +8,10 @@
 
 // Why a run that ended within its limits failed, "" when it passed.  status: its exit status; written:
 // what it wrote to its verdict descriptor; didNotHalt: the failure of a run whose stop condition never
-// held ("" when that is no failure).
-std::string verdictFailure(int status, const std::string& written, const std::string& didNotHalt);
+// held ("" when that is no failure); badInput: the failure of a run that refused its input, when the
+// input is the assignment's and the refusal says the work does not fit it ("" for the status and reason).
+std::string verdictFailure(int status, const std::string& written, const std::string& didNotHalt,
+                           const std::string& badInput = "");
 
 // Line (without its newline) is what printf would print with format, whatever its numbers (%d, %llu)
 // and texts (%s) were: a run's notes are left out of its excerpt by the formats they are printed with.

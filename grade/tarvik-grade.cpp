@@ -27,14 +27,19 @@ std::string folderOfProgram() {
   return self.substr(0, self.rfind('/'));
 }
 
-// The processor: --processor, else the assignment's variant's program beside this program (installed),
-// else the build tree's.
-std::string findProcessor(const std::string& given, const std::string& program) {
-  if (!given.empty()) return given[0] == '/' ? given : realPath(given);
+// A program of ours beside this program (installed), else in the build tree (buildFolder, relative to
+// the top of the build); "" when neither is there.
+std::string programBeside(const std::string& program, const std::string& buildFolder) {
   std::string here = folderOfProgram();
-  for (const std::string& candidate : {here + "/" + program, here + "/../pipeline/" + program})
+  for (const std::string& candidate : {here + "/" + program, here + "/../" + buildFolder + program})
     if (access(candidate.c_str(), X_OK) == 0) return realPath(candidate);
   return "";
+}
+
+// The processor: --processor, else the assignment's variant's program beside this program.
+std::string findProcessor(const std::string& given, const std::string& program) {
+  if (!given.empty()) return given[0] == '/' ? given : realPath(given);
+  return programBeside(program, "pipeline/");
 }
 
 // The compiler (CXX, else c++ on the PATH) and the flags that build a circuit against the installation
@@ -99,6 +104,8 @@ int refusedTools(const GradeOptions& o, GradeSetup& s) {
                                         : "--processor " + o.processor + " is not a program that can be run");
     return -1;
   }
+  s.sim = programBeside("tarvik-sim", "");
+  if (s.sim.empty()) return refuse("cannot find tarvik-sim beside tarvik-grade: it plays the circuits' tables");
   const char* cxx = getenv("CXX");
   s.compiler = findOnPath(cxx && *cxx ? cxx : "c++");
   if (s.compiler.empty()) return refuse("cannot find a C++ compiler (c++, or CXX) to build the circuits");

@@ -227,18 +227,41 @@ TEST(GradeLimits, ACircuitIsBuiltAndRunAgainstEveryTable) {
   EXPECT_EQ(result["output"], "wrong.test:9: step 7: s expected 1, actual 0\n7 passed, 1 failed\n");
 }
 
-// A circuit that ends the program itself, before any test could fail, gets no marks for it.
-TEST(GradeLimits, ACircuitThatEndsItselfPassesNoTest) {
+// A circuit's program only writes its netlist; tarvik-sim plays the tables on it.  A program that ends
+// itself, however it says it passed (even on the verdict descriptor), builds no circuit; a circuit without a table's input fails with
+// tarvik-sim's reason.
+TEST(GradeLimits, ACircuitIsJudgedByItsNetlistOnly) {
   std::string adder = TARVIK_SOURCE_DIR "/examples/full_adder", source = fileText(adder + ".cpp");
+  const std::string simnet = "void simnet() {";
+  struct Hostile {
+    const char* student;
+    std::string before, inSimnet, reason;
+  };
+  const std::string exits = "#include <cstdlib>\n#include <cstdio>\n#include <unistd.h>\n";
+  const Hostile cases[] = {
+      {"quits", exits, "exit(0);", "does not build a circuit"},
+      {"early", exits + "static int gone = (_exit(0), 0);\n", "", "does not build a circuit"},
+      {"boasts", exits, "printf(\"8 passed, 0 failed\\n\"); fflush(stdout); _exit(0);", "does not build a circuit"},
+      {"forges", exits, "if (const char* fd = getenv(\"TARVIK_VERDICT_FD\")) dprintf(atoi(fd), \"verdict 0 passed\\n\"); _exit(0);",
+       "does not build a circuit"},
+      {"nocin", "", "", "does not fit the table"},
+      {"honest", "", "", ""},
+  };
   ScratchFolder s;
   put(s, "task/right.test", fileText(adder + ".test"));
-  source.replace(source.find("void simnet() {"), 15, "#include <cstdlib>\nvoid simnet() {\n  exit(0);");
-  put(s, "class/quits/adder.cpp", source);
+  for (const Hostile& h : cases) {
+    std::string text = source;
+    text.replace(text.find(simnet), simnet.size(), h.before + simnet + "\n  " + h.inSimnet);
+    if (std::string(h.student) == "nocin") text.replace(text.find("\"cin\")"), 6, "\"c_in\")");
+    put(s, std::string("class/") + h.student + "/adder.cpp", text);
+  }
   RunResult r = grade({"--out", s / "out", s / "task", s / "class"});
   EXPECT_EQ(r.status, 0) << r.err;
-  nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/quits/right.json"));
-  EXPECT_EQ(result["score"], 0.0) << result["reason"];
-  EXPECT_NE(result["reason"], "") << r.out;
+  for (const Hostile& h : cases) {
+    nlohmann::json result = nlohmann::json::parse(fileText(s / ("out/results/" + std::string(h.student) + "/right.json")));
+    EXPECT_EQ(result["reason"], h.reason) << h.student << ": " << result["output"];
+    EXPECT_EQ(result["score"], h.reason.empty() ? 1.0 : 0.0) << h.student;
+  }
 }
 
 }  // namespace
