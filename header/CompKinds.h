@@ -46,6 +46,13 @@ enum DirectForm : uint8_t { notDirect, directGate, directFlipFlop, directBuffer 
 
 enum MemorySort : uint8_t { noMemory, romMemory, ramMemory };
 
+// The pins and parameters a kind's constructor makes: how many of each, or anyCount where the count is
+// the constructor's own choice (checked by its rules, as a netlist file's reader checks it).
+const int8_t anyCount = -1;
+struct KindCounts {
+  int8_t data, control, outputs, integers, bytes;
+};
+
 struct ComponentKind {
   const char* name;  // as people are shown it
   // What registration takes from the row.
@@ -63,6 +70,7 @@ struct ComponentKind {
   GateReduction reduction;  // directGate: its reduction, and whether the result is inverted
   bool invert;
   const char* netlistName;  // its name in a netlist file, one per row; null for Other, which none holds
+  KindCounts counts = {anyCount, anyCount, anyCount, anyCount, anyCount};
 };
 
 extern const ComponentKind componentKindTable[size_t(KindRow::count)];

@@ -64,6 +64,14 @@ constexpr ComponentKind memory(const char* name, ComponentRoutine evaluate, cons
   return k;
 }
 
+// The counts of pins and parameters its constructor fixes (anyCount: its own rules decide).
+constexpr ComponentKind pinCounts(ComponentKind k, KindCounts counts) {
+  k.counts = counts;
+  return k;
+}
+
+const int8_t any = anyCount;
+
 // Module boxes and spaces only take room on the schematic; a circuit's own components are "component" too.
 constexpr ComponentKind structure(const char* netlistName, const int* icon, const char* label) {
   ComponentKind k = evaluated("component", nullptr, icon, otherRole, label);
@@ -75,47 +83,48 @@ constexpr ComponentKind structure(const char* netlistName, const int* icon, cons
 
 // In the order of KindRow.
 constexpr ComponentKind componentKindTable[] = {
-    simpleGate("And", and_, andIcon, reduceMinimum, false),
-    simpleGate("Or", or_, orIcon, reduceMaximum, false),
-    simpleGate("Nand", nand, nandIcon, reduceMinimum, true),
-    simpleGate("Nor", nor, norIcon, reduceMaximum, true),
-    simpleGate("Xor", xor_, xorIcon, reduceParity, false),
-    simpleGate("Xnor", xnor, xnorIcon, reduceParity, true),
-    simpleGate("Not", not_, notIcon, reduceMinimum, true),
-    evaluated("Iand", iand, iAndIcon, gateRole),
-    evaluated("Inand", inand, iNandIcon, gateRole),
-    evaluated("CiOr", ciOr, CiOrIcon, gateRole),
-    evaluated("CiNor", ciNor, CiNorIcon, gateRole),
-    evaluated("MultiLevelCompare", multiLevelCompare, rectIcon, gateRole, "mLevCmp"),
-    outputsShared(directly(evaluated("Tsb", tsb, tsbIcon, busDriver), directBuffer)),
-    source("PowerOn", powerOn, nullptr, "PowerOn"),
-    source("Clock", clock, nullptr, "Clock"),
-    source("Switch", nullptr, toggleSwitch, ""),
-    source("Pulser", nullptr, togglePulser, ""),
-    evaluated("Stop", stop, rectIcon, otherRole),
-    probeKind("Probe", probe, bitProbe),
-    probeKind("ProbeByte", probebyte, byteColumnProbe),
-    probeKind("ProbeByteH", probebyteh, byteRowProbe),
-    outputsShared(structure("Module", rectIcon, "Module")),
-    structure("Space", spaceIcon, ""),
-    evaluated("Adder", adder, rectIcon, otherRole),
-    evaluated("Increment", increment, rectIcon, otherRole),
-    evaluated("Counter", counter, rectIcon, otherRole),
-    evaluated("Gate", gate, rectIcon, gateRole),
-    directly(evaluated("Dff", dff, rectIcon, flipFlop), directFlipFlop),
-    evaluated("Jkff", jkff, rectIcon, otherRole),
-    evaluated("Mux", mux, rectIcon, selector),
-    evaluated("Decoder", decoder, rectIcon, otherRole),
-    evaluated("Encoder", encoder, rectIcon, otherRole),
-    evaluated("Register", enabledRegister, rectIcon, wordRegister),
-    evaluated("BitAddressibleRegister", bitAddressibleRegister, rectIcon, otherRole, "BitAddrReg"),
-    evaluated("Stderr", _stderr, rectIcon, otherRole),
-    evaluated("IntOut", intOut, rectIcon, otherRole),
-    evaluated("HexOut", hexOut, rectIcon, otherRole),
-    memory("RegisterFile", multiPortRam, "RegFile", multiPort, ramMemory),
-    memory("Ram", multiPortRam, "Ram", multiPort, ramMemory),
-    memory("Rom", rom, "Rom", readOnly, romMemory),
-    structure(nullptr, nullptr, ""),
+    pinCounts(simpleGate("And", and_, andIcon, reduceMinimum, false), {any, 0, 1, 0, 0}),
+    pinCounts(simpleGate("Or", or_, orIcon, reduceMaximum, false), {any, 0, 1, 0, 0}),
+    pinCounts(simpleGate("Nand", nand, nandIcon, reduceMinimum, true), {any, 0, 1, 0, 0}),
+    pinCounts(simpleGate("Nor", nor, norIcon, reduceMaximum, true), {any, 0, 1, 0, 0}),
+    pinCounts(simpleGate("Xor", xor_, xorIcon, reduceParity, false), {any, 0, 1, 0, 0}),
+    pinCounts(simpleGate("Xnor", xnor, xnorIcon, reduceParity, true), {any, 0, 1, 0, 0}),
+    pinCounts(simpleGate("Not", not_, notIcon, reduceMinimum, true), {1, 0, 1, 0, 0}),
+    pinCounts(evaluated("Iand", iand, iAndIcon, gateRole), {any, any, 1, 0, 0}),
+    pinCounts(evaluated("Inand", inand, iNandIcon, gateRole), {any, any, 1, 0, 0}),
+    pinCounts(evaluated("CiOr", ciOr, CiOrIcon, gateRole), {any, any, 1, 0, 0}),
+    pinCounts(evaluated("CiNor", ciNor, CiNorIcon, gateRole), {any, any, 1, 0, 0}),
+    pinCounts(evaluated("MultiLevelCompare", multiLevelCompare, rectIcon, gateRole, "mLevCmp"), {any, 0, any, 0, 0}),
+    pinCounts(outputsShared(directly(evaluated("Tsb", tsb, tsbIcon, busDriver), directBuffer)), {1, 1, 1, 0, 0}),
+    pinCounts(source("PowerOn", powerOn, nullptr, "PowerOn"), {0, 0, 1, 2, 0}),
+    pinCounts(source("Clock", clock, nullptr, "Clock"), {0, 0, 1, 4, 0}),
+    pinCounts(source("Switch", nullptr, toggleSwitch, ""), {0, 0, 1, 1, 0}),
+    pinCounts(source("Pulser", nullptr, togglePulser, ""), {0, 0, 1, 2, 0}),
+    pinCounts(evaluated("Stop", stop, rectIcon, otherRole), {any, 0, 0, 0, 0}),
+    pinCounts(probeKind("Probe", probe, bitProbe), {1, 0, 0, 0, 0}),
+    pinCounts(probeKind("ProbeByte", probebyte, byteColumnProbe), {any, 0, 0, 0, 0}),
+    pinCounts(probeKind("ProbeByteH", probebyteh, byteRowProbe), {any, 0, 0, 0, 0}),
+    pinCounts(outputsShared(structure("Module", rectIcon, "Module")), {any, 0, any, 0, 0}),
+    pinCounts(structure("Space", spaceIcon, ""), {0, 0, 0, 0, 0}),
+    pinCounts(evaluated("Adder", adder, rectIcon, otherRole), {any, 0, any, 1, 0}),
+    pinCounts(evaluated("Increment", increment, rectIcon, otherRole), {any, 0, any, 0, 0}),
+    pinCounts(evaluated("Counter", counter, rectIcon, otherRole), {any, 0, any, 0, 0}),
+    pinCounts(evaluated("Gate", gate, rectIcon, gateRole), {any, 0, any, 0, 0}),
+    pinCounts(directly(evaluated("Dff", dff, rectIcon, flipFlop), directFlipFlop), {4, 0, 1, 0, 0}),
+    pinCounts(evaluated("Jkff", jkff, rectIcon, otherRole), {5, 0, 2, 0, 0}),
+    pinCounts(evaluated("Mux", mux, rectIcon, selector), {any, any, any, 0, 0}),
+    pinCounts(evaluated("Decoder", decoder, rectIcon, otherRole), {any, any, any, 0, 0}),
+    pinCounts(evaluated("Encoder", encoder, rectIcon, otherRole), {any, 0, any, 0, 0}),
+    pinCounts(evaluated("Register", enabledRegister, rectIcon, wordRegister), {any, 2, any, 0, 0}),
+    pinCounts(evaluated("BitAddressibleRegister", bitAddressibleRegister, rectIcon, otherRole, "BitAddrReg"),
+              {any, any, any, 0, 0}),
+    pinCounts(evaluated("Stderr", _stderr, rectIcon, otherRole), {any, 0, 0, 0, 0}),
+    pinCounts(evaluated("IntOut", intOut, rectIcon, otherRole), {any, any, 0, 0, 0}),
+    pinCounts(evaluated("HexOut", hexOut, rectIcon, otherRole), {any, any, 0, 0, 0}),
+    pinCounts(memory("RegisterFile", multiPortRam, "RegFile", multiPort, ramMemory), {any, any, any, 8, 0}),
+    pinCounts(memory("Ram", multiPortRam, "Ram", multiPort, ramMemory), {any, any, any, 8, 0}),
+    pinCounts(memory("Rom", rom, "Rom", readOnly, romMemory), {any, 0, any, 3, any}),
+    structure(nullptr, nullptr, ""),  // Other: its pins are its own
 };
 static_assert(std::size(componentKindTable) == size_t(KindRow::count), "one row per KindRow");
 
