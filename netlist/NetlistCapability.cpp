@@ -17,6 +17,7 @@ std::string netlistOut;  // "" when not asked for
 
 bool takeNetlistOut(const char* argument, std::string&) {
   netlistOut = argument;
+  quietFlag = 1;  // a program that only writes its file has no keyboard controls to tell of
   noteOutputFile(netlistOut, "--netlist-out");
   return true;
 }

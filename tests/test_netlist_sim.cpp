@@ -95,6 +95,7 @@ TEST_P(NetlistSim, RunsAsTheCircuitsOwnProgram) {
   std::string netlist = folder / "circuit.net";
   RunResult written = runProgram(exampleProgram(example), {"--netlist-out", netlist});
   ASSERT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(written.out + written.err, "");  // only the file: no start-up text
   RunFiles files{folder / "own.out", folder.write("x.expect", "One 1\nZero 0\n"), folder.write("rom.hex", "1234 4321\n"),
                  std::string(TARVIK_SOURCE_DIR) + "/examples/" + example + ".test"};
   for (const std::vector<std::string>& run : runs) {
