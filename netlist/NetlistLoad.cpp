@@ -5,6 +5,7 @@
 // circuit's command line gave them.
 #include <cstring>
 
+#include "FileIO.h"
 #include "Globals.h"
 #include "NetlistFile.h"
 #include "NetlistTools.h"
@@ -72,5 +73,6 @@ void offerNetlistRun(const Netlist& n) {
       tools->takeImage(l.memory, l.image);
     else
       queueOptionMemoryLoad(l.memory, l.image);
+    if (!l.byTools) noteInputFile(l.image.file, "--load");  // no output may overwrite the image it came from
   }
 }

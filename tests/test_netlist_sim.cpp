@@ -47,11 +47,11 @@ const std::vector<std::vector<std::string>> processorRuns = {
     {"-X", "--help"},
 };
 
-struct RunFiles {
-  std::string out, expect, image, test;
-};
-
 const std::string program = std::string(TARVIK_SOURCE_DIR) + "/examples/programs/multiply.s";
+
+struct RunFiles {
+  std::string out, expect, image, test, program = ::program;
+};
 
 std::vector<std::string> argsFor(const std::vector<std::string>& run, const RunFiles& files) {
   std::vector<std::string> args;
@@ -60,7 +60,7 @@ std::vector<std::string> argsFor(const std::vector<std::string>& run, const RunF
     args.push_back(a == "OUT"                    ? files.out
                    : a == "EXPECT"               ? files.expect
                    : a == "TEST"                 ? files.test
-                   : a == "PROGRAM"              ? program
+                   : a == "PROGRAM"              ? files.program
                    : image != std::string::npos ? a.substr(0, image + 1) + files.image
                                                  : a);
   }
@@ -112,12 +112,13 @@ TEST_P(NetlistSim, RunsAsTheCircuitsOwnProgram) {
 INSTANTIATE_TEST_SUITE_P(Examples, NetlistSim, ::testing::ValuesIn(examples));
 
 // A program and an image given when the file is written are in the file: the file alone runs as the
-// processor's program with them, a second program or image for the same memory is refused as on the
-// program's command line, and the file written again is the same.
+// processor's program with them, a second program or image for the same memory, or an output over the
+// program's source, is refused as on the program's command line, and the file written again is the same.
 TEST(NetlistSimImages, AFileKeepsTheProgramAndImagesItWasWrittenWith) {
   ScratchFolder folder;
-  RunFiles files{"", "", folder.write("ram.hex", "@4 7 8 3*9\n"), ""};
-  const std::vector<std::string> given = {"--program", program, "--load", "Memory.Ram=" + files.image};
+  // A copy of the program: a run below must refuse to overwrite it.
+  RunFiles files{"", "", folder.write("ram.hex", "@4 7 8 3*9\n"), "", folder.write("prog.s", fileText(program))};
+  const std::vector<std::string> given = {"--program", files.program, "--load", "Memory.Ram=" + files.image};
   for (const char* example : {"5a-LD-hazard", "5b-forwarding"}) {
     std::string netlist = folder / "given.net";
     std::vector<std::string> write = given;
@@ -127,12 +128,14 @@ TEST(NetlistSimImages, AFileKeepsTheProgramAndImagesItWasWrittenWith) {
              {"-X", "--summary-ram", "nonzero"},
              {"-X", "--cycles", "20", "--trace"},
              {"-X", "--program", "PROGRAM"},
-             {"-X", "--load", "Memory.Ram=IMAGE"}})
+             {"-X", "--load", "Memory.Ram=IMAGE"},
+             {"-X", "--cycles", "3", "--vcd", "PROGRAM"}})
       expectSameRun(example, netlist, run, folder, files, given);
     RunResult again = runProgram(simProgram, {netlist, "--netlist-out", folder / "again.net"});
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(folder.read("again.net"), folder.read("given.net"));
   }
+  EXPECT_EQ(fileText(files.program), fileText(program));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // tarvik-sim, which links this file, runs it with every option of the processor's own program.
 #include <utility>
 
+#include "FileIO.h"
 #include "NetlistTools.h"
 #include "Pipeline.h"
 #include "ProcessorOptions.h"
@@ -18,7 +19,11 @@ void addOptions(const std::string&) { addProcessorOptions(); }
 
 void notePlaced(const std::string& tag) { notePlacedProcessor(*processorVariantTagged(tag)); }
 
-void takeProgram(const std::string& memory, MemoryImage image) { takeProgramImage(memory, std::move(image)); }
+// As --program gives it; no output of the run may overwrite the source it came from.
+void takeProgram(const std::string& memory, MemoryImage image) {
+  noteInputFile(image.file, "--program");
+  takeProgramImage(memory, std::move(image));
+}
 
 const bool offered = offerCircuitTools({processorToolsName, takesVariant, addOptions, notePlaced, takeProgram});
 
