@@ -125,7 +125,7 @@ std::string withoutFolder(std::string text, const std::string& folder) {
   return text;
 }
 
-// The two folders, removed when the fuzzer ends (it ends through exit).
+// The two folders of one input, removed once it is read (libFuzzer may end without running destructors).
 struct AssignmentFolders {
   std::string paths[2] = {newAssignmentFolder(), newAssignmentFolder()};
   ~AssignmentFolders() {
@@ -137,7 +137,7 @@ struct AssignmentFolders {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const AssignmentFolders scratch;
+  const AssignmentFolders scratch;
   const std::string* folders = scratch.paths;
   std::vector<std::string> pieces = nulSeparatedWords(data, size, std::size(pieceFiles), 4096);
   // An input that names one of the folders reads differently in the other: nothing to compare.
