@@ -26,10 +26,12 @@
 //   reset          each record's reset (tests that build several netlists in one process)
 // The library's numbers:
 //   listedAt   keys 10, waves 20, checks 30, memimage 40, stop 50, vectors 60, the core's --quiet and
-//              --palette 70, explain 80, netlist 90;  the processor's: program 10, waves views 20, views 30
+//              --palette 70, explain 80, netlist 90, faults 95;  the processor's: program 10, waves views 20,
+//              views 30
 //   stepAt     memimage 10 (images are queued by then), stop 20, checks 30, vectors 40 (after --until's
 //              observer, which may end the run first), waves 50 (the dump starts last), netlist 60
-//              (its only step is after construction)
+//              (its only step is after construction), faults 55 (after construction, so that a netlist
+//              file written then holds the faulty circuit)
 #ifndef TARVIK_CAPABILITY_H
 #define TARVIK_CAPABILITY_H
 

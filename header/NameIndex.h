@@ -38,6 +38,7 @@ struct NamedMemory {
 
 struct NameIndex {
   bool built = false;
+  bool bundlesBuilt = false;                // scopes and bundles named (possible before elaboration)
   std::vector<std::string> scopeNames;      // per scope of moduleScopes(); "" for the top scope
   std::vector<std::string> scopePaths;      // per scope: its qualified name without the top scope
   std::vector<std::string> bundleNames;     // per bundle of declaredBundles(), unique within its scope
@@ -63,7 +64,8 @@ std::string shortBitName(int bit);
 // A component's module path, "" for the top scope.
 const std::string& componentPath(int c);
 
-// The bundle NAME picks, as an index into declaredBundles(); -1 with problem.
+// The bundle NAME picks, as an index into declaredBundles(); -1 with problem.  This and bitsNamed need
+// only the scopes and bundles: they answer once the circuit description has returned, before elaboration.
 int bundleNamed(const std::string& name, std::string& problem);
 // The bits NAME picks, bit 0 first; NAME[i], when NAME[i] is no bundle itself, picks bit i of the
 // bundle NAME.  False with problem.

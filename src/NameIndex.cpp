@@ -82,7 +82,10 @@ std::string namingProblem(const std::vector<std::string>& paths, const std::stri
          "); qualify it by module scope";
 }
 
+// Needs only the registration lists, so bundles can be named before elaboration; done once.
 void nameBundles() {
+  if (names.bundlesBuilt) return;
+  names.bundlesBuilt = true;
   const std::vector<ModuleScope>& scopes = moduleScopes();
   std::vector<std::set<std::string>> childScopes(scopes.size()), scopeBundles(scopes.size());
   names.scopeNames.assign(scopes.size(), "");
@@ -189,7 +192,8 @@ const std::string* aliasTarget(const std::string& name) {
 
 // The bundles a name picks, by index into declaredBundles().
 std::vector<size_t> bundlesNamed(const std::string& name) {
-  std::vector<size_t> found = pathsNamed(nameIndex().bundlePaths, name);
+  nameBundles();
+  std::vector<size_t> found = pathsNamed(names.bundlePaths, name);
   const std::string* target = found.size() == 1 ? nullptr : aliasTarget(name);
   return target ? pathsNamed(names.bundlePaths, *target) : found;
 }

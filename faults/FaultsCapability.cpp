@@ -1,0 +1,102 @@
+// Stuck-at faults: --fault NET=0|1 holds a net at ZERO or ONE for the whole run, whatever drives it.
+//
+// Once the circuit description has returned (before the netlist file is written and before
+// elaboration), each held bit is cut from its drivers: every output pin and key binding that drove it
+// moves to a new signal of its own, which nothing reads, and the bit becomes a constant signal with the
+// held value, as Zero and One are.  So its readers see the held value from time 0; the drivers' values,
+// an XXX, a HIZ or a bus conflict among them, never reach them.  The run loop is not touched.
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Capability.h"
+#include "ExitStatus.h"
+#include "Globals.h"
+#include "NameIndex.h"
+#include "Ph1.h"
+
+namespace {
+
+struct Fault {
+  std::string net;
+  SignalValue value;
+  std::string given;  // NET=V as given, for messages
+};
+
+std::vector<Fault> faults;  // in the order given
+
+bool takeFault(const char* argument, std::string& problem) {
+  std::string text = argument;
+  size_t equals = text.rfind('=');
+  std::string value = equals == std::string::npos ? "" : text.substr(equals + 1);
+  if (equals == 0 || equals == std::string::npos || (value != "0" && value != "1")) {
+    problem = "option --fault requires NET=0 or NET=1, not " + text;
+    return false;
+  }
+  faults.push_back({text.substr(0, equals), value == "1" ? ONE : ZERO, text});
+  return true;
+}
+
+[[noreturn]] void refuse(const Fault& f, const std::string& problem) {
+  fprintf(stderr, "ERROR -- --fault %s: %s\n", f.given.c_str(), problem.c_str());
+  setPendingVerdict({exitBadInput, reasonBadInput, ""});
+  exit(exitBadInput);
+}
+
+SignalNode* signalNode(int serial) {
+  for (SignalNode* s = phaseOne->signalList.start; s; s = s->ptr)
+    if (s->signalSerialNumber == serial) return s;
+  return nullptr;
+}
+
+// Moves every driver of serial to a new signal and makes serial a constant of the held value.
+void hold(int serial, SignalValue value) {
+  SignalList& list = phaseOne->signalList;
+  SignalNode* held = signalNode(serial);
+  int driven = list.numberOfSignals++;
+  list.add(driven, UNINITIALIZED, (std::string(held->name) + "_driven").c_str(), 0);
+  for (ComponentNode* n = phaseOne->componentList.start; n; n = n->ptr)
+    for (int k = 0; k < n->numberOfOutputs; k++)
+      if (n->outputs[k] == serial) n->outputs[k] = driven;
+  for (SwitchNode* k = phaseOne->switchList.start; k; k = k->ptr)
+    if (k->signalSerialNumber == serial) k->signalSerialNumber = driven;
+  held->value = value;
+  held->constSignal = 1;
+}
+
+// A circuit whose construction reported faults is left to end as it always does.
+void applyFaults() {
+  if (faults.empty() || phaseOne->fatalDiagnosticCount > 0) return;
+  std::set<int> held;
+  for (const Fault& f : faults) {
+    std::vector<int> bits;
+    std::string problem;
+    if (!bitsNamed(f.net, bits, problem)) refuse(f, problem);
+    for (int bit : bits) {
+      if (bit < 2) refuse(f, "Zero and One are the library's constants: no fault holds them");
+      if (!held.insert(bit).second) refuse(f, "a bit of " + f.net + " is held by an earlier --fault");
+    }
+    for (int bit : bits) hold(bit, f.value);
+  }
+}
+
+void resetFaults() { faults.clear(); }
+
+const LongOption options[] = {
+    {"--fault", "net=v",
+     "(also --fault=<net=v>) hold NET (a bundle, or NET[i] one bit of it) at V,\n"
+     "0 or 1, for the whole run, whatever drives it: a stuck-at fault\n"
+     "(docs/faults.md); may be given for several nets",
+     takeFault, "NET=0 or NET=1"},
+};
+
+}  // namespace
+
+const Capability& faultsCapability() {
+  static const Capability record = {
+      "faults", 95, 55, options, 1, false, nullptr, nullptr, resetFaults, nullptr, nullptr, nullptr, applyFaults,
+  };
+  return record;
+}
