@@ -11,12 +11,6 @@
 
 namespace {
 
-// The error line with the scratch folder taken out of the paths it names.
-std::string shownError(const ScratchFolder& s, std::string err) {
-  for (size_t at; (at = err.find(s.path + "/")) != std::string::npos;) err.erase(at, s.path.size() + 1);
-  return err;
-}
-
 // A one-test assignment graded by a stand-in processor that passes every run.
 struct Class {
   ScratchFolder s;

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string shownError(const ScratchFolder& s, std::string err) {
-  for (size_t at; (at = err.find(s.path + "/")) != std::string::npos;) err.erase(at, s.path.size() + 1);
-  return err;
-}
-
 // A one-test class whose stand-in processor shows what it was given: its folder, then the program.
 struct Class {
   ScratchFolder s;
