@@ -7,7 +7,7 @@
 
 const char gradeUsageText[] =
     "Usage: tarvik-grade [-j N] [--shard I/N] [--processor PATH] --out DIR ASSIGNMENT SUBMISSIONS\n"
-    "       tarvik-grade report --out DIR RESULTS_DIR...\n"
+    "       tarvik-grade report --out DIR ASSIGNMENT SUBMISSIONS RESULTS_DIR...\n"
     "\n"
     "Runs every student's work (one folder per student in SUBMISSIONS) against every test of ASSIGNMENT\n"
     "and writes one result per student and test to DIR/results, then the reports: the table (printed and\n"
@@ -21,7 +21,8 @@ const char gradeUsageText[] =
     "                    tree's)\n"
     "  -h, --help        show this text\n"
     "\n"
-    "report joins the results of several runs or shards (their DIRs) into DIR and writes its reports.\n"
+    "report joins the results of several runs or shards (their DIRs) of ASSIGNMENT and SUBMISSIONS into\n"
+    "DIR and writes its reports.\n"
     "\n"
     "Exit status: 0 when the grading ran, whatever the students scored; 2 for bad usage, an assignment\n"
     "without tests or with an unreadable manifest, or a file that cannot be written (ERROR -- ...).\n"
@@ -96,7 +97,8 @@ bool readWord(int argc, char** argv, int& i, std::string& problem) {
 
 bool completeUsage(const GradeOptions& o, std::string& problem) {
   if (o.out.empty()) return problem = "no --out DIR given (tarvik-grade --help shows the usage)", false;
-  if (o.reporting && o.folders.empty()) return problem = "report needs the result folders to join", false;
+  if (o.reporting && o.folders.size() < 3)
+    return problem = "report needs ASSIGNMENT, SUBMISSIONS and the result folders to join", false;
   if (!o.reporting && o.folders.size() != 2)
     return problem = "give ASSIGNMENT and SUBMISSIONS, two folders (tarvik-grade --help shows the usage)", false;
   return true;

@@ -8,7 +8,7 @@
 struct GradeOptions {
   bool reporting = false;
   std::string out;
-  std::vector<std::string> folders;  // ASSIGNMENT SUBMISSIONS, or the RESULTS_DIRs
+  std::vector<std::string> folders;  // ASSIGNMENT SUBMISSIONS, then (report) the RESULTS_DIRs
   std::string processor;
   unsigned jobs = 0;  // 0: the number of cores
   unsigned shard = 1, shards = 1;

@@ -26,6 +26,7 @@ struct Work {
 // A student's work to run: the program or circuit found in the folder, or why there is none.
 struct Submission {
   std::string file;     // the program (processor) or the built circuit (circuit)
+  std::string folder;   // where its runs run: the grader's copy of what they read of the student's
   std::string problem;  // set: every test fails with it
   std::string problemOutput;
 };
@@ -36,12 +37,29 @@ std::string listed(const std::vector<std::string>& names) {
   return text;
 }
 
+// The files (and links, refused when copied) in folder with one of the suffixes.
 std::vector<std::string> filesEndingIn(const std::string& folder, const std::vector<std::string>& suffixes) {
   std::vector<std::string> found;
-  for (const std::string& f : filesIn(folder))
+  for (const FolderEntry& e : entriesOf(folder))
     for (const std::string& s : suffixes)
-      if (endsWith(f, s) && f[0] != '.') found.push_back(f);
+      if (endsWith(e.name, s) && e.name[0] != '.' && (e.kind == EntryKind::file || e.kind == EntryKind::link))
+        found.push_back(e.name);
   return found;
+}
+
+// A student's folder that is a link is refused, not graded as the one it points to.
+bool folderIsLink(const std::string& folder, Submission& sub) {
+  if (isLink(folder)) sub.problem = std::string("the folder is ") + notFollowed;
+  return !sub.problem.empty();
+}
+
+// Copies the student's file into the folder the runs run in (sub.folder); false with the submission's
+// problem when it cannot (a link).
+bool copiedForRuns(const std::string& folder, const std::string& file, Submission& sub) {
+  std::string reason;
+  if (makeFolders(sub.folder, reason) && copyWithoutLinks(folder, file, sub.folder, reason)) return true;
+  sub.problem = file + ": " + reason;
+  return false;
 }
 
 // One file among the candidates, or the reason there is not exactly one.
@@ -51,12 +69,16 @@ std::string onlyFile(const std::vector<std::string>& found, const std::string& w
   return "";
 }
 
-Submission processorSubmission(const GradeSetup& s, const std::string& student) {
+// The student's program, copied into scratch: the processor reads the copy.
+Submission processorSubmission(const GradeSetup& s, const std::string& student, const std::string& scratch) {
   Submission sub;
+  sub.folder = scratch;
   std::string folder = s.submissions + "/" + student;
+  if (folderIsLink(folder, sub)) return sub;
   std::vector<std::string> sources = filesEndingIn(folder, {".s", ".asm"});
   sub.file = onlyFile(sources.empty() ? filesEndingIn(folder, {".hex"}) : sources,
                       "program (.s, .asm or .hex)", sub.problem);
+  if (!sub.file.empty() && !copiedForRuns(folder, sub.file, sub)) sub.file.clear();
   return sub;
 }
 
@@ -66,18 +88,18 @@ std::string signalText(int signal) {
 }
 
 // The reason a finished run failed, "" when it passed.  The limits come first: a killed run's status
-// says nothing.
-std::string limitReason(const GradeSetup& s, const RunOutcome& o) {
+// says nothing.  A run that printed past its cap and then ended by itself is judged by how it ended.
+std::string limitReason(const RunLimits& limits, const RunOutcome& o) {
   if (!o.startProblem.empty()) return "cannot start the run: " + o.startProblem;
-  if (o.timedOut) return "timed out after " + std::to_string(s.assignment.limits.seconds) + " s";
-  if (o.flooded) return "output over " + std::to_string(s.assignment.limits.outputBytes) + " bytes";
+  if (o.timedOut && o.flooded) return "output over " + std::to_string(limits.outputBytes) + " bytes";
+  if (o.timedOut) return "timed out after " + std::to_string(limits.seconds) + " s";
   if (o.signal) return signalText(o.signal);
   return "";
 }
 
 // The grader's own --until halt, the processor's end: a run that never reached it did not halt.
 std::string runReason(const GradeSetup& s, const RunOutcome& o) {
-  std::string limit = limitReason(s, o);
+  std::string limit = limitReason(s.assignment.limits, o);
   if (!limit.empty()) return limit;
   bool processor = s.assignment.kind == AssignmentKind::processor;
   std::string didNotHalt = "did not halt within " + std::to_string(s.assignment.cycles) + " cycles";
@@ -116,55 +138,66 @@ std::vector<std::string> circuitCommand(const GradeSetup& s, const std::string& 
   return argv;
 }
 
-// Builds the student's one .cpp against the installation into DIR/build/STUDENT/circuit.  False with
-// sub.problem when it does not compile.
-bool compileCircuit(const GradeSetup& s, const std::string& folder, const std::string& program, Submission& sub) {
-  std::string source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
-  if (source.empty()) return false;
+// The output with the teacher's folders named as the reports name them: the assignment's files
+// without their folder ("carry.test:5: ..."), the installation's headers as tarvik/Sim.h, so that the
+// reports read the same wherever these lie and show students no path of the teacher's.
+std::string withoutTeacherPaths(const GradeSetup& s, std::string output) {
+  for (const NeutralName& n : s.neutralNames) {
+    const std::string folder = n.folder + "/", shown = n.shown.empty() ? "" : n.shown + "/";
+    for (size_t at = 0; (at = output.find(folder, at)) != std::string::npos; at += shown.size())
+      output.replace(at, folder.size(), shown);
+  }
+  return output;
+}
+
+// Builds the grader's copy of the student's one .cpp, in sub.folder, against the installation into
+// program.  False with sub.problem when it does not compile.
+bool compileCircuit(const GradeSetup& s, const std::string& source, const std::string& program, Submission& sub) {
   // Named from its own folder, so that the compiler's messages read as the student's files do.
   std::vector<std::string> argv{s.compiler, "-o", program, source};
   argv.insert(argv.end(), s.compileFlags.begin(), s.compileFlags.end());
   RunLimits limits = s.assignment.limits;
   limits.seconds = s.assignment.buildSeconds;
   limits.memoryBytes = 0;  // the compiler's own needs are not the student's
-  RunOutcome o = runLimited(argv, folder, limits);
-  std::string limit = limitReason(s, o);
+  RunOutcome o = runLimited(argv, sub.folder, limits);
+  std::string limit = limitReason(limits, o);
   if (limit.empty() && o.status == 0) return true;
   sub.problem = "does not compile" + (limit.empty() ? std::string() : ": " + limit);
-  sub.problemOutput = outputExcerpt(o.output);
+  sub.problemOutput = outputExcerpt(withoutTeacherPaths(s, o.output));
   return false;
 }
 
 // Runs the built program once, only to write its netlist into sub.file: whatever it prints or ends
 // with, the file is the circuit.  False with sub.problem when it writes none.
-bool writeCircuitNetlist(const GradeSetup& s, const std::string& folder, const std::string& program, Submission& sub) {
+bool writeCircuitNetlist(const GradeSetup& s, const std::string& program, Submission& sub) {
   unlink(sub.file.c_str());  // a file left by an earlier grading is not this build's circuit
-  RunOutcome o = runLimited({program, "--quiet", "--netlist-out", sub.file}, folder, s.assignment.limits);
-  std::string limit = limitReason(s, o);
+  RunOutcome o = runLimited({program, "--quiet", "--netlist-out", sub.file}, sub.folder, s.assignment.limits);
+  std::string limit = limitReason(s.assignment.limits, o);
   if (limit.empty() && o.status == 0 && isRegularFile(sub.file)) return true;
   sub.problem = "does not build a circuit" + (limit.empty() ? std::string() : ": " + limit);
-  sub.problemOutput = outputExcerpt(o.output);
+  sub.problemOutput = outputExcerpt(withoutTeacherPaths(s, o.output));
   return false;
 }
 
-// Builds the student's circuit and writes its netlist to DIR/build/STUDENT/circuit.net.
-Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
+// Builds the student's circuit from the grader's copy of its source and of the folder's headers (.h) in
+// scratch, and writes its netlist to DIR/build/STUDENT/circuit.net.
+Submission circuitSubmission(const GradeSetup& s, const std::string& student, const std::string& scratch) {
   Submission sub;
+  sub.folder = scratch;
   std::string folder = s.submissions + "/" + student;
+  if (folderIsLink(folder, sub)) return sub;
+  std::string source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
+  if (source.empty()) return sub;
+  std::vector<std::string> copied = filesEndingIn(folder, {".h"});
+  copied.push_back(source);
+  for (const std::string& file : copied)
+    if (!copiedForRuns(folder, file, sub)) return sub;
   std::string buildFolder = s.out + "/build/" + student, reason;
   if (!makeFolders(buildFolder, reason)) return sub.problem = "cannot create " + buildFolder + ": " + reason, sub;
   sub.file = buildFolder + "/circuit.net";
   std::string program = buildFolder + "/circuit";
-  if (compileCircuit(s, folder, program, sub)) writeCircuitNetlist(s, folder, program, sub);
+  if (compileCircuit(s, source, program, sub)) writeCircuitNetlist(s, program, sub);
   return sub;
-}
-
-// The run's output with the assignment's folder taken out of the paths it names ("carry.test:5: ..."),
-// so that the reports read the same wherever the assignment lies and show students no teacher's paths.
-std::string withoutAssignmentFolder(const GradeSetup& s, std::string output) {
-  const std::string folder = s.assignment.folder + "/";
-  for (size_t at; (at = output.find(folder)) != std::string::npos;) output.erase(at, folder.size());
-  return output;
 }
 
 GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t) {
@@ -181,10 +214,10 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   }
   bool processor = s.assignment.kind == AssignmentKind::processor;
   std::vector<std::string> argv = processor ? processorCommand(s, sub.file, t) : circuitCommand(s, sub.file, t);
-  RunOutcome o = runLimited(argv, s.submissions + "/" + student, s.assignment.limits, true);
+  RunOutcome o = runLimited(argv, sub.folder, s.assignment.limits, true);
   r.reason = runReason(s, o);
   if (r.reason.empty()) r.score = t.weight;
-  else r.output = outputExcerpt(withoutAssignmentFolder(s, o.output));
+  else r.output = outputExcerpt(withoutTeacherPaths(s, o.output));
   return r;
 }
 
@@ -202,8 +235,15 @@ void inParallel(size_t count, unsigned jobs, Body body) {
 
 }  // namespace
 
+std::vector<std::string> studentsOfClass(const std::string& submissions) {
+  std::vector<std::string> students;
+  for (const FolderEntry& e : entriesOf(submissions))
+    if (e.kind == EntryKind::folder || e.kind == EntryKind::link) students.push_back(e.name);
+  return students;
+}
+
 std::vector<std::string> studentsOfShard(const GradeSetup& s) {
-  std::vector<std::string> all = foldersIn(s.submissions), mine;
+  std::vector<std::string> all = studentsOfClass(s.submissions), mine;
   for (size_t i = s.shard - 1; i < all.size(); i += s.shards) mine.push_back(all[i]);
   return mine;
 }
@@ -228,10 +268,13 @@ bool gradeAll(const GradeSetup& s, std::string& problem) {
       if (!isRegularFile(resultFileName(s.out, student, t.name))) work.push_back({student, &t}), pending = true;
     if (pending) students.push_back(student);
   }
+  std::string reason, scratch = makeScratchFolder(reason);
+  if (scratch.empty()) return problem = "cannot make a folder for the runs' copies: " + reason, false;
   std::vector<Submission> submissions(students.size());
   bool processor = s.assignment.kind == AssignmentKind::processor;
   inParallel(students.size(), s.jobs, [&](size_t i) {
-    submissions[i] = processor ? processorSubmission(s, students[i]) : circuitSubmission(s, students[i]);
+    std::string copies = scratch + "/" + std::to_string(i);
+    submissions[i] = processor ? processorSubmission(s, students[i], copies) : circuitSubmission(s, students[i], copies);
   });
   std::mutex failing;
   inParallel(work.size(), s.jobs, [&](size_t i) {
@@ -244,5 +287,6 @@ bool gradeAll(const GradeSetup& s, std::string& problem) {
     std::lock_guard<std::mutex> lock(failing);
     if (problem.empty()) problem = "cannot write " + name + ": " + reason;
   });
+  removeTree(scratch);
   return problem.empty();
 }

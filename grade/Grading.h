@@ -12,6 +12,11 @@
 #include "Assignment.h"
 #include "Results.h"
 
+// A folder of the teacher's and the name the reports give it in a run's output ("": left out).
+struct NeutralName {
+  std::string folder, shown;
+};
+
 struct GradeSetup {
   Assignment assignment;
   std::string submissions;  // absolute
@@ -20,10 +25,13 @@ struct GradeSetup {
   std::string compiler;     // the C++ compiler and the installation's flags (circuit assignments)
   std::string sim;          // tarvik-sim, which plays the tables on a circuit's netlist
   std::vector<std::string> compileFlags;
+  std::vector<NeutralName> neutralNames;  // the longest folders first: one inside another is named by its own
   unsigned jobs = 1;
   unsigned shard = 1, shards = 1;
 };
 
+// The students: SUBMISSIONS' folders, and its symbolic links (each refused), by name.
+std::vector<std::string> studentsOfClass(const std::string& submissions);
 // The students of the shard: SUBMISSIONS' folders by name, every shards-th from the shard-th.
 std::vector<std::string> studentsOfShard(const GradeSetup& s);
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "GradeFiles.h"
+#include "ShownNames.h"
 
 namespace {
 
@@ -66,15 +67,17 @@ std::string tableText(const std::vector<GradeResult>& results) {
   std::vector<std::string> tests = testNames(results);
   std::vector<std::vector<std::string>> rows;
   rows.push_back({"student"});
-  for (const std::string& t : tests) rows[0].push_back(t);
+  for (const std::string& t : tests) rows[0].push_back(shownName(t));
   rows[0].push_back("score");
   std::string failures;
   for (const auto& [student, own] : byStudent(results)) {
-    std::vector<std::string> row{student};
+    std::vector<std::string> row{shownName(student)};
     for (const std::string& t : tests) {
       auto r = std::find_if(own.begin(), own.end(), [&](const GradeResult& g) { return g.test == t; });
       row.push_back(r == own.end() ? "-" : scoreText(r->score));
-      if (r != own.end() && !r->reason.empty()) failures += student + " " + t + ": " + r->reason + "\n";
+      // One line each, whatever names and reasons hold, and no control character for the terminal.
+      if (r != own.end() && !r->reason.empty())
+        failures += row[0] + " " + shownName(t) + ": " + shownName(r->reason) + "\n";
     }
     double score, maxScore;
     scores(own, score, maxScore);
@@ -99,19 +102,20 @@ std::string junitText(const std::vector<GradeResult>& results) {
   suites.append_attribute("failures") = (unsigned long long)failed;
   for (const auto& [student, own] : byStudent(results)) {
     pugi::xml_node suite = suites.append_child("testsuite");
-    suite.append_attribute("name") = student.c_str();
+    std::string shownStudent = shownName(student);
+    suite.append_attribute("name") = shownStudent.c_str();
     size_t ownFailed = 0;
     for (const GradeResult& r : own) ownFailed += !r.reason.empty();
     suite.append_attribute("tests") = (unsigned long long)own.size();
     suite.append_attribute("failures") = (unsigned long long)ownFailed;
     for (const GradeResult& r : own) {
       pugi::xml_node test = suite.append_child("testcase");
-      test.append_attribute("name") = r.test.c_str();
-      test.append_attribute("classname") = student.c_str();
+      test.append_attribute("name") = shownName(r.test).c_str();
+      test.append_attribute("classname") = shownStudent.c_str();
       if (r.reason.empty()) continue;
       pugi::xml_node failure = test.append_child("failure");
-      failure.append_attribute("message") = r.reason.c_str();
-      if (!r.output.empty()) failure.append_child(pugi::node_pcdata).set_value(r.output.c_str());
+      failure.append_attribute("message") = xmlReadable(r.reason).c_str();
+      if (!r.output.empty()) failure.append_child(pugi::node_pcdata).set_value(xmlReadable(r.output).c_str());
     }
   }
   return xmlText(doc);
@@ -125,7 +129,7 @@ std::string autograderText(const std::vector<GradeResult>& own) {
   j["tests"] = nlohmann::ordered_json::array();
   for (const GradeResult& r : own) {
     nlohmann::ordered_json t;
-    t["name"] = r.test;
+    t["name"] = shownName(r.test);
     t["score"] = r.score;
     t["max_score"] = r.maxScore;
     // A hidden test counts, but what it checked and printed stays with the teacher.
@@ -140,10 +144,10 @@ std::string autograderText(const std::vector<GradeResult>& own) {
 std::string csvText(const std::vector<GradeResult>& results) {
   std::vector<std::string> tests = testNames(results);
   std::string text = "student";
-  for (const std::string& t : tests) text += "," + csvField(t);
+  for (const std::string& t : tests) text += "," + csvField(shownName(t));
   text += ",score,max_score\n";
   for (const auto& [student, own] : byStudent(results)) {
-    text += csvField(student);
+    text += csvField(shownName(student));
     for (const std::string& t : tests) {
       auto r = std::find_if(own.begin(), own.end(), [&](const GradeResult& g) { return g.test == t; });
       text += "," + (r == own.end() ? std::string() : scoreText(r->score));

@@ -10,6 +10,7 @@
 
 #include "FileIO.h"
 #include "GradeFiles.h"
+#include "ShownNames.h"
 
 namespace {
 
@@ -47,6 +48,46 @@ std::string scoreRangeProblem(const GradeResult& r) {
 
 bool sameKey(const GradeResult& a, const GradeResult& b) { return a.student == b.student && a.test == b.test; }
 
+std::string linkRefused(const std::string& path) {
+  return path + " is a symbolic link: the grader reads and writes results through no link (remove it)";
+}
+
+// The results of one student's folder; false with problem at a link or a file that is no result.
+bool readStudentResults(const std::string& folder, const std::string& student, std::vector<GradeResult>& results,
+                        std::string& problem) {
+  for (const FolderEntry& e : entriesOf(folder)) {
+    std::string path = folder + "/" + e.name, text, reason;
+    if (e.kind == EntryKind::link) return problem = linkRefused(path), false;
+    if (e.kind != EntryKind::file || !endsWith(e.name, resultSuffix)) continue;
+    if (!readWholeFile(path, text, reason)) return problem = path + ": " + reason, false;
+    GradeResult r;
+    std::string test = e.name.substr(0, e.name.size() - std::strlen(resultSuffix));
+    if (!resultFromText(path, student, test, text, r, problem)) return false;
+    results.push_back(r);
+  }
+  return true;
+}
+
+// The test of the assignment a result is of, or null.
+const GradeTest* testOf(const Assignment& a, const GradeResult& r) {
+  for (const GradeTest& t : a.tests)
+    if (t.name == r.test) return &t;
+  return nullptr;
+}
+
+// Why the result cannot be one of the class's, "" when it can.
+std::string notOfClass(const GradeResult& r, const Assignment& a, const std::vector<std::string>& students,
+                       const std::string& anotherAssignment) {
+  const GradeTest* t = testOf(a, r);
+  if (std::find(students.begin(), students.end(), r.student) == students.end())
+    return r.file + " is a result of " + shownName(r.student) + ", who has no folder in the submissions: remove it";
+  if (!t) return r.file + " is a result of test " + shownName(r.test) + ", which the assignment does not hold: remove it";
+  if (r.assignment != a.identity) return r.file + anotherAssignment;
+  if (r.maxScore != t->weight || r.hidden != t->hidden)
+    return r.file + " holds another max_score or hidden than its test's in the assignment: remove it";
+  return "";
+}
+
 }  // namespace
 
 std::string resultFileName(const std::string& dir, const std::string& student, const std::string& test) {
@@ -55,8 +96,9 @@ std::string resultFileName(const std::string& dir, const std::string& student, c
 
 std::string resultText(const GradeResult& r) {
   nlohmann::ordered_json j;
-  j["student"] = r.student;
-  j["test"] = r.test;
+  // Shown as in every report: JSON holds only UTF-8, and the escaped name reads back as the folder's.
+  j["student"] = shownName(r.student);
+  j["test"] = shownName(r.test);
   j["score"] = r.score;
   j["max_score"] = r.maxScore;
   j["hidden"] = r.hidden;
@@ -77,27 +119,32 @@ bool resultFromText(const std::string& file, const std::string& student, const s
   } catch (const nlohmann::json::exception&) {
     return problem = damaged(file, "a field of a result is missing or of the wrong type"), false;
   }
-  if (r.student != student || r.test != test)
+  if (r.student != shownName(student) || r.test != shownName(test))
     return problem = file + " holds the result of student " + r.student + " on test " + r.test +
                      ", not the student and test its path names: a copy? remove it",
            false;
+  r.student = student, r.test = test;
   if (!scoreInRange(r)) return problem = scoreRangeProblem(r), false;
   return true;
 }
 
 bool readResults(const std::string& dir, std::vector<GradeResult>& results, std::string& problem) {
   std::string folder = dir + "/results";
-  for (const std::string& student : foldersIn(folder))
-    for (const std::string& file : filesIn(folder + "/" + student)) {
-      if (!endsWith(file, resultSuffix)) continue;
-      std::string path = folder + "/" + student + "/" + file, text, reason;
-      if (!readWholeFile(path, text, reason)) return problem = path + ": " + reason, false;
-      GradeResult r;
-      if (!resultFromText(path, student, file.substr(0, file.size() - std::strlen(resultSuffix)), text, r, problem))
-        return false;
-      results.push_back(r);
-    }
+  if (isLink(folder)) return problem = linkRefused(folder), false;
+  for (const FolderEntry& e : entriesOf(folder)) {
+    if (e.kind == EntryKind::link) return problem = linkRefused(folder + "/" + e.name), false;
+    if (e.kind == EntryKind::folder && !readStudentResults(folder + "/" + e.name, e.name, results, problem))
+      return false;
+  }
   sortResults(results);
+  return true;
+}
+
+bool resultsOfClass(const std::vector<GradeResult>& results, const Assignment& a,
+                    const std::vector<std::string>& students, const std::string& anotherAssignment,
+                    std::string& problem) {
+  for (const GradeResult& r : results)
+    if (!(problem = notOfClass(r, a, students, anotherAssignment)).empty()) return false;
   return true;
 }
 
@@ -122,9 +169,20 @@ bool resultsJoin(const std::vector<GradeResult>& results, std::string& problem) 
   return true;
 }
 
+bool noLinksToWriteThrough(const std::string& dir, std::string& problem) {
+  for (const char* part : {"/results", "/autograder"}) {
+    std::string folder = dir + part;
+    if (isLink(folder)) return problem = linkRefused(folder), false;
+    for (const FolderEntry& e : entriesOf(folder))
+      if (e.kind == EntryKind::link) return problem = linkRefused(folder + "/" + e.name), false;
+  }
+  return true;
+}
+
 bool replaceResults(const std::string& dir, const std::vector<GradeResult>& results, std::string& problem) {
   std::set<std::string> kept, students;
   std::string reason;
+  if (!noLinksToWriteThrough(dir, problem)) return false;
   for (const GradeResult& r : results) {
     std::string name = resultFileName(dir, r.student, r.test);
     if (!makeFolders(dir + "/results/" + r.student, reason) || !writeWholeFileLocked(name, resultText(r), reason))

@@ -12,6 +12,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace {
 
 // Sanitized programs reserve terabytes of address space for their shadow memory at start-up.
@@ -90,7 +92,14 @@ struct Pipes {
   }
 };
 
-// Reads both streams and the verdict until they close, the output passes its cap or the time is up.
+// Keeps what fits under the cap (the output's, or the verdict's own), drops the rest: past its cap a
+// run is still read to its end, so that its verdict decides and not how much it printed.
+void keep(std::string& into, const char* bytes, size_t count, size_t room, RunOutcome& outcome) {
+  into.append(bytes, std::min(count, room));
+  if (count > room) outcome.flooded = true;
+}
+
+// Reads both streams and the verdict until they close or the time is up.
 void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, long long deadline, RunOutcome& outcome,
                    std::string& err) {
   pollfd fds[3] = {{p.out[0], POLLIN, 0}, {p.err[0], POLLIN, 0}, {p.verdict[0], POLLIN, 0}};
@@ -107,26 +116,23 @@ void collectOutput(pid_t child, Pipes& p, const RunLimits& limits, long long dea
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       char buffer[65536];
       ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      size_t used = i == 2 ? outcome.verdict.size() : outcome.output.size() + err.size();
       if (n > 0) {
-        into[i]->append(buffer, size_t(n));
+        keep(*into[i], buffer, size_t(n), limits.outputBytes - std::min(used, limits.outputBytes), outcome);
       } else if (n == 0 || errno != EINTR) {
         fds[i].fd = -1;
         --open;
       }
     }
-    if (outcome.output.size() + err.size() + outcome.verdict.size() > limits.outputBytes) {
-      outcome.flooded = true;
-      break;
-    }
   }
-  if (outcome.timedOut || outcome.flooded) kill(-child, SIGKILL);
+  if (outcome.timedOut) kill(-child, SIGKILL);
 }
 
 // Waits for the child, which may live on after closing its output, until the deadline; then kills it.
 int waitUntil(pid_t child, long long deadline, RunOutcome& outcome) {
   int status = 0;
   for (;;) {
-    pid_t done = waitpid(child, &status, outcome.timedOut || outcome.flooded ? 0 : WNOHANG);
+    pid_t done = waitpid(child, &status, outcome.timedOut ? 0 : WNOHANG);
     if (done == child || (done < 0 && errno != EINTR)) return status;
     if (done == 0 && nowMs() >= deadline) {
       outcome.timedOut = true;
@@ -174,6 +180,6 @@ RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& f
   outcome.output += err;
   if (outcome.output.size() > limits.outputBytes) outcome.output.resize(limits.outputBytes);
   if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  if (WIFSIGNALED(status) && !outcome.timedOut && !outcome.flooded) outcome.signal = WTERMSIG(status);
+  if (WIFSIGNALED(status) && !outcome.timedOut) outcome.signal = WTERMSIG(status);
   return outcome;
 }

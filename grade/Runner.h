@@ -8,7 +8,7 @@
 
 struct RunLimits {
   unsigned seconds = 10;               // wall clock; the whole process group is killed after it
-  size_t outputBytes = size_t(1) << 20;  // standard output and error together
+  size_t outputBytes = size_t(1) << 20;  // standard output and error together kept (the verdict: as much)
   size_t memoryBytes = size_t(1) << 30;  // RLIMIT_AS; 0: no limit
 };
 
@@ -16,7 +16,7 @@ struct RunOutcome {
   int status = -1;       // exit status when it exited
   int signal = 0;        // the signal that ended it, when one did (and it was not our kill)
   bool timedOut = false;
-  bool flooded = false;  // more output than outputBytes: stopped reading and killed
+  bool flooded = false;  // more output than outputBytes (or a verdict longer): the rest was read and dropped
   std::string startProblem;  // it could not be started (strerror of exec)
   std::string output;    // standard output then standard error, at most outputBytes of them
   std::string verdict;   // what it wrote to its verdict descriptor, when given one

@@ -4,6 +4,7 @@
 // into the reports a single run gives.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -58,37 +59,68 @@ std::string findOnPath(const std::string& program) {
   return "";
 }
 
-std::vector<std::string> circuitFlags() {
+// The installation's folders, as given and resolved, are named tarvik in the reports.
+void nameNeutrally(GradeSetup& s, const std::string& folder) {
+  for (const std::string& name : {folder, realPath(folder)})
+    if (!name.empty()) s.neutralNames.push_back({name, "tarvik"});
+}
+
+void useCircuitFlags(GradeSetup& s) {
   std::string prefix = folderOfProgram() + "/..";
   std::string include = prefix + "/" TARVIK_GRADE_INCLUDEDIR "/tarvik", lib = prefix + "/" TARVIK_GRADE_LIBDIR;
-  std::vector<std::string> flags{"-std=c++17", "-O1"};
+  std::vector<std::string>& flags = s.compileFlags;
+  flags = {"-std=c++17", "-O1"};
   if (isRegularFile(include + "/Sim.h")) {
     flags.push_back("-I" + include);
+    nameNeutrally(s, include);
   } else {
-    for (const std::string& dir : textLines(TARVIK_GRADE_BUILD_INCLUDES)) flags.push_back("-I" + dir);
+    for (const std::string& dir : textLines(TARVIK_GRADE_BUILD_INCLUDES)) {
+      flags.push_back("-I" + dir);
+      nameNeutrally(s, dir);
+    }
     lib = TARVIK_GRADE_BUILD_DIR;
   }
+  nameNeutrally(s, lib);
 #ifdef TARVIK_GRADE_SANITIZED
   flags.push_back("-fsanitize=address,undefined");
 #endif
   flags.push_back(lib + "/libtarvik_main.a");
   flags.push_back(lib + "/libtarvik.a");
   flags.push_back("-lX11");
-  return flags;
 }
 
-int refusedFolders(const GradeOptions& o, GradeSetup& s) {
-  std::string assignment = realPath(o.folders[0]), submissions = realPath(o.folders[1]);
+// The assignment's and DIR's paths are left out of a run's output; the longest go first, so that a
+// folder inside another is named by its own name.
+void nameTeacherFolders(GradeSetup& s) {
+  s.neutralNames.push_back({s.assignment.folder, ""});
+  s.neutralNames.push_back({s.out, ""});
+  std::stable_sort(s.neutralNames.begin(), s.neutralNames.end(),
+                   [](const NeutralName& a, const NeutralName& b) { return a.folder.size() > b.folder.size(); });
+}
+
+// ASSIGNMENT and SUBMISSIONS, resolved, or -1 with the refusal.
+int refusedClassFolders(const GradeOptions& o, std::string& assignment, std::string& submissions) {
+  assignment = realPath(o.folders[0]), submissions = realPath(o.folders[1]);
   if (assignment.empty() || !isFolder(assignment)) return refuse("the assignment " + o.folders[0] + " is not a folder");
   if (submissions.empty() || !isFolder(submissions))
     return refuse("the submissions " + o.folders[1] + " is not a folder");
+  return -1;
+}
+
+int refusedFolders(const GradeOptions& o, GradeSetup& s) {
+  std::string assignment, submissions;
+  int refused = refusedClassFolders(o, assignment, submissions);
+  if (refused >= 0) return refused;
+  // Checked before DIR is made, and again once it is (a link on its way may lead elsewhere).
   std::string reason;
-  if (!makeFolders(o.out, reason)) return refuse("cannot create --out " + o.out + ": " + reason);
-  s.out = realPath(o.out);
-  if (isInside(s.out, assignment) || isInside(s.out, submissions))
-    return refuse("--out " + o.out + " is inside the assignment or the submissions: results would be graded");
-  if (isInside(assignment, s.out) || isInside(submissions, s.out))
-    return refuse("--out " + o.out + " holds the assignment or the submissions: they could be overwritten");
+  for (int made = 0; made < 2; ++made) {
+    s.out = made ? realPath(o.out) : plannedPath(o.out);
+    if (isInside(s.out, assignment) || isInside(s.out, submissions))
+      return refuse("--out " + o.out + " is inside the assignment or the submissions: results would be graded");
+    if (isInside(assignment, s.out) || isInside(submissions, s.out))
+      return refuse("--out " + o.out + " holds the assignment or the submissions: they could be overwritten");
+    if (!made && !makeFolders(o.out, reason)) return refuse("cannot create --out " + o.out + ": " + reason);
+  }
   s.submissions = submissions;
   std::string problem;
   if (!readAssignment(assignment, s.assignment, problem)) return refuse(problem);
@@ -109,7 +141,7 @@ int refusedTools(const GradeOptions& o, GradeSetup& s) {
   const char* cxx = getenv("CXX");
   s.compiler = findOnPath(cxx && *cxx ? cxx : "c++");
   if (s.compiler.empty()) return refuse("cannot find a C++ compiler (c++, or CXX) to build the circuits");
-  s.compileFlags = circuitFlags();
+  useCircuitFlags(s);
   return -1;
 }
 
@@ -120,16 +152,16 @@ int writeAllReports(const std::string& out) {
   return 0;
 }
 
-// The results DIR holds already must be whole and of this assignment: those of another would be
-// kept, and counted, instead of being graded again.
+// The results DIR holds already must be whole and of this class: those of another assignment would be
+// kept, and counted, instead of being graded again; a student's or test's the class lacks, counted.
 int refusedKeptResults(const GradeSetup& s) {
   std::vector<GradeResult> kept;
   std::string problem;
-  if (!readResults(s.out, kept, problem)) return refuse(problem);
-  for (const GradeResult& r : kept)
-    if (r.assignment != s.assignment.identity)
-      return refuse(r.file + " is a result of another assignment, or of this one before a change: grade into a new "
-                    "--out DIR, or delete " + s.out + "/results to grade every test again");
+  std::string anotherAssignment = " is a result of another assignment, or of this one before a change: grade into "
+                                  "a new --out DIR, or delete " + s.out + "/results to grade every test again";
+  if (!noLinksToWriteThrough(s.out, problem) || !readResults(s.out, kept, problem) ||
+      !resultsOfClass(kept, s.assignment, studentsOfClass(s.submissions), anotherAssignment, problem))
+    return refuse(problem);
   return -1;
 }
 
@@ -139,6 +171,7 @@ int grade(const GradeOptions& o) {
   if (refused < 0) refused = refusedTools(o, s);
   if (refused < 0) refused = refusedKeptResults(s);
   if (refused >= 0) return refused;
+  nameTeacherFolders(s);
   s.jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
   s.shard = o.shard, s.shards = o.shards;
   std::string problem;
@@ -146,17 +179,27 @@ int grade(const GradeOptions& o) {
   return writeAllReports(s.out);
 }
 
-// DIR's results become those of the RESULTS_DIRs, all read and checked before DIR changes; then the
-// reports.  A result DIR held and no RESULTS_DIR holds now (a student graded again) goes.
+// DIR's results become those of the RESULTS_DIRs, all read and checked against the class before DIR
+// changes; then the reports.  A result DIR held and no RESULTS_DIR holds now (a student graded again)
+// goes.
 int joinReports(const GradeOptions& o) {
   std::vector<GradeResult> results;
-  std::string reason, problem;
-  for (const std::string& folder : o.folders) {
+  std::string reason, problem, assignmentFolder, submissions;
+  int refused = refusedClassFolders(o, assignmentFolder, submissions);
+  if (refused >= 0) return refused;
+  Assignment assignment;
+  if (!readAssignment(assignmentFolder, assignment, problem)) return refuse(problem);
+  for (size_t i = 2; i < o.folders.size(); ++i) {
+    const std::string& folder = o.folders[i];
     if (!isFolder(folder + "/results")) return refuse(folder + " holds no results (no results folder)");
     if (!readResults(folder, results, problem)) return refuse(problem);
   }
   sortResults(results);
-  if (!resultsJoin(results, problem)) return refuse(problem);
+  if (!resultsOfClass(results, assignment, studentsOfClass(submissions),
+                      " is a result of another assignment, or of this one before a change: grade its shard again",
+                      problem) ||
+      !resultsJoin(results, problem))
+    return refuse(problem);
   if (!makeFolders(o.out, reason)) return refuse("cannot create --out " + o.out + ": " + reason);
   if (!replaceResults(o.out, results, problem)) return refuse(problem);
   return writeAllReports(o.out);

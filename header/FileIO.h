@@ -15,6 +15,8 @@ const size_t maxTextFileBytes = size_t(16) << 20;
 // reason ("No such file or directory", "Is a directory", "not a regular file", "larger than 16 MiB")
 // when it cannot; the caller names the file.
 bool readWholeFile(const std::string& name, std::string& text, std::string& reason, size_t limit = maxTextFileBytes);
+// The same for a file already open (left open).
+bool readWholeOpenFile(int fd, std::string& text, std::string& reason, size_t limit = maxTextFileBytes);
 
 // Text from a file, for a message: a NUL byte shown as \0, so that it cannot end the message early.
 std::string shownText(const std::string& text);

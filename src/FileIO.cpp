@@ -150,6 +150,13 @@ bool readWholeFile(const std::string& name, std::string& text, std::string& reas
     reason = strerror(errno);
     return false;
   }
+  bool ok = readWholeOpenFile(fd, text, reason, limit);
+  close(fd);
+  return ok;
+}
+
+bool readWholeOpenFile(int fd, std::string& text, std::string& reason, size_t limit) {
+  text.clear();
   struct stat st;
   bool ok = false;
   if (fstat(fd, &st) != 0)
@@ -162,7 +169,6 @@ bool readWholeFile(const std::string& name, std::string& text, std::string& reas
     reason = "larger than " + sizeText(limit);
   else
     ok = readAll(fd, limit, text, reason);
-  close(fd);
   if (!ok) text.clear();
   return ok;
 }

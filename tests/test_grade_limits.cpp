@@ -65,8 +65,12 @@ TEST(GradeLimits, EachFailureHasItsReason) {
       {VERDICT("verdict 0  passed") "exit 0\n", "", "ended with an unreadable verdict (exit status 0)", ""},
       {"sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
       {"exec >&- 2>&-; sleep 30\n", "timeout = 1\n", "timed out after 1 s", ""},
-      {"while :; do echo flood; done\n", "output = 100\n", "output over 100 bytes", ""},
-      {"while :; do echo flood >/dev/fd/$TARVIK_VERDICT_FD; done\n", "output = 100\n", "output over 100 bytes", ""},
+      {"while :; do echo flood; done\n", "output = 100\ntimeout = 1\n", "output over 100 bytes", ""},
+      {"while :; do echo flood >/dev/fd/$TARVIK_VERDICT_FD; done\n", "output = 100\ntimeout = 1\n",
+       "output over 100 bytes", ""},
+      // Past the cap the output is dropped, not the run: its end still decides (a long program's errors).
+      {"seq 1 100000 >&2; " VERDICT("verdict 2 refused-option --program") "exit 2\n", "output = 100\n",
+       "does not assemble", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n...\n"},
       {"kill -SEGV $$\n", "", "crashed: signal 11 (Segmentation fault)", ""},
       // A sanitizer build's grader sets no address-space limit (its programs need the room).
       {"ulimit -v; " VERDICT("verdict 2 bad-input") "exit 2\n", "memory = 64\n", "exit status 2 (bad-input)",
@@ -167,7 +171,8 @@ TEST(GradeLimits, BadUsageIsRefusedBeforeAnyRun) {
        "assignment.toml: limits.timeout must be a whole number from 1 to 86400"},
       {{"--out", "out", "task", "class"}, "kind = \n", "TOML"},
       {{"--out", "out", "task", "class"}, "LOAD", "task/one.load:2: not MEMORY=IMAGE: 'RAM'"},
-      {{"report", "--out", "out", "class"}, "", "class holds no results (no results folder)"},
+      {{"report", "--out", "out", "class"}, "", "report needs ASSIGNMENT, SUBMISSIONS and the result folders to join"},
+      {{"report", "--out", "out", "task", "class", "class"}, "", "class holds no results (no results folder)"},
   };
   for (const Case& c : cases) {
     ScratchFolder s;
@@ -207,6 +212,38 @@ TEST(GradeLimits, ACircuitThatDoesNotCompileFailsEveryTest) {
     EXPECT_NE(result["output"].get<std::string>().find("gates.cpp:1:1: error"), std::string::npos) << result["output"];
   }
   EXPECT_NE(r.out.find("absent a: no circuit source (.cpp) in the folder\n"), std::string::npos) << r.out;
+}
+
+// A build is judged by its own limits, and its output names none of the teacher's folders: a stand-in
+// compiler prints the folders it was given, as a compiler's notes and the linker's errors do.
+TEST(GradeLimits, ABuildFailsInItsOwnTerms) {
+  struct Case {
+    const char* compiler;
+    const char* reason;
+    const char* output;
+  } cases[] = {
+      {"sleep 30\n", "does not compile: timed out after 1 s", ""},
+      {"echo \"cannot write $2\"; for a; do case $a in *.a) echo \"$a: undefined\";; esac; done\n"
+       "for a; do case $a in -I*) echo \"${a#-I}/Sim.h:1: note\";; esac; done; exit 1\n",
+       "does not compile", "cannot write build/ann/circuit\ntarvik/libtarvik_main.a: undefined\n"
+       "tarvik/libtarvik.a: undefined\ntarvik/Sim.h:1: note\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder s;
+    put(s, "task/one.test", "");
+    put(s, "task/assignment.toml", "[limits]\nbuild_timeout = 1\ntimeout = 5\n");
+    put(s, "class/ann/adder.cpp", "\n");
+    std::string compiler = script(s, "cc", c.compiler);
+    RunResult r = runProgram("/usr/bin/env", {"CXX=" + compiler, gradeProgram, "--out", s / "out", s / "task",
+                                              s / "class"}, 60);
+    EXPECT_EQ(r.status, 0) << r.err;
+    nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/ann/one.json"));
+    EXPECT_EQ(result["reason"], c.reason);
+    std::string output = result["output"];
+    EXPECT_EQ(output.substr(0, std::string(c.output).size()), c.output);
+    for (const std::string& folder : {std::string(TARVIK_SOURCE_DIR), s.path})
+      EXPECT_EQ(output.find(folder), std::string::npos) << output;
+  }
 }
 
 // A circuit assignment end to end: the student's circuit built once and run against each table, whose

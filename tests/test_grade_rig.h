@@ -24,6 +24,19 @@ inline std::string put(const ScratchFolder& s, const std::string& file, const st
   return s.write(file, text);
 }
 
+// An error text with the scratch folder taken out of the paths it names.
+inline std::string shownError(const ScratchFolder& s, std::string err) {
+  for (size_t at; (at = err.find(s.path + "/")) != std::string::npos;) err.erase(at, s.path.size() + 1);
+  return err;
+}
+
+// An executable shell script of a scratch folder: a stand-in for the processor or the compiler.
+inline std::string script(const ScratchFolder& s, const std::string& file, const std::string& body) {
+  std::string path = put(s, file, "#!/bin/sh\n" + body);
+  chmod(path.c_str(), 0755);
+  return path;
+}
+
 // Grades a sample (the processor's by default) into out with extra options first.
 inline RunResult gradeSample(const std::string& out, std::vector<std::string> options = {},
                              const std::string& sample = sampleAssignment) {

@@ -2,7 +2,7 @@
 //
 // The input is the words after the program's name, separated by NUL bytes.  A command line that is
 // taken holds what the usage allows (-j from 1 to 4096, 1 <= I <= N of --shard, a DIR, two folders or,
-// for report, at least one), and its canonical spelling reads back as the same options; one that is
+// for report, at least three), and its canonical spelling reads back as the same options; one that is
 // refused says why.
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +42,7 @@ void checkTaken(const GradeOptions& o) {
   if (o.helpAsked) return;
   require(o.jobs <= 4096 && o.shard >= 1 && o.shard <= o.shards && o.shards <= 4096, "counts are in range");
   require(!o.out.empty(), "a DIR is given");
-  require(o.reporting ? !o.folders.empty() : o.folders.size() == 2, "the folders the usage asks for are given");
+  require(o.reporting ? o.folders.size() >= 3 : o.folders.size() == 2, "the folders the usage asks for are given");
   require(!o.reporting || (o.jobs == 0 && o.shards == 1 && o.processor.empty()), "report takes only --out");
 }
 
