@@ -149,7 +149,7 @@ TEST(GradeSandbox, AHostileClassIsGradedFairlyAndHarmsNothing) {
 }
 
 // What a run finds around it, seen by a stand-in processor: no secrets, no network, no other
-// processes, its own folder to write in, and its limits.
+// processes, no way to make namespaces of its own, its own folder to write in, and its limits.
 TEST(GradeSandbox, ARunSeesOnlyItsOwnFolderAndTheToolchain) {
   ScratchFolder s;
   put(s, "task/one.expect", "Reg1 1\n");
@@ -165,6 +165,7 @@ TEST(GradeSandbox, ARunSeesOnlyItsOwnFolderAndTheToolchain) {
       "[ $(ls /proc | grep -c '^[0-9]') -lt 8 ] && echo few processes\n"
       "[ $(wc -l </proc/net/dev) -eq 3 ] && echo loopback only\n"
       "[ $(id -u) -ne 0 ] && echo not root\n"
+      "unshare -U true 2>/dev/null && echo namespace made\n"
       "echo $(ulimit -p) $(ulimit -f) $(ulimit -c)\n"
       "exit 1\n";
   std::string processor = standIn(s, probe);
