@@ -119,15 +119,20 @@ bool readLimits(const toml::table& manifest, Assignment& a, std::string& problem
   auto limits = manifest["limits"];
   if (limits && !limits.is_table()) return problem = std::string(manifestName) + ": [limits] must be a table", false;
   uint64_t seconds = a.limits.seconds, output = a.limits.outputBytes, memory = a.limits.memoryBytes >> 20,
-           cycles = a.cycles, build = a.buildSeconds;
+           cycles = a.cycles, build = a.buildSeconds, processes = a.limits.processes,
+           fileSize = a.limits.fileBytes >> 20;
   bool read = positiveInteger(limits["timeout"], "limits.timeout", 86400, seconds, problem) &&
               positiveInteger(limits["output"], "limits.output", uint64_t(1) << 30, output, problem) &&
               positiveInteger(limits["memory"], "limits.memory", uint64_t(1) << 20, memory, problem) &&
               positiveInteger(limits["cycles"], "limits.cycles", maximumCycles, cycles, problem) &&
-              positiveInteger(limits["build_timeout"], "limits.build_timeout", 86400, build, problem);
+              positiveInteger(limits["build_timeout"], "limits.build_timeout", 86400, build, problem) &&
+              positiveInteger(limits["processes"], "limits.processes", 4096, processes, problem) &&
+              positiveInteger(limits["file_size"], "limits.file_size", uint64_t(1) << 20, fileSize, problem);
   a.limits.seconds = unsigned(seconds);
   a.limits.outputBytes = size_t(output);
   a.limits.memoryBytes = size_t(memory) << 20;
+  a.limits.processes = unsigned(processes);
+  a.limits.fileBytes = size_t(fileSize) << 20;
   a.cycles = (unsigned long)cycles;
   a.buildSeconds = unsigned(build);
   return read;

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
@@ -49,11 +48,6 @@ int openWithoutLink(int at, const std::string& name, int flags, std::string& rea
   return fd;
 }
 
-int removeEntry(const char* path, const struct stat*, int, FTW*) {
-  remove(path);
-  return 0;  // on with the rest whatever this one did
-}
-
 }  // namespace
 
 const char notFollowed[] = "a symbolic link (the grader follows none)";
@@ -93,16 +87,6 @@ bool copyWithoutLinks(const std::string& folder, const std::string& name, const 
   return readWithoutLinks(folder, name, text, reason) && writeWholeFileLocked(into + "/" + name, text, reason);
 }
 
-std::string makeScratchFolder(std::string& reason) {
-  const char* tmp = getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvik-grade-XXXXXX";
-  if (!mkdtemp(&pattern[0])) return reason = strerror(errno), "";
-  // The runs may be made by another user than the grader's: they read the copies.
-  chmod(pattern.c_str(), 0755);
-  return pattern;
-}
-
-void removeTree(const std::string& folder) { nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS); }
 
 std::vector<std::string> filesIn(const std::string& folder) { return entriesIn(folder, false); }
 std::vector<std::string> foldersIn(const std::string& folder) { return entriesIn(folder, true); }

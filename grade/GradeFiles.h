@@ -41,10 +41,6 @@ bool readWithoutLinks(const std::string& folder, const std::string& name, std::s
 // Copies folder/name, read so, to into/name.
 bool copyWithoutLinks(const std::string& folder, const std::string& name, const std::string& into,
                       std::string& reason);
-// A new folder of the grader's own for the copies runs read (under TMPDIR, else /tmp); "" with reason.
-std::string makeScratchFolder(std::string& reason);
-// Removes folder and everything in it, links removed and not followed.
-void removeTree(const std::string& folder);
 
 // writeWholeFile (temporary file and rename), serialised: the output bookkeeping is not thread safe.
 bool writeWholeFileLocked(const std::string& name, const std::string& text, std::string& reason);

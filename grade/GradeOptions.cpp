@@ -6,7 +6,7 @@
 #include "Numbers.h"
 
 const char gradeUsageText[] =
-    "Usage: tarvik-grade [-j N] [--shard I/N] [--processor PATH] --out DIR ASSIGNMENT SUBMISSIONS\n"
+    "Usage: tarvik-grade [-j N] [--shard I/N] [--processor PATH] [--no-sandbox] --out DIR ASSIGNMENT SUBMISSIONS\n"
     "       tarvik-grade report --out DIR ASSIGNMENT SUBMISSIONS RESULTS_DIR...\n"
     "\n"
     "Runs every student's work (one folder per student in SUBMISSIONS) against every test of ASSIGNMENT\n"
@@ -19,6 +19,8 @@ const char gradeUsageText[] =
     "  --shard I/N       grade only the I-th of N slices of the students (by sorted name; 1 <= I <= N)\n"
     "  --processor PATH  the processor program (default: 5a-LD-hazard beside tarvik-grade, or the build\n"
     "                    tree's)\n"
+    "  --no-sandbox      run the students' work without the sandbox (needed for circuits where the\n"
+    "                    kernel lacks one of its layers; docs/grading.md)\n"
     "  -h, --help        show this text\n"
     "\n"
     "report joins the results of several runs or shards (their DIRs) of ASSIGNMENT and SUBMISSIONS into\n"
@@ -53,6 +55,7 @@ bool takeShard(const char* argument, std::string& problem) {
 
 bool takeOut(const char* argument, std::string&) { return reading->out = argument, true; }
 bool takeProcessor(const char* argument, std::string&) { return reading->processor = argument, true; }
+bool takeNoSandbox(const char*, std::string&) { return reading->noSandbox = true, true; }
 bool takeHelp(const char*, std::string&) {
   reading->helpAsked = true;
   return true;
@@ -64,6 +67,7 @@ const LongOption longOptions[] = {
     {"--help", nullptr, nullptr, takeHelp, nullptr, false, nullptr, true},
     {"--shard", "I/N", nullptr, takeShard, nullptr, true, shardRefusal},
     {"--processor", "PATH", nullptr, takeProcessor, nullptr, false, "--processor needs a program"},
+    {"--no-sandbox", nullptr, nullptr, takeNoSandbox, nullptr, false, nullptr, true},
 };
 const size_t reportOptionCount = 2;
 
@@ -125,6 +129,7 @@ std::vector<std::string> gradeOptionWords(const GradeOptions& o) {
   if (o.jobs) words.push_back("-j" + std::to_string(o.jobs));
   if (o.shards != 1) words.push_back("--shard=" + std::to_string(o.shard) + "/" + std::to_string(o.shards));
   if (!o.processor.empty()) words.push_back("--processor=" + o.processor);
+  if (o.noSandbox) words.push_back("--no-sandbox");
   words.push_back("--out=" + o.out);
   // A folder that starts with '-' would read as an option: ./ keeps it a folder.
   for (const std::string& f : o.folders) words.push_back(f.size() > 1 && f[0] == '-' ? "./" + f : f);

@@ -12,6 +12,7 @@ struct GradeOptions {
   std::string processor;
   unsigned jobs = 0;  // 0: the number of cores
   unsigned shard = 1, shards = 1;
+  bool noSandbox = false;  // the teacher's explicit choice to run the students' work unprotected
   bool helpAsked = false;
 };
 

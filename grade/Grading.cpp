@@ -11,12 +11,21 @@
 #include "GradeFiles.h"
 #include "NetlistCounts.h"
 #include "Runner.h"
+#include "Sandbox.h"
 #include "Until.h"
 #include "Verdict.h"
 
 namespace {
 
 const size_t excerptLines = 10;
+
+// A compile's limits beside the assignment's: the compiler's needs are not the student's.
+const size_t compileMemoryBytes = size_t(2) << 30, compileFileBytes = size_t(1) << 30;
+const unsigned compileProcesses = 32;
+
+// A run that cannot start is the grader's fault, not the student's: it is tried again, and when it
+// still cannot start the grading stops, writing no result for it.
+const int startAttempts = 3;
 
 struct Work {
   std::string student;
@@ -26,10 +35,58 @@ struct Work {
 // A student's work to run: the program or circuit found in the folder, or why there is none.
 struct Submission {
   std::string file;     // the program (processor) or the built circuit (circuit)
-  std::string folder;   // where its runs run: the grader's copy of what they read of the student's
   std::string problem;  // set: every test fails with it
   std::string problemOutput;
+  std::string fault;  // set: the grader could not build it (its compile could not start)
 };
+
+// A run's own folder, with copies of what it needs; removed with all the run left in it.
+struct RunFolder {
+  std::string path, problem;
+  RunFolder() { newScratchFolder(path, problem); }
+  ~RunFolder() {
+    if (!path.empty()) removeTree(path);
+  }
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+};
+
+RunOutcome runStarting(const std::vector<std::string>& argv, const RunFolder& f, const RunLimits& limits,
+                       bool verdict, const SandboxPlace& place) {
+  RunOutcome o;
+  for (int attempt = 0; attempt < startAttempts; ++attempt) {
+    o = runLimited(argv, f.path, limits, verdict, &place);
+    if (o.startProblem.empty()) break;
+  }
+  return o;
+}
+
+// Copies a file of the test (its table or expectations, an image) into the run folder's t/, under its
+// name relative to the assignment (an image from elsewhere under its whole path); copy: where.
+bool copyTestFile(const GradeSetup& s, const std::string& file, const RunFolder& f, std::string& copy,
+                  std::string& problem) {
+  std::string prefix = s.assignment.folder + "/", reason;
+  std::string name = file.compare(0, prefix.size(), prefix) == 0 ? file.substr(prefix.size()) : file.substr(1);
+  copy = f.path + "/t/" + name;
+  if (makeFolders(copy.substr(0, copy.rfind('/')), reason) && copyFile(file, copy, 0644, reason)) return true;
+  return problem = "cannot copy " + file + " for a run: " + reason, false;
+}
+
+// The test's options, each image that --load names given whole replaced by its copy.
+bool optionsWithCopies(const GradeSetup& s, const GradeTest& t, const RunFolder& f, std::vector<std::string>& options,
+                       std::string& problem) {
+  options = t.options;
+  for (size_t i = 0; i + 1 < options.size(); ++i) {
+    if (options[i] != "--load") continue;
+    std::string& word = options[++i];
+    size_t equals = word.find('=');
+    if (equals == std::string::npos || word.compare(equals + 1, 1, "/") != 0) continue;
+    std::string copy;
+    if (!copyTestFile(s, word.substr(equals + 1), f, copy, problem)) return false;
+    word = word.substr(0, equals + 1) + copy;
+  }
+  return true;
+}
 
 std::string listed(const std::vector<std::string>& names) {
   std::string text;
@@ -53,12 +110,12 @@ bool folderIsLink(const std::string& folder, Submission& sub) {
   return !sub.problem.empty();
 }
 
-// Copies the student's file into the folder the runs run in (sub.folder); false with the submission's
-// problem when it cannot (a link).
-bool copiedForRuns(const std::string& folder, const std::string& file, Submission& sub) {
+// Copies the student's file into a run's folder, never through a link; false with the student's problem.
+bool copiedFromStudent(const std::string& folder, const std::string& file, const std::string& into,
+                       std::string& problem) {
   std::string reason;
-  if (makeFolders(sub.folder, reason) && copyWithoutLinks(folder, file, sub.folder, reason)) return true;
-  sub.problem = file + ": " + reason;
+  if (copyWithoutLinks(folder, file, into, reason)) return true;
+  problem = file + ": " + reason;
   return false;
 }
 
@@ -69,16 +126,13 @@ std::string onlyFile(const std::vector<std::string>& found, const std::string& w
   return "";
 }
 
-// The student's program, copied into scratch: the processor reads the copy.
-Submission processorSubmission(const GradeSetup& s, const std::string& student, const std::string& scratch) {
+Submission processorSubmission(const GradeSetup& s, const std::string& student) {
   Submission sub;
-  sub.folder = scratch;
   std::string folder = s.submissions + "/" + student;
   if (folderIsLink(folder, sub)) return sub;
   std::vector<std::string> sources = filesEndingIn(folder, {".s", ".asm"});
   sub.file = onlyFile(sources.empty() ? filesEndingIn(folder, {".hex"}) : sources,
                       "program (.s, .asm or .hex)", sub.problem);
-  if (!sub.file.empty() && !copiedForRuns(folder, sub.file, sub)) sub.file.clear();
   return sub;
 }
 
@@ -123,25 +177,52 @@ bool isRunNote(const std::string& line) {
   return false;
 }
 
-std::vector<std::string> processorCommand(const GradeSetup& s, const std::string& program, const GradeTest& t) {
-  std::vector<std::string> argv{s.processor, "-X", "--quiet", "--program", program, "--until", "halt",
-                                "--cycles", std::to_string(s.assignment.cycles), "--expect", t.file};
-  argv.insert(argv.end(), t.options.begin(), t.options.end());
-  return argv;
+// The run's command line, naming only copies in its folder: the student's program (from the folder
+// the run starts in), the test's file and its images.  False with problem (the grader's fault) when a
+// copy cannot be made, with studentProblem when the student's file cannot be read.
+bool processorCommand(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
+                      const RunFolder& f, std::vector<std::string>& argv, std::string& problem,
+                      std::string& studentProblem) {
+  std::string expect, reason;
+  std::vector<std::string> options;
+  if (!copiedFromStudent(s.submissions + "/" + student, sub.file, f.path, studentProblem)) return true;
+  if (!copyTestFile(s, t.file, f, expect, problem) || !optionsWithCopies(s, t, f, options, problem)) return false;
+  argv = {s.processor, "-X", "--quiet", "--program", sub.file, "--until", "halt",
+          "--cycles", std::to_string(s.assignment.cycles), "--expect", expect};
+  argv.insert(argv.end(), options.begin(), options.end());
+  return true;
 }
 
-std::vector<std::string> circuitCommand(const GradeSetup& s, const std::string& netlist, const GradeTest& t) {
-  std::vector<std::string> argv{s.sim, netlist, "-X", "--quiet"};
-  argv.insert(argv.end(), t.options.begin(), t.options.end());
+bool circuitCommand(const GradeSetup& s, const Submission& sub, const GradeTest& t, const RunFolder& f,
+                    std::vector<std::string>& argv, std::string& problem) {
+  std::string netlist = f.path + "/circuit.net", table, reason;
+  std::vector<std::string> options;
+  if (!copyFile(sub.file, netlist, 0644, reason)) return problem = "cannot copy " + sub.file + ": " + reason, false;
+  if (!copyTestFile(s, t.file, f, table, problem) || !optionsWithCopies(s, t, f, options, problem)) return false;
+  argv = {s.sim, netlist, "-X", "--quiet"};
+  argv.insert(argv.end(), options.begin(), options.end());
   argv.push_back("--test");
-  argv.push_back(t.file);
-  return argv;
+  argv.push_back(table);
+  return true;
 }
 
-// The output with the teacher's folders named as the reports name them: the assignment's files
-// without their folder ("carry.test:5: ..."), the installation's headers as tarvik/Sim.h, so that the
-// reports read the same wherever these lie and show students no path of the teacher's.
-std::string withoutTeacherPaths(const GradeSetup& s, std::string output) {
+// What a compile reads in place: the compiler, the installation's header folders and libraries.
+std::vector<std::string> installationPaths(const GradeSetup& s) {
+  std::vector<std::string> paths{s.compiler};
+  for (const std::string& flag : s.compileFlags) {
+    if (flag.compare(0, 2, "-I") == 0) paths.push_back(flag.substr(2));
+    else if (!flag.empty() && flag[0] == '/') paths.push_back(flag);
+  }
+  return paths;
+}
+
+// What a run printed, with the folders it was given taken out of the paths it names ("carry.test:5:
+// ..."), and the teacher's folders named as the reports name them (the installation's headers as
+// tarvik/Sim.h), so that the reports read the same wherever these lie and show students no path of the
+// teacher's.
+std::string withoutFolders(const GradeSetup& s, std::string output, const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders)
+    for (size_t at; (at = output.find(folder + "/")) != std::string::npos;) output.erase(at, folder.size() + 1);
   for (const NeutralName& n : s.neutralNames) {
     const std::string folder = n.folder + "/", shown = n.shown.empty() ? "" : n.shown + "/";
     for (size_t at = 0; (at = output.find(folder, at)) != std::string::npos; at += shown.size())
@@ -150,57 +231,70 @@ std::string withoutTeacherPaths(const GradeSetup& s, std::string output) {
   return output;
 }
 
-// Builds the grader's copy of the student's one .cpp, in sub.folder, against the installation into
-// program.  False with sub.problem when it does not compile.
-bool compileCircuit(const GradeSetup& s, const std::string& source, const std::string& program, Submission& sub) {
-  // Named from its own folder, so that the compiler's messages read as the student's files do.
-  std::vector<std::string> argv{s.compiler, "-o", program, source};
-  argv.insert(argv.end(), s.compileFlags.begin(), s.compileFlags.end());
-  RunLimits limits = s.assignment.limits;
-  limits.seconds = s.assignment.buildSeconds;
-  limits.memoryBytes = 0;  // the compiler's own needs are not the student's
-  RunOutcome o = runLimited(argv, sub.folder, limits);
-  std::string limit = limitReason(limits, o);
-  if (limit.empty() && o.status == 0) return true;
-  sub.problem = "does not compile" + (limit.empty() ? std::string() : ": " + limit);
-  sub.problemOutput = outputExcerpt(withoutTeacherPaths(s, o.output));
-  return false;
-}
-
-// Runs the built program once, only to write its netlist into sub.file: whatever it prints or ends
-// with, the file is the circuit.  False with sub.problem when it writes none.
-bool writeCircuitNetlist(const GradeSetup& s, const std::string& program, Submission& sub) {
-  unlink(sub.file.c_str());  // a file left by an earlier grading is not this build's circuit
-  RunOutcome o = runLimited({program, "--quiet", "--netlist-out", sub.file}, sub.folder, s.assignment.limits);
-  std::string limit = limitReason(s.assignment.limits, o);
-  if (limit.empty() && o.status == 0 && isRegularFile(sub.file)) return true;
-  sub.problem = "does not build a circuit" + (limit.empty() ? std::string() : ": " + limit);
-  sub.problemOutput = outputExcerpt(withoutTeacherPaths(s, o.output));
-  return false;
-}
-
-// Builds the student's circuit from the grader's copy of its source and of the folder's headers (.h) in
-// scratch, and writes its netlist to DIR/build/STUDENT/circuit.net.
-Submission circuitSubmission(const GradeSetup& s, const std::string& student, const std::string& scratch) {
-  Submission sub;
-  sub.folder = scratch;
+// Builds the student's one .cpp (a copy in f) against the installation into f's circuit.  False with
+// sub.problem when it does not compile, sub.fault when the compile cannot start.
+bool compileCircuit(const GradeSetup& s, const std::string& student, const RunFolder& f, Submission& sub) {
   std::string folder = s.submissions + "/" + student;
-  if (folderIsLink(folder, sub)) return sub;
+  if (folderIsLink(folder, sub)) return false;
   std::string source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
-  if (source.empty()) return sub;
+  if (source.empty()) return false;
   std::vector<std::string> copied = filesEndingIn(folder, {".h"});
   copied.push_back(source);
   for (const std::string& file : copied)
-    if (!copiedForRuns(folder, file, sub)) return sub;
+    if (!copiedFromStudent(folder, file, f.path, sub.problem)) return false;
+  // Named from its own folder, so that the compiler's messages read as the student's files do.
+  std::vector<std::string> argv{s.compiler, "-o", f.path + "/circuit", source};
+  argv.insert(argv.end(), s.compileFlags.begin(), s.compileFlags.end());
+  RunLimits limits = s.assignment.limits;
+  limits.seconds = s.assignment.buildSeconds;
+  limits.memoryBytes = compileMemoryBytes, limits.fileBytes = compileFileBytes, limits.processes = compileProcesses;
+  RunOutcome o = runStarting(argv, f, limits, false, SandboxPlace{f.path, installationPaths(s)});
+  if (!o.startProblem.empty()) return sub.fault = "cannot start the compile of " + student + ": " + o.startProblem, false;
+  std::string limit = limitReason(limits, o);
+  if (limit.empty() && o.status == 0) return true;
+  sub.problem = "does not compile" + (limit.empty() ? std::string() : ": " + limit);
+  sub.problemOutput = outputExcerpt(withoutFolders(s, o.output, {f.path}));
+  return false;
+}
+
+// Runs the built program once, in its sandbox, only to write its netlist: whatever it prints or ends
+// with, the file is the circuit, kept as sub.file.  False with sub.problem when it writes none.
+bool writeCircuitNetlist(const GradeSetup& s, const std::string& student, const RunFolder& f, Submission& sub) {
+  std::string reason;
+  RunOutcome o = runStarting({f.path + "/circuit", "--quiet", "--netlist-out", "circuit.net"}, f, s.assignment.limits,
+                             false, SandboxPlace{f.path, {}});
+  if (!o.startProblem.empty()) return sub.fault = "cannot start the circuit of " + student + ": " + o.startProblem, false;
+  std::string limit = limitReason(s.assignment.limits, o);
+  if (limit.empty() && o.status == 0 && isRegularFile(f.path + "/circuit.net")) {
+    if (copyFile(f.path + "/circuit.net", sub.file, 0644, reason)) return true;
+    return sub.fault = "cannot keep " + sub.file + ": " + reason, false;
+  }
+  sub.problem = "does not build a circuit" + (limit.empty() ? std::string() : ": " + limit);
+  sub.problemOutput = outputExcerpt(withoutFolders(s, o.output, {f.path}));
+  return false;
+}
+
+// Builds the student's circuit in a run folder of its own and keeps the program and its netlist as
+// DIR/build/STUDENT/circuit and circuit.net.
+Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
+  Submission sub;
   std::string buildFolder = s.out + "/build/" + student, reason;
-  if (!makeFolders(buildFolder, reason)) return sub.problem = "cannot create " + buildFolder + ": " + reason, sub;
+  if (!makeFolders(buildFolder, reason)) return sub.fault = "cannot create " + buildFolder + ": " + reason, sub;
   sub.file = buildFolder + "/circuit.net";
-  std::string program = buildFolder + "/circuit";
-  if (compileCircuit(s, source, program, sub)) writeCircuitNetlist(s, program, sub);
+  unlink(sub.file.c_str());  // a file left by an earlier grading is not this build's circuit
+  RunFolder f;
+  if (!f.problem.empty()) return sub.fault = f.problem, sub;
+  if (!compileCircuit(s, student, f, sub)) return sub;
+  if (!copyFile(f.path + "/circuit", buildFolder + "/circuit", 0755, reason))
+    return sub.problem = "does not compile: no program written (" + reason + ")", sub;
+  writeCircuitNetlist(s, student, f, sub);
   return sub;
 }
 
-GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t) {
+// One test of one student, run in a folder of its own; with fault set (and no result to keep) when the
+// grader cannot prepare or start the run.
+GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
+                     std::string& fault) {
   GradeResult r;
   r.student = student;
   r.test = t.name;
@@ -212,12 +306,19 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
     r.output = sub.problemOutput;
     return r;
   }
+  RunFolder f;
+  if (!f.problem.empty()) return fault = f.problem, r;
   bool processor = s.assignment.kind == AssignmentKind::processor;
-  std::vector<std::string> argv = processor ? processorCommand(s, sub.file, t) : circuitCommand(s, sub.file, t);
-  RunOutcome o = runLimited(argv, sub.folder, s.assignment.limits, true);
+  std::vector<std::string> argv;
+  bool prepared = processor ? processorCommand(s, student, sub, t, f, argv, fault, r.reason)
+                            : circuitCommand(s, sub, t, f, argv, fault);
+  if (!prepared || !r.reason.empty()) return r;
+  SandboxPlace place{f.path, {processor ? s.processor : s.sim}};
+  RunOutcome o = runStarting(argv, f, s.assignment.limits, true, place);
+  if (!o.startProblem.empty()) return fault = "cannot start the run of " + student + " " + t.name + ": " + o.startProblem, r;
   r.reason = runReason(s, o);
   if (r.reason.empty()) r.score = t.weight;
-  else r.output = outputExcerpt(withoutTeacherPaths(s, o.output));
+  else r.output = outputExcerpt(withoutFolders(s, o.output, {f.path + "/t", f.path, s.assignment.folder}));
   return r;
 }
 
@@ -268,25 +369,30 @@ bool gradeAll(const GradeSetup& s, std::string& problem) {
       if (!isRegularFile(resultFileName(s.out, student, t.name))) work.push_back({student, &t}), pending = true;
     if (pending) students.push_back(student);
   }
-  std::string reason, scratch = makeScratchFolder(reason);
-  if (scratch.empty()) return problem = "cannot make a folder for the runs' copies: " + reason, false;
+  endSandboxesOnSignals();
   std::vector<Submission> submissions(students.size());
   bool processor = s.assignment.kind == AssignmentKind::processor;
-  inParallel(students.size(), s.jobs, [&](size_t i) {
-    std::string copies = scratch + "/" + std::to_string(i);
-    submissions[i] = processor ? processorSubmission(s, students[i], copies) : circuitSubmission(s, students[i], copies);
-  });
   std::mutex failing;
-  inParallel(work.size(), s.jobs, [&](size_t i) {
-    size_t index = std::find(students.begin(), students.end(), work[i].student) - students.begin();
-    GradeResult r = gradeOne(s, work[i].student, submissions[index], *work[i].test);
-    std::string name = resultFileName(s.out, r.student, r.test), reason;
-    if (makeFolders(s.out + "/results/" + r.student, reason) &&
-        writeWholeFileLocked(name, resultText(r), reason))
-      return;
+  std::atomic<bool> stopped{false};
+  auto fail = [&](const std::string& why) {
     std::lock_guard<std::mutex> lock(failing);
-    if (problem.empty()) problem = "cannot write " + name + ": " + reason;
+    if (problem.empty()) problem = why;
+    stopped = true;
+  };
+  inParallel(students.size(), s.jobs, [&](size_t i) {
+    submissions[i] = processor ? processorSubmission(s, students[i]) : circuitSubmission(s, students[i]);
+    if (!submissions[i].fault.empty()) fail(submissions[i].fault);
   });
-  removeTree(scratch);
+  inParallel(work.size(), s.jobs, [&](size_t i) {
+    if (stopped) return;  // the grading stops at its first fault
+    size_t index = std::find(students.begin(), students.end(), work[i].student) - students.begin();
+    std::string fault;
+    GradeResult r = gradeOne(s, work[i].student, submissions[index], *work[i].test, fault);
+    if (!fault.empty()) return fail(fault);
+    std::string name = resultFileName(s.out, r.student, r.test), reason;
+    if (!makeFolders(s.out + "/results/" + r.student, reason) || !writeWholeFileLocked(name, resultText(r), reason))
+      fail("cannot write " + name + ": " + reason);
+  });
+  removeScratchRoot();
   return problem.empty();
 }

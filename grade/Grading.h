@@ -38,7 +38,7 @@ std::vector<std::string> studentsOfShard(const GradeSetup& s);
 // What a run printed, as a result keeps it: at most ten lines, the simulator's start-up counts left out.
 std::string outputExcerpt(const std::string& output);
 
-// Grades the shard; false with problem only when a result cannot be written.
+// Grades the shard; false with problem when a result cannot be written or a run cannot start.
 bool gradeAll(const GradeSetup& s, std::string& problem);
 
 #endif

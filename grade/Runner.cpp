@@ -1,10 +1,12 @@
-// Limited runs.  The child sets its own process group, memory limit and folder and execs at once: only
-// async-signal-safe calls between fork and exec, since the grader's other threads may hold locks.
+// Limited runs.  The child sets its own process group, memory limit and folder and execs at once (or
+// becomes the sandbox's init): only async-signal-safe calls between fork and exec, since the grader's
+// other threads may hold locks.
 #include "Runner.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <string.h>
 #include <sys/resource.h>
@@ -29,8 +31,21 @@ long long nowMs() {
   return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
 }
 
-// The child's side: never returns.  An exec failure is reported through errorPipe as the errno.  The
-// verdict pipe (when there is one) is the one descriptor above 2 the program keeps.
+// Runs the program in folder; an exec failure is reported through errorPipe as the errno.
+[[noreturn]] void execInFolder(char* const* argv, char* const* environment, const char* folder, int errorPipe) {
+  int error = 0;
+  if (chdir(folder) != 0) error = errno;
+  if (error == 0) {
+    execve(argv[0], argv, environment);
+    error = errno;
+  }
+  ssize_t ignored = write(errorPipe, &error, sizeof error);
+  (void)ignored;
+  _exit(127);
+}
+
+// The child's side outside the sandbox: never returns.  The verdict pipe (when there is one) is the
+// one descriptor above 2 the program keeps.
 [[noreturn]] void becomeChild(char* const* argv, char* const* environment, const char* folder, size_t memoryBytes,
                               int outWrite, int errWrite, int verdictWrite, int errorPipe) {
   setpgid(0, 0);
@@ -43,27 +58,37 @@ long long nowMs() {
     rlimit limit{memoryBytes, memoryBytes};
     setrlimit(RLIMIT_AS, &limit);
   }
-  int error = 0;
-  if (chdir(folder) != 0) error = errno;
-  if (error == 0) {
-    execve(argv[0], argv, environment);
-    error = errno;
-  }
-  ssize_t ignored = write(errorPipe, &error, sizeof error);
-  (void)ignored;
-  _exit(127);
+  execInFolder(argv, environment, folder, errorPipe);
 }
 
-// The grader's environment for a run, made before the fork: the compiler's messages in the reports read
-// the same whatever the grader's locale, and the verdict descriptor is the one given here, or none.
-std::vector<std::string> runEnvironment(int verdictWrite) {
+// What the sandbox's init starts in a child of its own.
+struct ProgramStart {
+  char* const* argv;
+  char* const* environment;
+  const char* folder;
+};
+
+void startProgram(void* start) {
+  const ProgramStart* s = static_cast<const ProgramStart*>(start);
+  execInFolder(s->argv, s->environment, s->folder, sandboxFailureFd);
+}
+
+// The grader's environment for a run, made before the fork: the search path and the sanitizers'
+// options of the grader's, nothing else of it (a run could print it); the compiler's messages in the
+// reports read the same whatever the grader's locale; temporary files go to the run's folder; and the
+// verdict descriptor is the one given here, or none.
+bool keptForRuns(const std::string& entry) {
+  size_t equals = entry.find('=');
+  std::string name = entry.substr(0, equals);
+  return name == "PATH" || (name.size() > 12 && name.compare(name.size() - 12, 12, "SAN_OPTIONS") == 0);
+}
+
+std::vector<std::string> runEnvironment(int verdictWrite, const std::string& folder) {
   std::vector<std::string> environment;
-  for (char** e = environ; *e; ++e) {
-    std::string entry = *e;
-    if (entry.compare(0, 7, "LC_ALL=") != 0 && entry.compare(0, 18, "TARVIK_VERDICT_FD=") != 0)
-      environment.push_back(entry);
-  }
+  for (char** e = environ; *e; ++e)
+    if (keptForRuns(*e)) environment.push_back(*e);
   environment.push_back("LC_ALL=C");
+  environment.push_back("TMPDIR=" + folder);
   if (verdictWrite >= 0) environment.push_back("TARVIK_VERDICT_FD=" + std::to_string(verdictWrite));
   return environment;
 }
@@ -75,18 +100,19 @@ std::vector<char*> pointersTo(const std::vector<std::string>& words) {
   return pointers;
 }
 
+// status: the sandbox's init reports its program's wait status there.
 struct Pipes {
-  int out[2] = {-1, -1}, err[2] = {-1, -1}, exec[2] = {-1, -1}, verdict[2] = {-1, -1};
-  bool open(bool withVerdict) {
+  int out[2] = {-1, -1}, err[2] = {-1, -1}, exec[2] = {-1, -1}, verdict[2] = {-1, -1}, status[2] = {-1, -1};
+  bool open(bool withVerdict, bool withStatus) {
     return pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0 && pipe2(exec, O_CLOEXEC) == 0 &&
-           (!withVerdict || pipe2(verdict, O_CLOEXEC) == 0);
+           (!withVerdict || pipe2(verdict, O_CLOEXEC) == 0) && (!withStatus || pipe2(status, O_CLOEXEC) == 0);
   }
   void closeWriteEnds() {
-    for (int* p : {out, err, exec, verdict})
+    for (int* p : {out, err, exec, verdict, status})
       if (p[1] >= 0) close(p[1]), p[1] = -1;
   }
   void closeAll() {
-    for (int* p : {out, err, exec, verdict})
+    for (int* p : {out, err, exec, verdict, status})
       for (int i = 0; i < 2; ++i)
         if (p[i] >= 0) close(p[i]), p[i] = -1;
   }
@@ -145,20 +171,77 @@ int waitUntil(pid_t child, long long deadline, RunOutcome& outcome) {
 
 }  // namespace
 
+namespace {
+
+SandboxLimits sandboxLimits(const RunLimits& limits) {
+  SandboxLimits l;
+  l.cpuSeconds = limits.seconds + 1;
+  l.memoryBytes = addressSpaceMayBeLimited ? limits.memoryBytes : 0;
+  l.processes = limits.processes;
+  l.fileBytes = limits.fileBytes;
+  return l;
+}
+
+// Starts the sandbox's init, whose program runs with the pipes' write ends; -1 with problem when it
+// cannot.  The grader's SIGINT and SIGTERM wait until the init is on the list of those they end.
+pid_t startSandbox(const ProgramStart& start, const SandboxPlace& place, const RunLimits& limits, Pipes& p,
+                   std::string& problem) {
+  SandboxPlan plan;
+  if (!planSandbox(place, sandboxLimits(limits), plan, problem)) return -1;
+  // The pipes become the run's user's, so that it can open them again by name (/dev/fd/N) as it could
+  // outside the sandbox.
+  for (int fd : {p.out[1], p.err[1], p.verdict[1]})
+    if (plan.asRoot && fd >= 0 && fchown(fd, plan.uid, plan.gid) != 0) {
+      closePlan(plan);
+      return problem = std::string("cannot give the run's pipes to its user: ") + strerror(errno), -1;
+    }
+  sigset_t ending, before;
+  sigemptyset(&ending);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, s);
+  pthread_sigmask(SIG_BLOCK, &ending, &before);
+  pid_t init = forkIntoSandbox(plan);
+  if (init == 0) {
+    const int descriptors[7] = {-1, p.out[1], p.err[1], p.verdict[1], p.exec[1], p.status[1], plan.ruleset};
+    runSandboxInit(plan, descriptors, startProgram, const_cast<ProgramStart*>(&start));
+  }
+  if (init > 0) noteLiveSandbox(init);
+  else problem = std::string("the sandbox's namespaces: ") + strerror(errno);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  closePlan(plan);
+  return init;
+}
+
+// The program's wait status: the one its sandbox's init reported, or else the process's own.
+int programStatus(int status, Pipes& p) {
+  int reported = 0;
+  if (p.status[0] >= 0 && read(p.status[0], &reported, sizeof reported) == (ssize_t)sizeof reported) return reported;
+  return status;
+}
+
+}  // namespace
+
 RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
-                      bool verdict) {
+                      bool verdict, const SandboxPlace* place) {
   RunOutcome outcome;
   Pipes p;
-  if (!p.open(verdict)) {
+  bool inSandbox = place && sandboxed;
+  if (!p.open(verdict, inSandbox)) {
     outcome.startProblem = strerror(errno);
     p.closeAll();
     return outcome;
   }
-  std::vector<std::string> environment = runEnvironment(p.verdict[1]);
+  int verdictNumber = inSandbox && verdict ? sandboxVerdictFd : p.verdict[1];
+  std::vector<std::string> environment = runEnvironment(verdictNumber, folder);
   std::vector<char*> args = pointersTo(argv), environmentPointers = pointersTo(environment);
-  pid_t child = fork();
+  pid_t child;
+  if (inSandbox) {
+    child = startSandbox({args.data(), environmentPointers.data(), folder.c_str()}, *place, limits, p,
+                         outcome.startProblem);
+  } else {
+    child = fork();
+    if (child < 0) outcome.startProblem = strerror(errno);
+  }
   if (child < 0) {
-    outcome.startProblem = strerror(errno);
     p.closeAll();
     return outcome;
   }
@@ -167,19 +250,36 @@ RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& f
                 p.verdict[1], p.exec[1]);
   setpgid(child, child);  // also here, so that a kill right after fork reaches the group
   p.closeWriteEnds();
-  int execError = 0;
-  if (read(p.exec[0], &execError, sizeof execError) == (ssize_t)sizeof execError)
-    outcome.startProblem = strerror(execError);
+  int startError = 0;
+  if (read(p.exec[0], &startError, sizeof startError) == (ssize_t)sizeof startError)
+    outcome.startProblem = startFailureText(startError);
   std::string err;
   long long deadline = nowMs() + (long long)limits.seconds * 1000;
   if (outcome.startProblem.empty()) collectOutput(child, p, limits, deadline, outcome, err);
   int status = waitUntil(child, deadline, outcome);
   // What a group leader left behind (a grandchild holding the pipes) goes with it.
   kill(-child, SIGKILL);
+  if (inSandbox) {
+    forgetLiveSandbox();
+    status = programStatus(status, p);
+  }
   p.closeAll();
   outcome.output += err;
   if (outcome.output.size() > limits.outputBytes) outcome.output.resize(limits.outputBytes);
   if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status) && !outcome.timedOut) outcome.signal = WTERMSIG(status);
   return outcome;
+}
+
+std::string sandboxMissing() {
+  std::string program = access("/usr/bin/true", X_OK) == 0 ? "/usr/bin/true" : "/bin/true", folder, problem;
+  sandboxed = false;
+  if (!newScratchFolder(folder, problem)) return problem;
+  SandboxPlace place{folder, {}};
+  sandboxed = true;
+  RunOutcome o = runLimited({program}, folder, RunLimits(), false, &place);
+  removeTree(folder);
+  sandboxed = o.startProblem.empty() && o.status == 0;
+  if (!o.startProblem.empty()) return o.startProblem;
+  return sandboxed ? "" : program + " did not run in it";
 }

@@ -1,15 +1,20 @@
 // One run of a student's work: a program started with fork/exec (never through a shell) in a process
-// group of its own, under a wall-clock timeout, an output cap and a memory limit.
+// group of its own, under a wall-clock timeout, an output cap and a memory limit; in the sandbox
+// (Sandbox.h) when given a place for it.
 #ifndef TARVIK_GRADE_RUNNER_H
 #define TARVIK_GRADE_RUNNER_H
 
 #include <string>
 #include <vector>
 
+#include "Sandbox.h"
+
 struct RunLimits {
   unsigned seconds = 10;               // wall clock; the whole process group is killed after it
   size_t outputBytes = size_t(1) << 20;  // standard output and error together kept (the verdict: as much)
-  size_t memoryBytes = size_t(1) << 30;  // RLIMIT_AS; 0: no limit
+  size_t memoryBytes = size_t(1) << 30;  // RLIMIT_AS, of each process; 0: no limit
+  unsigned processes = 16;             // in the sandbox: its processes at a time
+  size_t fileBytes = size_t(64) << 20;  // in the sandbox: the largest file it may write
 };
 
 struct RunOutcome {
@@ -17,14 +22,19 @@ struct RunOutcome {
   int signal = 0;        // the signal that ended it, when one did (and it was not our kill)
   bool timedOut = false;
   bool flooded = false;  // more output than outputBytes (or a verdict longer): the rest was read and dropped
-  std::string startProblem;  // it could not be started (strerror of exec)
+  std::string startProblem;  // it could not be started (strerror of exec, or the sandbox's layer that failed)
   std::string output;    // standard output then standard error, at most outputBytes of them
   std::string verdict;   // what it wrote to its verdict descriptor, when given one
 };
 
 // Runs argv[0] (a path) with argv in folder; waits for it, its time or its output limit.  With
-// verdict, the run gets a pipe whose descriptor TARVIK_VERDICT_FD names, for its verdict line.
+// verdict, the run gets a pipe whose descriptor TARVIK_VERDICT_FD names, for its verdict line.  With a
+// place while `sandboxed`, the run is sandboxed there (folder is then its scratch folder).
 RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
-                      bool verdict = false);
+                      bool verdict = false, const SandboxPlace* place = nullptr);
+
+// Starts a sandbox that runs `true`: "" when every layer holds here (and `sandboxed` is set), else the
+// layer that failed.
+std::string sandboxMissing();
 
 #endif

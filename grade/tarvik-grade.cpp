@@ -15,6 +15,8 @@
 #include "GradeOptions.h"
 #include "Grading.h"
 #include "Reports.h"
+#include "Runner.h"
+#include "Sandbox.h"
 
 namespace {
 
@@ -165,11 +167,29 @@ int refusedKeptResults(const GradeSetup& s) {
   return -1;
 }
 
+// The sandbox, unless the teacher turned it off.  Where the kernel lacks a layer, a circuit assignment
+// (whose runs are the students' own code) is refused, and the processor's runs go without it.  DIR's
+// sandbox.txt records the layers the runs got.
+int refusedSandbox(const GradeOptions& o, const GradeSetup& s) {
+  sandboxed = false;
+  std::string missing = o.noSandbox ? "" : sandboxMissing(), reason;
+  if (!missing.empty() && s.assignment.kind == AssignmentKind::circuit)
+    return refuse("the sandbox cannot be set up here (" + missing +
+                  "): a circuit's runs are the students' code (--no-sandbox grades them without it)");
+  if (!missing.empty())
+    fprintf(stderr, "tarvik-grade: the sandbox cannot be set up here (%s): the runs go without it\n",
+            shownText(missing).c_str());
+  std::string record = sandboxed ? sandboxLayerText() : o.noSandbox ? "none (--no-sandbox)\n" : "none (" + missing + ")\n";
+  if (!writeWholeFile(s.out + "/sandbox.txt", record, reason)) return refuse("cannot write " + s.out + "/sandbox.txt: " + reason);
+  return -1;
+}
+
 int grade(const GradeOptions& o) {
   GradeSetup s;
   int refused = refusedFolders(o, s);
   if (refused < 0) refused = refusedTools(o, s);
   if (refused < 0) refused = refusedKeptResults(s);
+  if (refused < 0) refused = refusedSandbox(o, s);
   if (refused >= 0) return refused;
   nameTeacherFolders(s);
   s.jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());

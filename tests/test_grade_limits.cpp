@@ -3,7 +3,6 @@
 // so that the verdict does not depend on timing.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
@@ -24,8 +23,7 @@ struct OneRun {
     if (!load.empty()) put(s, "task/one.load", load);
     put(s, "task/assignment.toml", "[limits]\n" + limits + entry);
     put(s, "class/student/prog.s", "halt: bra halt\n");
-    std::string processor = put(s, "processor", "#!/bin/sh\n" + script);
-    chmod(processor.c_str(), 0755);
+    std::string processor = standIn(s, "#!/bin/sh\n" + script);
     r = grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
     result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"), nullptr, false);
   }
@@ -88,28 +86,22 @@ TEST(GradeLimits, EachFailureHasItsReason) {
   }
 }
 
-// The stand-in prints its words with '/' as '#', so that the reports' removal of the assignment's
-// folder leaves the paths it was given to be seen whole.
-std::string slashesAsHashes(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '#');
-  return path;
+// A run's words name copies in its own folder: the student's program in the folder it starts in, the
+// test's files by their names in the assignment (an image given whole by its whole path).
+TEST(GradeLimits, ARunGetsCopiesOfTheProgramTheTestAndTheCycleCap) {
+  OneRun run("echo \"$@\"; exit 1\n", "cycles = 123\n");
+  EXPECT_EQ(run.result["output"], "-X --quiet --program prog.s --until halt --cycles 123 --expect one.expect\n");
 }
 
-TEST(GradeLimits, ARunGetsTheProgramTheTestAndTheCycleCap) {
-  OneRun run("echo \"$@\" | tr / '#'; exit 1\n", "cycles = 123\n");
-  EXPECT_EQ(run.result["output"], "-X --quiet --program prog.s --until halt --cycles 123 --expect " +
-                                      slashesAsHashes(run.s.path + "/task/one.expect") + "\n");
-}
-
-// The .load lines become --load words, images relative to the assignment, then the manifest's options.
+// The .load lines become --load words naming copies of the images, then the manifest's options.
 TEST(GradeLimits, ARunGetsTheLoadsAndOptionsOfItsTest) {
   ScratchFolder images;
   std::string rom = put(images, "abs/rom.hex", "0000\n");
-  OneRun run("shift 10; echo \"$@\" | tr / '#'; exit 1\n", "",
+  OneRun run("shift 10; echo \"$@\"; cat \"${2#*=}\"; exit 1\n", "",
              "# the data\nRAM=data.hex\n\nMemory.Rom = " + rom + " # given whole\n",
              "[tests.one]\noptions = [\"--until\", \"Reg3=9\"]\nweight = 0.5\n", {"task/data.hex"});
-  EXPECT_EQ(run.result["output"], "--load RAM=" + slashesAsHashes(run.s.path + "/task/data.hex") +
-                                      " --load Memory.Rom=" + slashesAsHashes(rom) + " --until Reg3=9\n");
+  EXPECT_EQ(run.result["output"],
+            "--load RAM=data.hex --load Memory.Rom=" + rom.substr(1) + " --until Reg3=9\n0000\n");
   EXPECT_EQ(run.result["max_score"], 0.5);
 }
 
@@ -135,8 +127,7 @@ TEST(GradeLimits, ProgramsAreFoundOrTheirAbsenceExplained) {
     ScratchFolder s;
     put(s, "task/one.expect", "Reg1 1\n");
     for (const std::string& f : c.files) put(s, "class/student/" + f, "halt: bra halt\n");
-    std::string processor = put(s, "processor", "#!/bin/sh\n" VERDICT("verdict 1 expect-failed") "exit 1\n");
-    chmod(processor.c_str(), 0755);
+    std::string processor = standIn(s, "#!/bin/sh\n" VERDICT("verdict 1 expect-failed") "exit 1\n");
     grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
     nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"));
     EXPECT_EQ(result["reason"], c.reason) << c.files[0];
@@ -225,7 +216,7 @@ TEST(GradeLimits, ABuildFailsInItsOwnTerms) {
       {"sleep 30\n", "does not compile: timed out after 1 s", ""},
       {"echo \"cannot write $2\"; for a; do case $a in *.a) echo \"$a: undefined\";; esac; done\n"
        "for a; do case $a in -I*) echo \"${a#-I}/Sim.h:1: note\";; esac; done; exit 1\n",
-       "does not compile", "cannot write build/ann/circuit\ntarvik/libtarvik_main.a: undefined\n"
+       "does not compile", "cannot write circuit\ntarvik/libtarvik_main.a: undefined\n"
        "tarvik/libtarvik.a: undefined\ntarvik/Sim.h:1: note\n"},
   };
   for (const Case& c : cases) {

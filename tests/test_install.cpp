@@ -69,6 +69,7 @@ TEST(InstalledPackage, BuildsACircuitOfItsOwnWithFindPackage) {
 // The grader is installed with the processors and tarvik-sim beside it, and finds 5a-LD-hazard there.
 TEST(InstalledPackage, GradesWithTheProcessorInstalledBesideIt) {
   ScratchFolder s;
+  chmod(s.path.c_str(), 0755);  // an installation every user reaches, as the runs' own user must
   std::string prefix = s.path + "/prefix", log = s.path + "/log";
   ASSERT_TRUE(succeeds("cmake --install '" + buildDir + "' --prefix '" + prefix + "'", log)) << fileText(log);
   for (const char* processor : {"5a-LD-hazard", "5b-forwarding", "tarvik-sim"})
