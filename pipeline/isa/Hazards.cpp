@@ -112,6 +112,7 @@ struct Finder {
   std::array<int, 8> settled = {};  // what each register holds from the words dropped from run, or -1
   std::vector<Entry> entries;       // into branch targets, to be followed after the walk
   std::set<const AssembledWord*> enteredBy;  // the branches whose entry is in entries
+  int since = -1;  // an entry's last fetch: the branches up to it are the history it was entered by
 
   void warn(const AssembledWord& w, int column, const std::string& message) {
     found.push_back({{w.line, column},
@@ -227,18 +228,6 @@ struct Finder {
          std::string("stores to ") + text + ", a ROM address (bit 6 clear): the memory drops the store");
   }
 
-  // A halt loop runs its delay slots on every turn: only nops belong there.
-  void checkHaltSlots(int i) {
-    const AssembledWord& w = *run[i].word;
-    if (w.word == 0) return;
-    for (int j = 0; j < i; ++j) {
-      const Slot& h = run[j];
-      if (h.word && isHalt(*h.word) && run[i].fetch <= h.mem)
-        warn(w, w.column, "this word is in a delay slot of the halt on " + lineOf(h) +
-                              ": the processor runs it on every turn of the halt loop (put nops after a halt)");
-    }
-  }
-
   // With a load interlock: whether s, fetched right after a load whose register it reads, is in ID with
   // the load in EX.
   bool interlocked(const Slot& s) const {
@@ -261,14 +250,15 @@ struct Finder {
     checkReads(i);
     checkFlags(i);
     checkStore(i);
-    checkHaltSlots(i);
     if (isAlu(w->word) && writtenRegister(w->word)) run[i].value = resultOf(i);
   }
 
-  // Whether an unconditional branch of the run has had all the words that follow it.
+  // Whether an unconditional branch of the run (fetched after cycle `since`) has had all the words that
+  // follow it.
   bool pastBranch(int nextFetchCycle) const {
     for (const Slot& s : run)
-      if (s.word && isUnconditional(s.word->word) && (!s.exact || nextFetchCycle > s.mem)) return true;
+      if (s.word && s.fetch > since && isUnconditional(s.word->word) && (!s.exact || nextFetchCycle > s.mem))
+        return true;
     return false;
   }
 
@@ -311,7 +301,24 @@ struct Finder {
       next = w->address + 1u;
     }
     checkEnd(code);
+    for (size_t k = 0; k < code.size(); ++k)
+      if (isHalt(*code[k])) checkHaltSlots(code, k);
     for (const Entry& e : entries) followEntry(e, code, data);
+  }
+
+  // A halt loop runs the words in its delay slots on every turn: only nops belong there.
+  void checkHaltSlots(const std::vector<const AssembledWord*>& code, size_t halt) {
+    Finder turn{file, assembly, cpu};
+    turn.startRun(false);
+    turn.add(code[halt]);
+    for (size_t k = halt + 1; k < code.size() && code[k]->address == code[k - 1]->address + 1; ++k) {
+      if (turn.nextFetch() > turn.run[0].mem) break;
+      turn.add(code[k]);
+      if (code[k]->word != 0)
+        warn(*code[k], code[k]->column, "this word is in a delay slot of the halt on " + lineOf(turn.run[0]) +
+                                            ": the processor runs it on every turn of the halt loop (put nops after "
+                                            "a halt)");
+    }
   }
 
   // A branch enters its target once the words in its delay slots are fetched.
@@ -330,6 +337,7 @@ struct Finder {
     path.run = e.run;
     path.knownStart = e.knownStart;
     path.settled = e.settled;
+    if (!e.run.empty()) path.since = e.run.back().fetch;
     auto k = std::find_if(code.begin(), code.end(), [&](const AssembledWord* w) { return w->address == e.target; });
     for (uint32_t next = e.target; k != code.end() && (*k)->address == next && !data.count(next); ++k, ++next) {
       if (path.pastBranch(path.nextFetch())) break;
