@@ -208,7 +208,13 @@ TEST(AsmWarnings, EveryWayIntoATargetAndTheHaltsDelaySlotsAreChecked) {
     const char* name;
     std::string source, on5a, on5b, expect5a;
   } cases[] = {
-      {"a load at a loop label entered by fall-through",
+      {"a loop entered by fall-through right after a load",
+       std::string("setlo r3, 2\nnop\nnop\nld r1, [r0 + 1]\nloop: add r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\nnop\n"
+                   "nop\n") + halt,
+       "t.s:5:15: " + loadUse + "4: it gets the old r1, not the loaded value (put two words between a load and the "
+       "use of its result)\n",
+       "", ""},
+      {"a load at a loop label, read by the next word on every way in",
        std::string("setlo r3, 2\nnop\nnop\nloop: ld r1, [r0 + 1]\nadd r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\n"
                    "nop\nnop\n") + halt,
        "t.s:5:9: " + loadUse + "4: it gets the old r1, not the loaded value (put two words between a load and the "
