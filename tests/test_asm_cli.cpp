@@ -70,12 +70,17 @@ const char disassembly[] =
     "        setlo r2, 0x34          ; 0010: 1234\n"
     "        nop                     ; 0011: 0000\n";
 
-// The source reads r1 a cycle after setting it and ends in no halt.
+// The source reads r1 a cycle after setting it, enters its loop by fall-through right after a load whose
+// register the loop's first word reads, and ends in no halt.
 const char warnings[] =
     "D/prog.s:3:20: warning: reads r1 1 cycle after line 2 writes it: it gets the old r1 (a register is seen by "
     "the words fetched 3 or more cycles after the word that writes it)\n"
     "        ld    r2, [r1]\n"
     "                   ^\n"
+    "D/prog.s:4:19: warning: reads r2 right after the load on line 3: it gets the old r2, not the loaded value (put "
+    "two words between a load and the use of its result)\n"
+    "loop:   subs  r2, r2, 1   \n"
+    "                  ^\n"
     "D/prog.s:5:9: warning: the program does not end in a halt (halt: bra halt): after this word the processor "
     "runs on into the words beyond\n"
     "        bne   loop\n"

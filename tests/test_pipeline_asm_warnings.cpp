@@ -98,10 +98,12 @@ TEST(AsmWarnings, WarnOnlyWhereTheTimingIsKnown) {
     std::string source, warnings;
     std::string expect = "";  // what the processor leaves, when run
   } cases[] = {
-      // A branch target: its words may be reached from anywhere.
-      {std::string("setlo r1, 1\nloop: add r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\nnop\nnop\n") + halt, ""},
-      // The first two words after a target may have been held by loads before it.
-      {std::string("bra t\nnop\nnop\nnop\nt: setlo r1, 5\nnop\nadd r2, r1, r0\n") + halt, ""},
+      // A loop whose every way in leaves r1 seen in time.
+      {std::string("setlo r1, 1\nnop\nnop\nloop: add r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\nnop\nnop\n") + halt, ""},
+      // The first two words after a target are timed on each way in: here the branch's.
+      {std::string("bra t\nnop\nnop\nnop\nt: setlo r1, 5\nnop\nadd r2, r1, r0\n") + halt,
+       "t.s:7:9: warning: reads r1 2 cycles after line 5 writes it: it gets the old r1 (a register is seen by the "
+       "words fetched 3 or more cycles after the word that writes it)\n"},
       // ... the third word's timing is known.
       {std::string("bra t\nnop\nnop\nnop\nt: nop\nnop\nsetlo r1, 5\nadd r2, r1, r0\n") + halt,
        "t.s:8:9: warning: reads r1 1 cycle after line 7 writes it: it gets the old r1 (a register is seen by the "
@@ -194,6 +196,60 @@ TEST(AsmWarnings, On5bOnlyTheTrapsItSharesWith5aAreWarned) {
     EXPECT_EQ(warningsOf(c.source), c.on5a) << c.name;
     EXPECT_EQ(warningsOf(c.source, "5b"), c.on5b) << c.name;
     if (!c.expect5b.empty()) expectRun(c.source, c.expect5b, c.name, forwardingProcessor);
+  }
+}
+
+// A branch target's words are checked on every way in: the fall-through and each branch after its delay
+// slots.  Words in a halt loop's delay slots run on every turn.
+TEST(AsmWarnings, EveryWayIntoATargetAndTheHaltsDelaySlotsAreChecked) {
+  const std::string loadUse = "warning: reads r1 right after the load on line ";
+  const std::string haltSlot = "warning: this word is in a delay slot of the halt on line ";
+  const struct {
+    const char* name;
+    std::string source, on5a, on5b, expect5a;
+  } cases[] = {
+      {"a loop entered by fall-through right after a load",
+       std::string("setlo r3, 2\nnop\nnop\nld r1, [r0 + 1]\nloop: add r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\nnop\n"
+                   "nop\n") + halt,
+       "t.s:5:15: " + loadUse + "4: it gets the old r1, not the loaded value (put two words between a load and the "
+       "use of its result)\n",
+       "", ""},
+      {"a load at a loop label, read by the next word on every way in",
+       std::string("setlo r3, 2\nnop\nnop\nloop: ld r1, [r0 + 1]\nadd r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\n"
+                   "nop\nnop\n") + halt,
+       "t.s:5:9: " + loadUse + "4: it gets the old r1, not the loaded value (put two words between a load and the "
+       "use of its result)\n",
+       "", ""},
+      {"a label entered only by a branch whose last delay slot loads",
+       std::string("bra t\nnop\nnop\nld r1, [r0 + 1]\nt: add r2, r1, r0\n") + halt,
+       "t.s:5:12: " + loadUse + "4: it gets the old r1, not the loaded value (put two words between a load and the "
+       "use of its result)\n",
+       "", "Reg1 0x0000\nReg2 0\n"},
+      {"a loop entered again by a branch whose delay slot writes what it reads",
+       std::string("setlo r3, 2\nnop\nnop\nloop: add r2, r1, r0\nsubs r3, r3, 1\nbne loop\nnop\nnop\nsetlo r1, 5\n") +
+           halt,
+       "t.s:4:15: warning: reads r1 1 cycle after line 9 writes it: it gets the old r1 (a register is seen by the "
+       "words fetched 3 or more cycles after the word that writes it)\n",
+       "", ""},
+      {"a load at a loop label, its use two words on",
+       std::string("setlo r3, 2\nnop\nnop\nloop: ld r1, [r0 + 1]\nnop\nnop\nadd r2, r1, r0\nsubs r3, r3, 1\nbne loop\n"
+                   "nop\nnop\nnop\n") + halt,
+       "", "", ""},
+      {"a word in a halt's delay slot", std::string("setlo r1, 1\n") + halt + "add r1, r0, 1\nnop\nnop\n",
+       "t.s:3:1: " + haltSlot + "2: the processor runs it on every turn of the halt loop (put nops after a halt)\n",
+       "t.s:3:1: " + haltSlot + "2: the processor runs it on every turn of the halt loop (put nops after a halt)\n",
+       ""},
+      {"the halt's last delay slot, after a load", std::string(halt) + "ld r1, [r0 + 1]\nnop\nsetlo r2, 1\n",
+       "t.s:2:1: " + haltSlot + "1: the processor runs it on every turn of the halt loop (put nops after a halt)\n"
+       "t.s:4:1: " + haltSlot + "1: the processor runs it on every turn of the halt loop (put nops after a halt)\n",
+       "t.s:2:1: " + haltSlot + "1: the processor runs it on every turn of the halt loop (put nops after a halt)\n"
+       "t.s:4:1: " + haltSlot + "1: the processor runs it on every turn of the halt loop (put nops after a halt)\n",
+       ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(warningsOf(c.source), c.on5a) << c.name;
+    EXPECT_EQ(warningsOf(c.source, "5b"), c.on5b) << c.name;
+    if (!c.expect5a.empty()) expectRun(c.source, c.expect5a, c.name);
   }
 }
 

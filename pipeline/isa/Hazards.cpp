@@ -7,10 +7,13 @@
 // MEM a cycle later).  A run ends where the history is unknown: at a word some branch targets, after
 // the words that follow an unconditional branch, at data.  A run that starts there may have been held
 // once or twice more by loads before it, so the timing of its first two words is not known: no warning
-// rests on them.  Never-written words (gaps) are nops, which keep the history.
+// rests on them.  Never-written words (gaps) are nops, which keep the history.  Each way into a branch
+// target (the fall-through, and each branch after its delay slots) is then followed on into the target's
+// words with the history it brings, so that a hazard any of them leaves there is warned of too.
 #include "Hazards.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <set>
 #include <utility>
@@ -41,6 +44,8 @@ bool isConditional(uint16_t w) {
   return isBranch(w) && field(w, rdShift) != braCondition && field(w, rdShift) != bnvCondition;
 }
 std::string mnemonicOf(uint16_t w) { return formOfWord(w)->mnemonic; }
+uint32_t targetOf(const AssembledWord& w) { return (w.address + signExtend(w.word, 11)) & 0xFFFF; }
+bool isHalt(const AssembledWord& w) { return isUnconditional(w.word) && targetOf(w) == w.address; }
 
 struct Read {
   int reg;
@@ -86,16 +91,28 @@ struct Slot {
   int value = -1;             // what it writes to its register when known at assembly time, else -1
 };
 
+// What the words before an entry into a branch target leave: the run that goes on into it.
+struct Entry {
+  uint32_t target;
+  std::vector<Slot> run;
+  bool knownStart;
+  std::array<int, 8> settled;
+};
+
 struct Finder {
   const std::string& file;
   Assembly& assembly;
   const ProcessorVariant& cpu;
+  Finder(const std::string& f, Assembly& a, const ProcessorVariant& c) : file(f), assembly(a), cpu(c) {}
   // Forwarding, with the interlock the circuit builds beside it: every read sees the latest write.
   bool forwards() const { return cpu.forwarding; }
   std::vector<std::pair<std::pair<int, int>, std::string>> found;  // by line and column
   std::vector<Slot> run;   // its latest words only: older ones no longer change a fetch or hide a write
   bool knownStart = true;  // the run starts after the reset, with nothing before it
-  int settled[8] = {};     // what each register holds from the words dropped from run, or -1
+  std::array<int, 8> settled = {};  // what each register holds from the words dropped from run, or -1
+  std::vector<Entry> entries;       // into branch targets, to be followed after the walk
+  std::set<const AssembledWord*> enteredBy;  // the branches whose entry is in entries
+  int since = -1;  // an entry's last fetch: the branches up to it are the history it was entered by
 
   void warn(const AssembledWord& w, int column, const std::string& message) {
     found.push_back({{w.line, column},
@@ -236,10 +253,12 @@ struct Finder {
     if (isAlu(w->word) && writtenRegister(w->word)) run[i].value = resultOf(i);
   }
 
-  // Whether an unconditional branch of the run has had all the words that follow it.
+  // Whether an unconditional branch of the run (fetched after cycle `since`) has had all the words that
+  // follow it.
   bool pastBranch(int nextFetchCycle) const {
     for (const Slot& s : run)
-      if (s.word && isUnconditional(s.word->word) && (!s.exact || nextFetchCycle > s.mem)) return true;
+      if (s.word && s.fetch > since && isUnconditional(s.word->word) && (!s.exact || nextFetchCycle > s.mem))
+        return true;
     return false;
   }
 
@@ -263,26 +282,77 @@ struct Finder {
                      [](const AssembledWord* a, const AssembledWord* b) { return a->address < b->address; });
     std::set<uint32_t> targets, data;
     for (const AssembledWord* w : code)
-      if (isBranch(w->word)) targets.insert((w->address + signExtend(w->word, 11)) & 0xFFFF);
+      if (isBranch(w->word)) targets.insert(targetOf(*w));
     for (const AssembledWord& w : assembly.words)
       if (w.data) data.insert(w.address);
     uint32_t next = 0;
     for (const AssembledWord* w : code) {
       bool dataBetween = data.lower_bound(next) != data.lower_bound(w->address);
       if (dataBetween || w->address < next) startRun(false);
-      for (uint32_t gap = next; gap < w->address && gap < next + cpu.registerSeenAfter + 1; ++gap) add(nullptr);
+      for (uint32_t gap = next; gap < w->address && gap < next + cpu.registerSeenAfter + 1; ++gap) {
+        add(nullptr);
+        noteBranchEntries();
+      }
+      bool fallsThrough = !dataBetween && w->address >= next && !run.empty() && !pastBranch(nextFetch());
+      if (targets.count(w->address) && fallsThrough) entries.push_back({w->address, run, knownStart, settled});
       if (targets.count(w->address) || pastBranch(nextFetch())) startRun(false);
       add(w);
+      noteBranchEntries();
       next = w->address + 1u;
     }
     checkEnd(code);
+    for (size_t k = 0; k < code.size(); ++k)
+      if (isHalt(*code[k])) checkHaltSlots(code, k);
+    for (const Entry& e : entries) followEntry(e, code, data);
+  }
+
+  // A halt loop runs the words in its delay slots on every turn: only nops belong there.
+  void checkHaltSlots(const std::vector<const AssembledWord*>& code, size_t halt) {
+    Finder turn{file, assembly, cpu};
+    turn.startRun(false);
+    turn.add(code[halt]);
+    for (size_t k = halt + 1; k < code.size() && code[k]->address == code[k - 1]->address + 1; ++k) {
+      if (turn.nextFetch() > turn.run[0].mem) break;
+      turn.add(code[k]);
+      if (code[k]->word != 0)
+        warn(*code[k], code[k]->column, "this word is in a delay slot of the halt on " + lineOf(turn.run[0]) +
+                                            ": the processor runs it on every turn of the halt loop (put nops after "
+                                            "a halt)");
+    }
+  }
+
+  // A branch enters its target once the words in its delay slots are fetched.
+  void noteBranchEntries() {
+    int fetch = nextFetch();
+    for (const Slot& s : run)
+      if (s.word && isBranch(s.word->word) && field(s.word->word, rdShift) != bnvCondition && fetch > s.mem &&
+          enteredBy.insert(s.word).second)
+        entries.push_back({targetOf(*s.word), run, knownStart, settled});
+  }
+
+  // Goes on from an entry's history through the straight-line words at its target, adding what they warn of
+  // there that the walk did not.
+  void followEntry(const Entry& e, const std::vector<const AssembledWord*>& code, const std::set<uint32_t>& data) {
+    Finder path{file, assembly, cpu};
+    path.run = e.run;
+    path.knownStart = e.knownStart;
+    path.settled = e.settled;
+    if (!e.run.empty()) path.since = e.run.back().fetch;
+    auto k = std::find_if(code.begin(), code.end(), [&](const AssembledWord* w) { return w->address == e.target; });
+    for (uint32_t next = e.target; k != code.end() && (*k)->address == next && !data.count(next); ++k, ++next) {
+      if (path.pastBranch(path.nextFetch())) break;
+      path.add(*k);
+    }
+    for (const auto& f : path.found)
+      if (std::none_of(found.begin(), found.end(), [&](const auto& g) { return g.first == f.first; }))
+        found.push_back(f);
   }
 };
 
 }  // namespace
 
 void findHazards(const std::string& file, Assembly& assembly, const ProcessorVariant& cpu) {
-  Finder finder{file, assembly, cpu, {}, {}};
+  Finder finder{file, assembly, cpu};
   finder.walk();
   std::stable_sort(finder.found.begin(), finder.found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
