@@ -23,7 +23,7 @@ struct OneRun {
     if (!load.empty()) put(s, "task/one.load", load);
     put(s, "task/assignment.toml", "[limits]\n" + limits + entry);
     put(s, "class/student/prog.s", "halt: bra halt\n");
-    std::string processor = standIn(s, "#!/bin/sh\n" + script);
+    std::string processor = ::script(s, "processor", script);
     r = grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
     result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"), nullptr, false);
   }
@@ -127,7 +127,7 @@ TEST(GradeLimits, ProgramsAreFoundOrTheirAbsenceExplained) {
     ScratchFolder s;
     put(s, "task/one.expect", "Reg1 1\n");
     for (const std::string& f : c.files) put(s, "class/student/" + f, "halt: bra halt\n");
-    std::string processor = standIn(s, "#!/bin/sh\n" VERDICT("verdict 1 expect-failed") "exit 1\n");
+    std::string processor = script(s, "processor", VERDICT("verdict 1 expect-failed") "exit 1\n");
     grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
     nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"));
     EXPECT_EQ(result["reason"], c.reason) << c.files[0];

@@ -38,14 +38,6 @@ inline std::string script(const ScratchFolder& s, const std::string& file, const
   return path;
 }
 
-// A stand-in for the processor: SCRIPT (with its #! line) in s, which the runs can reach and run.
-inline std::string standIn(const ScratchFolder& s, const std::string& script) {
-  std::string processor = put(s, "processor", script);
-  chmod(processor.c_str(), 0755);
-  chmod(s.path.c_str(), 0711);
-  return processor;
-}
-
 // Grades a sample (the processor's by default) into out with extra options first.
 inline RunResult gradeSample(const std::string& out, std::vector<std::string> options = {},
                              const std::string& sample = sampleAssignment) {

@@ -156,7 +156,6 @@ TEST(GradeSandbox, ARunSeesOnlyItsOwnFolderAndTheToolchain) {
   put(s, "task/assignment.toml", "[limits]\nprocesses = 7\nfile_size = 3\n");
   put(s, "class/student/prog.s", "halt: bra halt\n");
   std::string probe =
-      "#!/bin/sh\n"
       "cat /etc/passwd >/dev/null 2>&1 && echo passwd read\n"
       "cat " + s.path + "/task/one.expect 2>/dev/null && echo assignment read\n"
       "ls " + s.path + "/class >/dev/null 2>&1 && echo submissions listed\n"
@@ -168,7 +167,7 @@ TEST(GradeSandbox, ARunSeesOnlyItsOwnFolderAndTheToolchain) {
       "unshare -U true 2>/dev/null && echo namespace made\n"
       "echo $(ulimit -p) $(ulimit -f) $(ulimit -c)\n"
       "exit 1\n";
-  std::string processor = standIn(s, probe);
+  std::string processor = script(s, "processor", probe);
   RunResult r = grade({"--processor", processor, "--out", s / "out", s / "task", s / "class"});
   EXPECT_EQ(r.status, 0) << r.err;
   nlohmann::json result = nlohmann::json::parse(fileText(s / "out/results/student/one.json"), nullptr, false);
