@@ -134,6 +134,7 @@ bool readLimits(const toml::table& manifest, Assignment& a, std::string& problem
   a.limits.processes = unsigned(processes);
   a.limits.fileBytes = size_t(fileSize) << 20;
   a.cycles = (unsigned long)cycles;
+  a.cyclesGiven = bool(limits["cycles"]);
   a.buildSeconds = unsigned(build);
   return read;
 }
@@ -267,6 +268,36 @@ bool identityOf(const std::string& folder, std::vector<std::string> inputs, std:
   return true;
 }
 
+const std::vector<std::string> processorReferences{"reference.asm", "reference.hex", "reference.s"},
+    circuitReferences{"reference.cpp"};
+
+std::string namesOf(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  return list;
+}
+
+// The teacher's own solution: reference.s, .asm or .hex for the processor, reference.cpp for a circuit.
+// One at most, and of the assignment's kind: a reference of the other kind would be silently unused.
+bool findReference(Assignment& a, std::string& problem) {
+  bool processor = a.kind == AssignmentKind::processor;
+  const std::vector<std::string>& ours = processor ? processorReferences : circuitReferences;
+  const std::vector<std::string>& theirs = processor ? circuitReferences : processorReferences;
+  for (const std::string& name : theirs)
+    if (isRegularFile(a.folder + "/" + name))
+      return problem = "the assignment's " + name + " is not a " + (processor ? "processor" : "circuit") +
+                       " assignment's reference (" +
+                       (processor ? "reference.s, reference.asm or reference.hex" : "reference.cpp") + ")",
+             false;
+  std::vector<std::string> found;
+  for (const std::string& name : ours)
+    if (isRegularFile(a.folder + "/" + name)) found.push_back(name);
+  if (found.size() > 1)
+    return problem = "the assignment holds more than one reference (" + namesOf(found) + "): keep one", false;
+  if (!found.empty()) a.reference = a.folder + "/" + found[0];
+  return true;
+}
+
 }  // namespace
 
 bool readAssignment(const std::string& folder, Assignment& a, std::string& problem) {
@@ -286,10 +317,13 @@ bool readAssignment(const std::string& folder, Assignment& a, std::string& probl
            false;
   std::vector<std::string> inputs;
   if (hasManifest) inputs.push_back(manifestName);
+  if (!findReference(a, problem)) return false;
+  if (!a.reference.empty()) inputs.push_back(a.reference.substr(folder.size() + 1));
   for (GradeTest& t : a.tests) {
     inputs.push_back(t.file.substr(folder.size() + 1));
     if (!readLoads(a, t, inputs, problem)) return false;
   }
-  return readLimits(manifest, a, problem) && readTestEntries(manifest, a, problem) &&
-         identityOf(folder, inputs, a.identity, problem);
+  if (!readLimits(manifest, a, problem) || !readTestEntries(manifest, a, problem)) return false;
+  for (GradeTest& t : a.tests) t.cycles = a.cycles;
+  return identityOf(folder, inputs, a.identity, problem);
 }

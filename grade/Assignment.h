@@ -17,6 +17,7 @@ struct GradeTest {
   std::vector<std::string> options;  // run options: NAME.load's --load words, then the manifest's
   double weight = 1;
   bool hidden = false;
+  unsigned long cycles = 0;  // the processor's cycle cap for this test: the manifest's, or from the reference
 };
 
 struct Assignment {
@@ -26,8 +27,10 @@ struct Assignment {
   std::vector<GradeTest> tests;  // sorted by name
   RunLimits limits;
   unsigned long cycles = 100000;  // the processor's cycle cap
+  bool cyclesGiven = false;       // by the manifest: else each test's cap comes from the reference's run
+  std::string reference;          // the teacher's solution, absolute ("": none); run first on every test
   unsigned buildSeconds = 120;    // a circuit's compile
-  // What the results were graded against: a digest of the manifest, the tests, their .load files and
+  // What the results were graded against: a digest of the manifest, the reference, the tests, their .load files and
   // images (contents, and names relative to the assignment), so the same wherever the folder lies.
   std::string identity;
 };

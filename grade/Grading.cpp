@@ -14,10 +14,14 @@
 #include "Sandbox.h"
 #include "Until.h"
 #include "Verdict.h"
+#include "Views.h"
 
 namespace {
 
 const size_t excerptLines = 10;
+
+// A test's cycle cap, when the manifest sets none, is this many times the reference's cycles plus this.
+const unsigned long long referenceCapFactor = 4, referenceCapMargin = 1000;
 
 // A compile's limits beside the assignment's: the compiler's needs are not the student's.
 const size_t compileMemoryBytes = size_t(2) << 30, compileFileBytes = size_t(1) << 30;
@@ -34,6 +38,7 @@ struct Work {
 
 // A student's work to run: the program or circuit found in the folder, or why there is none.
 struct Submission {
+  std::string folder;   // where the student's file lies: their folder, or the assignment's for the reference
   std::string file;     // the program (processor) or the built circuit (circuit)
   std::string problem;  // set: every test fails with it
   std::string problemOutput;
@@ -128,7 +133,7 @@ std::string onlyFile(const std::vector<std::string>& found, const std::string& w
 
 Submission processorSubmission(const GradeSetup& s, const std::string& student) {
   Submission sub;
-  std::string folder = s.submissions + "/" + student;
+  std::string folder = sub.folder = s.submissions + "/" + student;
   if (folderIsLink(folder, sub)) return sub;
   std::vector<std::string> sources = filesEndingIn(folder, {".s", ".asm"});
   sub.file = onlyFile(sources.empty() ? filesEndingIn(folder, {".hex"}) : sources,
@@ -152,11 +157,11 @@ std::string limitReason(const RunLimits& limits, const RunOutcome& o) {
 }
 
 // The grader's own --until halt, the processor's end: a run that never reached it did not halt.
-std::string runReason(const GradeSetup& s, const RunOutcome& o) {
+std::string runReason(const GradeSetup& s, const GradeTest& t, const RunOutcome& o) {
   std::string limit = limitReason(s.assignment.limits, o);
   if (!limit.empty()) return limit;
   bool processor = s.assignment.kind == AssignmentKind::processor;
-  std::string didNotHalt = "did not halt within " + std::to_string(s.assignment.cycles) + " cycles";
+  std::string didNotHalt = "did not halt within " + std::to_string(t.cycles) + " cycles";
   // A table tarvik-sim refuses names what the circuit lacks ("no signal bundle is named cin").
   if (!processor) return verdictFailure(o.status, o.verdict, "", "does not fit the table");
   return verdictFailure(o.status, o.verdict, didNotHalt);
@@ -180,15 +185,15 @@ bool isRunNote(const std::string& line) {
 // The run's command line, naming only copies in its folder: the student's program (from the folder
 // the run starts in), the test's file and its images.  False with problem (the grader's fault) when a
 // copy cannot be made, with studentProblem when the student's file cannot be read.
-bool processorCommand(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
+bool processorCommand(const GradeSetup& s, const Submission& sub, const GradeTest& t,
                       const RunFolder& f, std::vector<std::string>& argv, std::string& problem,
                       std::string& studentProblem) {
   std::string expect, reason;
   std::vector<std::string> options;
-  if (!copiedFromStudent(s.submissions + "/" + student, sub.file, f.path, studentProblem)) return true;
+  if (!copiedFromStudent(sub.folder, sub.file, f.path, studentProblem)) return true;
   if (!copyTestFile(s, t.file, f, expect, problem) || !optionsWithCopies(s, t, f, options, problem)) return false;
   argv = {s.processor, "-X", "--quiet", "--program", sub.file, "--until", "halt",
-          "--cycles", std::to_string(s.assignment.cycles), "--expect", expect};
+          "--cycles", std::to_string(t.cycles), "--expect", expect};
   argv.insert(argv.end(), options.begin(), options.end());
   return true;
 }
@@ -231,12 +236,14 @@ std::string withoutFolders(const GradeSetup& s, std::string output, const std::v
   return output;
 }
 
-// Builds the student's one .cpp (a copy in f) against the installation into f's circuit.  False with
-// sub.problem when it does not compile, sub.fault when the compile cannot start.
-bool compileCircuit(const GradeSetup& s, const std::string& student, const RunFolder& f, Submission& sub) {
-  std::string folder = s.submissions + "/" + student;
+// Builds the student's one .cpp (a copy in f; source names it when the folder may hold others) against
+// the installation into f's circuit.  False with sub.problem when it does not compile, sub.fault when
+// the compile cannot start.
+bool compileCircuit(const GradeSetup& s, const std::string& student, std::string source, const RunFolder& f,
+                    Submission& sub) {
+  const std::string& folder = sub.folder;
   if (folderIsLink(folder, sub)) return false;
-  std::string source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
+  if (source.empty()) source = onlyFile(filesEndingIn(folder, {".cpp"}), "circuit source (.cpp)", sub.problem);
   if (source.empty()) return false;
   std::vector<std::string> copied = filesEndingIn(folder, {".h"});
   copied.push_back(source);
@@ -274,27 +281,34 @@ bool writeCircuitNetlist(const GradeSetup& s, const std::string& student, const 
   return false;
 }
 
-// Builds the student's circuit in a run folder of its own and keeps the program and its netlist as
-// DIR/build/STUDENT/circuit and circuit.net.
-Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
+// Builds a circuit from folder's source in a run folder of its own and keeps the program and its netlist
+// in buildFolder as circuit and circuit.net.
+Submission builtCircuit(const GradeSetup& s, const std::string& student, const std::string& folder,
+                        const std::string& source, const std::string& buildFolder) {
   Submission sub;
-  std::string buildFolder = s.out + "/build/" + student, reason;
+  std::string reason;
+  sub.folder = folder;
   if (!makeFolders(buildFolder, reason)) return sub.fault = "cannot create " + buildFolder + ": " + reason, sub;
   sub.file = buildFolder + "/circuit.net";
   unlink(sub.file.c_str());  // a file left by an earlier grading is not this build's circuit
   RunFolder f;
   if (!f.problem.empty()) return sub.fault = f.problem, sub;
-  if (!compileCircuit(s, student, f, sub)) return sub;
+  if (!compileCircuit(s, student, source, f, sub)) return sub;
   if (!copyFile(f.path + "/circuit", buildFolder + "/circuit", 0755, reason))
     return sub.problem = "does not compile: no program written (" + reason + ")", sub;
   writeCircuitNetlist(s, student, f, sub);
   return sub;
 }
 
+// The student's circuit, kept as DIR/build/STUDENT/circuit and circuit.net.
+Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
+  return builtCircuit(s, student, s.submissions + "/" + student, "", s.out + "/build/" + student);
+}
+
 // One test of one student, run in a folder of its own; with fault set (and no result to keep) when the
 // grader cannot prepare or start the run.
 GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
-                     std::string& fault) {
+                     std::string& fault, std::string* wholeOutput = nullptr) {
   GradeResult r;
   r.student = student;
   r.test = t.name;
@@ -310,13 +324,14 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   if (!f.problem.empty()) return fault = f.problem, r;
   bool processor = s.assignment.kind == AssignmentKind::processor;
   std::vector<std::string> argv;
-  bool prepared = processor ? processorCommand(s, student, sub, t, f, argv, fault, r.reason)
+  bool prepared = processor ? processorCommand(s, sub, t, f, argv, fault, r.reason)
                             : circuitCommand(s, sub, t, f, argv, fault);
   if (!prepared || !r.reason.empty()) return r;
   SandboxPlace place{f.path, {processor ? s.processor : s.sim}};
   RunOutcome o = runStarting(argv, f, s.assignment.limits, true, place);
   if (!o.startProblem.empty()) return fault = "cannot start the run of " + student + " " + t.name + ": " + o.startProblem, r;
-  r.reason = runReason(s, o);
+  r.reason = runReason(s, t, o);
+  if (wholeOutput) *wholeOutput = o.output;
   if (r.reason.empty()) r.score = t.weight;
   else r.output = outputExcerpt(withoutFolders(s, o.output, {f.path + "/t", f.path, s.assignment.folder}));
   return r;
@@ -334,7 +349,70 @@ void inParallel(size_t count, unsigned jobs, Body body) {
   for (std::thread& t : threads) t.join();
 }
 
+// The cycle at which the run's --until condition held, from the last note saying so ("--until halt held
+// at tick T (cycle N)"); false when the run printed none.
+bool heldAtCycle(const std::string& output, unsigned long long& cycle) {
+  bool found = false;
+  for (const std::string& line : textLines(output)) {
+    size_t at = line.rfind(" (cycle ");
+    unsigned long long n = 0;
+    char close = 0;
+    if (at != std::string::npos && fitsFormat((line + "\n").c_str(), stopConditionHeldFormat) &&
+        sscanf(line.c_str() + at, " (cycle %llu%c", &n, &close) == 2 && close == ')')
+      cycle = n, found = true;
+  }
+  return found;
+}
+
+// A test's cycle cap from the reference's cycles to halt: room for a slower correct solution, while an
+// endless loop costs a few times a right run rather than the default cap.
+unsigned long capFromReference(unsigned long long referenceCycles) {
+  return (unsigned long)std::min<unsigned long long>(maximumCycles, referenceCycles * referenceCapFactor +
+                                                                       referenceCapMargin);
+}
+
+std::string referenceFailure(const std::string& name, const std::string& test, const std::string& reason,
+                             const std::string& output) {
+  std::string firstLine = output.substr(0, output.find('\n'));
+  return "the reference solution " + name + (test.empty() ? "" : " fails the test " + test) + ": " + reason +
+         (firstLine.empty() ? "" : " (" + firstLine + ")") + "; the assignment is wrong, not the students: nothing was graded";
+}
+
+// Runs the reference on one test: problem when it fails; else, unless the manifest sets the cycles, the
+// test's cap from its cycles to halt.
+void referenceTest(const GradeSetup& s, const Submission& sub, const std::string& name, GradeTest& t,
+                   std::string& problem) {
+  std::string output;
+  GradeResult r = gradeOne(s, "the reference", sub, t, problem, &output);
+  if (!problem.empty()) return;
+  if (!r.reason.empty()) return void(problem = referenceFailure(name, t.name, r.reason, r.output));
+  unsigned long long cycles = 0;
+  if (s.assignment.kind != AssignmentKind::processor || s.assignment.cyclesGiven) return;
+  if (!heldAtCycle(output, cycles))
+    return void(problem = referenceFailure(name, t.name, "its cycles to halt are not in its output", ""));
+  t.cycles = capFromReference(cycles);
+}
+
 }  // namespace
+
+bool gradeReference(GradeSetup& s, std::string& problem) {
+  const std::string& file = s.assignment.reference;
+  if (file.empty()) return true;
+  endSandboxesOnSignals();
+  std::string folder = file.substr(0, file.rfind('/')), name = file.substr(file.rfind('/') + 1);
+  RunFolder build;  // the reference circuit's program and netlist, for its tables
+  if (!build.problem.empty()) return problem = build.problem, false;
+  Submission sub;
+  if (s.assignment.kind == AssignmentKind::processor) sub.folder = folder, sub.file = name;
+  else sub = builtCircuit(s, "the reference", folder, name, build.path);
+  if (!sub.fault.empty()) return problem = sub.fault, false;
+  if (!sub.problem.empty()) return problem = referenceFailure(name, "", sub.problem, sub.problemOutput), false;
+  std::vector<std::string> problems(s.assignment.tests.size());
+  inParallel(problems.size(), s.jobs, [&](size_t i) { referenceTest(s, sub, name, s.assignment.tests[i], problems[i]); });
+  for (const std::string& p : problems)  // the first test by name, whatever the order the runs ended in
+    if (!p.empty()) return problem = p, false;
+  return true;
+}
 
 std::vector<std::string> studentsOfClass(const std::string& submissions) {
   std::vector<std::string> students;

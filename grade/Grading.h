@@ -38,6 +38,10 @@ std::vector<std::string> studentsOfShard(const GradeSetup& s);
 // What a run printed, as a result keeps it: at most ten lines, the simulator's start-up counts left out.
 std::string outputExcerpt(const std::string& output);
 
+// Runs the assignment's reference, if it has one, on every test before any student's: false with problem
+// when it fails one (the assignment is wrong).  Unless the manifest sets the cycles, each test's cycle
+// cap becomes capFromReference of the reference's cycles to halt.
+bool gradeReference(GradeSetup& s, std::string& problem);
 // Grades the shard; false with problem when a result cannot be written or a run cannot start.
 bool gradeAll(const GradeSetup& s, std::string& problem);
 

@@ -195,7 +195,7 @@ int grade(const GradeOptions& o) {
   s.jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
   s.shard = o.shard, s.shards = o.shards;
   std::string problem;
-  if (!gradeAll(s, problem)) return refuse(problem);
+  if (!gradeReference(s, problem) || !gradeAll(s, problem)) return refuse(problem);
   return writeAllReports(s.out);
 }
 
