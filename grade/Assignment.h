@@ -30,8 +30,8 @@ struct Assignment {
   bool cyclesGiven = false;       // by the manifest: else each test's cap comes from the reference's run
   std::string reference;          // the teacher's solution, absolute ("": none); run first on every test
   unsigned buildSeconds = 120;    // a circuit's compile
-  // What the results were graded against: a digest of the manifest, the reference, the tests, their .load files and
-  // images (contents, and names relative to the assignment), so the same wherever the folder lies.
+  // What the results were graded against: a digest of the manifest, the reference, the tests, their .load
+  // files and images (contents, and names relative to the assignment), so the same wherever it lies.
   std::string identity;
 };
 

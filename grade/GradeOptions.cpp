@@ -12,11 +12,13 @@ const char gradeUsageText[] =
     "Runs every student's work (one folder per student in SUBMISSIONS) against every test of ASSIGNMENT\n"
     "and writes one result per student and test to DIR/results, then the reports: the table (printed and\n"
     "DIR/table.txt), DIR/junit.xml, DIR/grades.csv and DIR/autograder/STUDENT/results.json.\n"
-    "Results already in DIR are kept and not run again.\n"
+    "Results already in DIR are kept and not run again.  A reference solution in ASSIGNMENT (reference.s,\n"
+    "reference.asm, reference.hex or reference.cpp) runs first on every test and sets its cycle cap.\n"
     "\n"
     "  --out DIR         where results and reports go (not inside ASSIGNMENT or SUBMISSIONS)\n"
     "  -j N              runs at a time (default: the number of cores)\n"
-    "  --shard I/N       grade only the I-th of N slices of the students (by sorted name; 1 <= I <= N)\n"
+    "  --shard I/N       grade only the I-th of N slices of the students (by a hash of the name; 1 <= I <= N;\n"
+    "                    default: from TARVIK_SHARD=I/N, a Slurm array task or a Kubernetes indexed job)\n"
     "  --processor PATH  the processor program (default: 5a-LD-hazard beside tarvik-grade, or the build\n"
     "                    tree's)\n"
     "  --no-sandbox      run the students' work without the sandbox (needed for circuits where the\n"
@@ -27,7 +29,8 @@ const char gradeUsageText[] =
     "DIR and writes its reports.\n"
     "\n"
     "Exit status: 0 when the grading ran, whatever the students scored; 2 for bad usage, an assignment\n"
-    "without tests or with an unreadable manifest, or a file that cannot be written (ERROR -- ...).\n"
+    "without tests or with an unreadable manifest, a reference that fails a test, or a file that cannot\n"
+    "be written (ERROR -- ...).\n"
     "The assignment's format and the reports are described in docs/grading.md.\n";
 
 namespace {
@@ -48,7 +51,7 @@ bool takeShard(const char* argument, std::string& problem) {
   size_t slash = text.find('/');
   if (slash != std::string::npos && readCount(text.substr(0, slash), reading->shard) &&
       readCount(text.substr(slash + 1), reading->shards) && reading->shard <= reading->shards)
-    return true;
+    return reading->shardGiven = true;
   problem = shardRefusal;
   return false;
 }
@@ -127,7 +130,7 @@ std::vector<std::string> gradeOptionWords(const GradeOptions& o) {
   if (o.reporting) words.push_back("report");
   if (o.helpAsked) return words.push_back("--help"), words;
   if (o.jobs) words.push_back("-j" + std::to_string(o.jobs));
-  if (o.shards != 1) words.push_back("--shard=" + std::to_string(o.shard) + "/" + std::to_string(o.shards));
+  if (o.shardGiven) words.push_back("--shard=" + std::to_string(o.shard) + "/" + std::to_string(o.shards));
   if (!o.processor.empty()) words.push_back("--processor=" + o.processor);
   if (o.noSandbox) words.push_back("--no-sandbox");
   words.push_back("--out=" + o.out);

@@ -12,6 +12,7 @@ struct GradeOptions {
   std::string processor;
   unsigned jobs = 0;  // 0: the number of cores
   unsigned shard = 1, shards = 1;
+  bool shardGiven = false;  // --shard: else the environment may name the shard
   bool noSandbox = false;  // the teacher's explicit choice to run the students' work unprotected
   bool helpAsked = false;
 };

@@ -12,6 +12,7 @@
 #include "NetlistCounts.h"
 #include "Runner.h"
 #include "Sandbox.h"
+#include "Shards.h"
 #include "Until.h"
 #include "Verdict.h"
 #include "Views.h"
@@ -422,8 +423,9 @@ std::vector<std::string> studentsOfClass(const std::string& submissions) {
 }
 
 std::vector<std::string> studentsOfShard(const GradeSetup& s) {
-  std::vector<std::string> all = studentsOfClass(s.submissions), mine;
-  for (size_t i = s.shard - 1; i < all.size(); i += s.shards) mine.push_back(all[i]);
+  std::vector<std::string> mine;
+  for (const std::string& student : studentsOfClass(s.submissions))
+    if (shardOfStudent(student, s.shards) == s.shard) mine.push_back(student);
   return mine;
 }
 

@@ -32,7 +32,7 @@ struct GradeSetup {
 
 // The students: SUBMISSIONS' folders, and its symbolic links (each refused), by name.
 std::vector<std::string> studentsOfClass(const std::string& submissions);
-// The students of the shard: SUBMISSIONS' folders by name, every shards-th from the shard-th.
+// The students of the shard: SUBMISSIONS' folders whose names hash to it (Shards.h).
 std::vector<std::string> studentsOfShard(const GradeSetup& s);
 
 // What a run printed, as a result keeps it: at most ten lines, the simulator's start-up counts left out.

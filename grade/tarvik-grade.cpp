@@ -17,6 +17,7 @@
 #include "Reports.h"
 #include "Runner.h"
 #include "Sandbox.h"
+#include "Shards.h"
 
 namespace {
 
@@ -194,7 +195,9 @@ int grade(const GradeOptions& o) {
   nameTeacherFolders(s);
   s.jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
   s.shard = o.shard, s.shards = o.shards;
-  std::string problem;
+  std::string problem, source;
+  if (!o.shardGiven && !shardFromEnvironment(s.shard, s.shards, source, problem)) return refuse(problem);
+  if (!source.empty()) fprintf(stderr, "tarvik-grade: grading shard %u/%u (from %s)\n", s.shard, s.shards, source.c_str());
   if (!gradeReference(s, problem) || !gradeAll(s, problem)) return refuse(problem);
   return writeAllReports(s.out);
 }
@@ -218,7 +221,7 @@ int joinReports(const GradeOptions& o) {
   if (!resultsOfClass(results, assignment, studentsOfClass(submissions),
                       " is a result of another assignment, or of this one before a change: grade its shard again",
                       problem) ||
-      !resultsJoin(results, problem))
+      !resultsJoin(results, problem) || !resultsCoverClass(results, assignment, studentsOfClass(submissions), problem))
     return refuse(problem);
   if (!makeFolders(o.out, reason)) return refuse("cannot create --out " + o.out + ": " + reason);
   if (!replaceResults(o.out, results, problem)) return refuse(problem);

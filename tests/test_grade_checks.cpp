@@ -165,21 +165,38 @@ TEST(GradeChecks, ShardsThatDoNotJoinAreRefused) {
   }
 }
 
-// report's DIR holds what the shards hold now: a result graded again replaces the old one, and one the
-// shards no longer hold goes, with its student's autograder report.
-TEST(GradeChecks, ReportAgainFollowsTheShards) {
+// report's DIR holds what the shards hold now: a result graded again replaces the old one.  The shards
+// must hold the whole class, each student in one of them: a missing result or a student in two is named.
+TEST(GradeChecks, ReportFollowsTheShardsOfTheWholeClass) {
   ScratchFolder s;
   putReportClass(s);
-  put(s, "a/results/ada/one.json", resultJson("ada", "one", "0"));
-  put(s, "a/results/bob/one.json", resultJson("bob", "one", "1"));
-  EXPECT_EQ(report(s, {"a"}).out, "student  one  score\nada      0    0/1\nbob      1    1/1\n");
+  for (std::string test : {"one", "two"}) {
+    put(s, "a/results/ada/" + test + ".json", resultJson("ada", test, "0"));
+    put(s, "b/results/bob/" + test + ".json", resultJson("bob", test, "1"));
+  }
+  EXPECT_EQ(report(s, {"a", "b"}).out, "student  one  two  score\nada      0    0    0/2\nbob      1    1    2/2\n");
   put(s, "a/results/ada/one.json", resultJson("ada", "one", "1"));
-  ASSERT_EQ(remove((s / "a/results/bob/one.json").c_str()), 0);
-  RunResult r = report(s, {"a"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "student  one  score\nada      1    1/1\n");
-  EXPECT_EQ(fileText(s / "joined/results/bob/one.json"), "");
-  EXPECT_EQ(fileText(s / "joined/autograder/bob/results.json"), "");
+  EXPECT_EQ(report(s, {"a", "b"}).out, "student  one  two  score\nada      1    0    1/2\nbob      1    1    2/2\n");
+  std::string kept = fileText(s / "joined/table.txt");
+  const std::string rest = " (grade their shards, or resume them, before joining)";
+  struct Case {
+    std::vector<std::string> dirs;
+    const char* moved;  // a result moved from b to a first
+    std::string error;
+  } cases[] = {
+      {{"a"}, "", "the shards hold no results for 1 of the class's students: bob" + rest},
+      {{"a", "b"}, "bob/two.json",
+       "student bob has results in two shards: a and b (each student belongs to one shard: join each shard once)"},
+      {{"b"}, "bob/two.json", "the shards hold no results for 2 of the class's students: ada, bob (1 of 2 tests)" + rest},
+  };
+  for (const Case& c : cases) {
+    if (*c.moved) put(s, std::string("a/results/") + c.moved, fileText(s / (std::string("b/results/") + c.moved)));
+    if (*c.moved) remove((s / (std::string("b/results/") + c.moved)).c_str());
+    RunResult r = report(s, c.dirs);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(shownError(s, r.err), "ERROR -- " + c.error + "\n");
+    EXPECT_EQ(fileText(s / "joined/table.txt"), kept) << c.error;
+  }
 }
 
 // Results of the assignment before a change are not kept as if graded against the new one; a damaged

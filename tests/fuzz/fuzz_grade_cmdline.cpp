@@ -35,7 +35,7 @@ bool sameOptions(const GradeOptions& a, const GradeOptions& b) {
   for (size_t i = 0; i < a.folders.size(); i++)
     if (folderRead(a.folders[i]) != b.folders[i]) return false;
   return a.reporting == b.reporting && a.out == b.out && a.processor == b.processor && a.jobs == b.jobs &&
-         a.shard == b.shard && a.shards == b.shards && a.helpAsked == b.helpAsked;
+         a.shard == b.shard && a.shards == b.shards && a.shardGiven == b.shardGiven && a.helpAsked == b.helpAsked;
 }
 
 void checkTaken(const GradeOptions& o) {
