@@ -441,6 +441,9 @@ std::string outputExcerpt(const std::string& output) {
 }
 
 bool gradeAll(const GradeSetup& s, std::string& problem) {
+  std::string reason;
+  // Made even for a shard without students, so that report finds it a shard of the class.
+  if (!makeFolders(s.out + "/results", reason)) return problem = "cannot create " + s.out + "/results: " + reason, false;
   std::vector<std::string> students;
   std::vector<Work> work;
   for (const std::string& student : studentsOfShard(s)) {
