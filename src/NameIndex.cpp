@@ -57,14 +57,18 @@ bool endsPath(const std::string& path, const std::string& name) {
 }  // namespace
 
 // The matching rule of NameIndex.h: the indexes of the paths a name picks.
+// Compares without building "top." + path for every path: the lookups run at every start-up.  A name
+// that ends "top." + path past its dot is a longer name than path, which "top." + path cannot end
+// after a dot, so ending the rooted path is ending the path itself.
 std::vector<size_t> pathsNamed(const std::vector<std::string>& paths, const std::string& name) {
   const std::string root = std::string(rootScopeName) + ".";
+  bool rooted = name.compare(0, root.size(), root) == 0;
   std::vector<size_t> exact, ending;
   for (size_t b = 0; b < paths.size(); b++) {
     const std::string& p = paths[b];
-    if (name == p || name == root + p)
+    if (name == p || (rooted && name.size() == root.size() + p.size() && name.compare(root.size(), p.size(), p) == 0))
       exact.push_back(b);
-    else if (endsPath(p, name) || endsPath(root + p, name))
+    else if (endsPath(p, name))
       ending.push_back(b);
   }
   return exact.empty() ? ending : exact;
