@@ -14,6 +14,7 @@
 #include "Capability.h"
 #include "ExitStatus.h"
 #include "Globals.h"
+#include "HeldBits.h"
 #include "NameIndex.h"
 #include "Ph1.h"
 
@@ -64,6 +65,7 @@ void hold(int serial, SignalValue value) {
     if (k->signalSerialNumber == serial) k->signalSerialNumber = driven;
   held->value = value;
   held->constSignal = 1;
+  noteHeldBit(serial, driven);
 }
 
 // A circuit whose construction reported faults is left to end as it always does.
@@ -82,7 +84,10 @@ void applyFaults() {
   }
 }
 
-void resetFaults() { faults.clear(); }
+void resetFaults() {
+  faults.clear();
+  resetHeldBits();
+}
 
 const LongOption options[] = {
     {"--fault", "net=v",

@@ -29,6 +29,18 @@ TEST(StuckAt, AHeldOutputFailsTheRowsThatExpectTheOtherValue) {
   EXPECT_EQ(sim.status, low.status);
 }
 
+// The table still presses a held input's switch; the adder sees cin at 0, so the rows with cin 1 fail.
+TEST(StuckAt, AHeldInputOfATableReadsAsHeld) {
+  RunResult r = runProgram(adder, {"-X", "--quiet", "--test", table, "--fault", "cin=0"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  std::string expected;
+  for (const char* row : {"4: step 2: s expected 1, actual 0", "6: step 4: s expected 0, actual 1",
+                          "6: step 4: cout expected 1, actual 0", "8: step 6: s expected 0, actual 1",
+                          "8: step 6: cout expected 1, actual 0", "10: step 8: s expected 1, actual 0"})
+    expected += table + ":" + row + "\n";
+  EXPECT_EQ(r.out, expected + "4 passed, 4 failed\n");
+}
+
 TEST(StuckAt, FaultsThatCannotBeHeldAreRefusedBeforeTheRun) {
   const std::pair<const char*, const char*> cases[] = {
       {"cin", "option --fault requires NET=0 or NET=1, not cin"},

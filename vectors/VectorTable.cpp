@@ -12,6 +12,7 @@
 
 #include "CompKinds.h"
 #include "Globals.h"
+#include "HeldBits.h"
 #include "NameIndex.h"
 #include "Numbers.h"
 #include "Ph2.h"
@@ -26,11 +27,13 @@ std::vector<std::string> wordsOf(const std::string& line) {
   return words;
 }
 
-// The switch or pulser that drives bit (an entry of the key bindings), or -1.
+// The switch or pulser that drives bit (an entry of the key bindings), or -1.  A bit held by a fault
+// keeps its switch, which drives a signal of its own: pressing it changes nothing the circuit sees.
 int keyBindingOf(int bit) {
   const auto& bindings = phaseTwo->activationsFromWindow;
+  int driven = signalOfDrivers(bit);
   for (size_t j = 0; j < bindings.size(); j++)
-    if (bindings[j][2] == bit && kindOf(bindings[j][1]).onKey) return int(j);
+    if (bindings[j][2] == driven && kindOf(bindings[j][1]).onKey) return int(j);
   return -1;
 }
 
