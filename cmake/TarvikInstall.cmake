@@ -21,6 +21,7 @@ endif()
 # The grader, and the processors it runs beside it; OPTIONAL, so that installing only the libraries
 # (built alone) still works.
 install(TARGETS tarvik-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tarvik-faults RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 install(TARGETS tarvik-grade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 foreach(processor ${TARVIK_PROCESSORS})
   if(TARGET ${processor})

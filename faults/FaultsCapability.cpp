@@ -27,6 +27,7 @@ struct Fault {
 };
 
 std::vector<Fault> faults;  // in the order given
+bool listNets = false;      // --fault-nets: print the nets a fault can hold, and end
 
 bool takeFault(const char* argument, std::string& problem) {
   std::string text = argument;
@@ -84,7 +85,25 @@ void applyFaults() {
   }
 }
 
+bool takeFaultNets(const char*, std::string&) { return listNets = true; }
+
+// Every bit a bundle declares but Zero and One, by the name --fault takes, in bit order: the
+// single-bit stuck-at faults a fault simulator tries are these, each held at 0 and at 1.
+void printFaultNets() {
+  if (!listNets) return;
+  const NameIndex& index = nameIndex();
+  for (size_t bit = 2; bit < index.bitBundles.size(); bit++) {
+    int b = index.bitBundles[bit];
+    if (b < 0) continue;
+    printf("%s[%d]\n", index.bundlePaths[size_t(b)].c_str(), index.bitPositions[bit]);
+  }
+  fflush(stdout);
+  setPendingVerdict({exitPassed, reasonPassed, ""});
+  exit(exitPassed);
+}
+
 void resetFaults() {
+  listNets = false;
   faults.clear();
   resetHeldBits();
 }
@@ -95,13 +114,17 @@ const LongOption options[] = {
      "0 or 1, for the whole run, whatever drives it: a stuck-at fault\n"
      "(docs/faults.md); may be given for several nets",
      takeFault, "NET=0 or NET=1"},
+    {"--fault-nets", nullptr,
+     "print every net bit --fault can hold, NET[i] one a line, and end\n"
+     "without running (the fault universe of tarvik-faults)",
+     takeFaultNets, nullptr},
 };
 
 }  // namespace
 
 const Capability& faultsCapability() {
   static const Capability record = {
-      "faults", 95, 55, options, 1, false, nullptr, nullptr, resetFaults, nullptr, nullptr, nullptr, applyFaults,
+      "faults", 95, 55, options, 2, false, printFaultNets, nullptr, resetFaults, nullptr, nullptr, nullptr, applyFaults,
   };
   return record;
 }

@@ -1,0 +1,96 @@
+// tarvik-faults: the stuck-at faults a table notices, on the examples' netlists: every one for an
+// exhaustive table of an irredundant circuit, exactly the carry-in's for a table that never carries,
+// the redundant term's for a circuit that has one; the same report whatever -j, sample or shards.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "Harness.h"
+
+namespace {
+
+const std::string faultsProgram = TARVIK_FAULTS_PROGRAM;
+const std::string examples = std::string(TARVIK_SOURCE_DIR) + "/examples/";
+
+// The netlist of an example circuit, written into the scratch folder.
+std::string netlistOf(const ScratchFolder& s, const std::string& circuit) {
+  std::string file = s / (circuit + ".net");
+  EXPECT_EQ(runProgram(std::string(TARVIK_EXAMPLES_DIR) + "/" + circuit, {"--quiet", "--netlist-out", file}).status, 0);
+  return file;
+}
+
+RunResult faults(std::vector<std::string> args) { return runProgram(faultsProgram, args, 120); }
+
+TEST(FaultCoverage, ReportsTheFaultsATableMisses) {
+  ScratchFolder s;
+  // The full adder's rows with cin at 1 all have a and b at 0: carryB = half AND cin is never 1.
+  std::string noCarry = s.write("no-carry.test", "a b cin : s cout\n0 0 0 : 0 0\n0 0 1 : 1 0\n1 1 0 : 0 1\n"
+                                                 "1 0 0 : 1 0\n0 1 0 : 1 0\n");
+  struct Case {
+    std::string circuit, table, out;
+  } cases[] = {
+      {"full_adder", examples + "full_adder.test", "detected 16 of 16 faults (100.0%)\n"},
+      {"full_adder", noCarry, "detected 15 of 16 faults (93.8%)\nundetected:\n  carryB[0]=0\n"},
+      {"ripple_adder", examples + "ripple_adder.test", "detected 58 of 58 faults (100.0%)\n"},
+      {"redundant", examples + "redundant.test",
+       "detected 9 of 12 faults (75.0%)\nundetected:\n  abc[0]=0\n  c[0]=0\n  c[0]=1\n"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = faults({netlistOf(s, c.circuit), "--test", c.table});
+    EXPECT_EQ(r.out, c.out) << c.circuit << " " << r.err;
+    EXPECT_EQ(r.status, 0);
+  }
+}
+
+// Shards split the sorted faults, so together they hold the whole run's; a sample is the same for its
+// seed, and neither depends on -j.
+TEST(FaultCoverage, ShardsAndSamplesAreTheSameWhateverTheJobs) {
+  ScratchFolder s;
+  std::string net = netlistOf(s, "ripple_adder"), table = s.write("few.test", "a b cin : sum\n3 5 0 : 8\n15 1 1 : 1\n");
+  auto report = [&](std::vector<std::string> options) {
+    options.insert(options.begin(), {net, "--json", "--test", table});
+    RunResult r = faults(options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return nlohmann::json::parse(r.out);
+  };
+  nlohmann::json whole = report({"-j", "1"});
+  EXPECT_EQ(report({"-j", "2"}), whole);
+  size_t detected = 0;
+  std::vector<std::string> undetected;
+  for (const char* shard : {"1/3", "2/3", "3/3"}) {
+    nlohmann::json part = report({"--shard", shard, "-j", "2"});
+    detected += part["detected"].get<size_t>();
+    for (const auto& u : part["undetected"]) undetected.push_back(u);
+  }
+  std::sort(undetected.begin(), undetected.end());
+  EXPECT_EQ(detected, whole["detected"].get<size_t>());
+  EXPECT_EQ(nlohmann::json(undetected), whole["undetected"]);
+  nlohmann::json sample = report({"--sample", "10", "--seed", "7"});
+  EXPECT_EQ(sample["faults"], 10);
+  EXPECT_EQ(report({"--sample", "10", "--seed", "7", "-j", "1"}), sample);
+  EXPECT_NE(report({"--sample", "10", "--seed", "8"})["undetected"], sample["undetected"]);
+  EXPECT_EQ(report({"--only", "carry"})["faults"], 8);  // carry[0..3], not carryA or carryB
+}
+
+TEST(FaultCoverage, BadInputIsRefusedBeforeAnyFault) {
+  ScratchFolder s;
+  std::string net = netlistOf(s, "full_adder"), wrong = s.write("wrong.test", "a b cin : s\n1 1 1 : 0\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{net}, "no tests given: --test TABLE, or --program P --expect E for a processor"},
+      {{net, "--test", wrong, "--shard", "4/3"}, "--shard needs I/N with 1 <= I <= N, as 2/4"},
+      {{net, "--test", wrong}, "the circuit without a fault does not pass its tests (status 1): " + wrong +
+                                   ":2: step 1: s expected 0, actual 1"},
+      {{s / "none.net", "--test", wrong}, s / "none.net" + ": No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = faults(c.args);
+    EXPECT_EQ(r.err, "ERROR -- " + c.err + "\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.status, 2);
+  }
+}
+
+}  // namespace
