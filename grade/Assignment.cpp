@@ -142,6 +142,7 @@ bool readLimits(const toml::table& manifest, Assignment& a, std::string& problem
 // The options the grader gives a run itself: a test's own would make every run refuse its second one.
 std::vector<std::string> graderOwnOptions(AssignmentKind kind) {
   if (kind == AssignmentKind::processor) return {"--program", "--cycles", "--expect"};
+  if (kind == AssignmentKind::tests) return {"--test", "--json", "-j", "--shard", "--sample"};
   return {"--test"};
 }
 
@@ -208,7 +209,8 @@ bool readKind(const toml::table& manifest, Assignment& a, bool& given, std::stri
   std::string k = kind.value_or(std::string());
   if (k == "processor") a.kind = AssignmentKind::processor;
   else if (k == "circuit") a.kind = AssignmentKind::circuit;
-  else return problem = std::string(manifestName) + ": kind must be \"processor\" or \"circuit\"", false;
+  else if (k == "tests") a.kind = AssignmentKind::tests;
+  else return problem = std::string(manifestName) + ": kind must be \"processor\", \"circuit\" or \"tests\"", false;
   return true;
 }
 
@@ -226,8 +228,9 @@ bool readProcessor(const toml::table& manifest, Assignment& a, std::string& prob
 bool knownTopLevelKeys(const toml::table& manifest, std::string& problem) {
   for (auto&& [key, value] : manifest) {
     std::string k(key.str());
-    if (k != "kind" && k != "processor" && k != "limits" && k != "tests")
-      return problem = std::string(manifestName) + ": unknown key '" + k + "' (kind, processor, limits, tests)", false;
+    if (k != "kind" && k != "processor" && k != "limits" && k != "tests" && k != "coverage")
+      return problem = std::string(manifestName) + ": unknown key '" + k + "' (kind, processor, limits, tests, coverage)",
+             false;
   }
   return true;
 }
@@ -281,6 +284,8 @@ std::string namesOf(const std::vector<std::string>& names) {
 // One at most, and of the assignment's kind: a reference of the other kind would be silently unused.
 bool findReference(Assignment& a, std::string& problem) {
   bool processor = a.kind == AssignmentKind::processor;
+  if (a.kind == AssignmentKind::tests && !isRegularFile(a.folder + "/reference.cpp"))
+    return problem = "a tests assignment needs the circuit its students test: reference.cpp in " + a.folder, false;
   const std::vector<std::string>& ours = processor ? processorReferences : circuitReferences;
   const std::vector<std::string>& theirs = processor ? circuitReferences : processorReferences;
   for (const std::string& name : theirs)
@@ -298,6 +303,41 @@ bool findReference(Assignment& a, std::string& problem) {
   return true;
 }
 
+bool percent(const toml::node_view<const toml::node>& node, const std::string& key, double& value,
+             std::string& problem) {
+  if (!node) return true;
+  auto v = node.value<double>();
+  if (!v || !(*v >= 0 && *v <= 100))
+    return problem = std::string(manifestName) + ": coverage." + key + " must be a percentage from 0 to 100", false;
+  value = *v;
+  return true;
+}
+
+// [coverage] minimum and full: only for a tests assignment, minimum below full.
+bool readCoverage(const toml::table& manifest, Assignment& a, std::string& problem) {
+  auto coverage = manifest["coverage"];
+  if (!coverage) return true;
+  std::string where = std::string(manifestName) + ": [coverage]";
+  if (a.kind != AssignmentKind::tests) return problem = where + " is for kind = \"tests\" only", false;
+  if (!coverage.is_table()) return problem = where + " must be a table", false;
+  for (auto&& [key, value] : *coverage.as_table())
+    if (key.str() != "minimum" && key.str() != "full")
+      return problem = where + " unknown key '" + std::string(key.str()) + "' (minimum, full)", false;
+  if (!percent(coverage["minimum"], "minimum", a.coverageMinimum, problem) ||
+      !percent(coverage["full"], "full", a.coverageFull, problem))
+    return false;
+  if (a.coverageMinimum >= a.coverageFull) return problem = where + " minimum must be below full", false;
+  return true;
+}
+
+// A tests assignment has one test, the coverage, whose file is the circuit tested.
+void coverageTest(Assignment& a) {
+  GradeTest t;
+  t.name = coverageTestName;
+  t.file = a.folder + "/reference.cpp";
+  a.tests = {t};
+}
+
 }  // namespace
 
 bool readAssignment(const std::string& folder, Assignment& a, std::string& problem) {
@@ -311,6 +351,7 @@ bool readAssignment(const std::string& folder, Assignment& a, std::string& probl
   std::vector<GradeTest> expects = testsWithSuffix(folder, ".expect"), vectors = testsWithSuffix(folder, ".test");
   if (!kindGiven && expects.empty() && !vectors.empty()) a.kind = AssignmentKind::circuit;
   a.tests = a.kind == AssignmentKind::processor ? expects : vectors;
+  if (a.kind == AssignmentKind::tests) coverageTest(a);
   if (a.tests.empty())
     return problem = "the assignment " + folder + " holds no tests (" +
                      (a.kind == AssignmentKind::processor ? "NAME.expect" : "NAME.test") + " files)",
@@ -323,6 +364,7 @@ bool readAssignment(const std::string& folder, Assignment& a, std::string& probl
     inputs.push_back(t.file.substr(folder.size() + 1));
     if (!readLoads(a, t, inputs, problem)) return false;
   }
+  if (!readCoverage(manifest, a, problem)) return false;
   if (!readLimits(manifest, a, problem) || !readTestEntries(manifest, a, problem)) return false;
   for (GradeTest& t : a.tests) t.cycles = a.cycles;
   return identityOf(folder, inputs, a.identity, problem);

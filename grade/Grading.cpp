@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <nlohmann/json.hpp>
 #include <mutex>
 #include <thread>
 
@@ -41,6 +43,7 @@ struct Work {
 struct Submission {
   std::string folder;   // where the student's file lies: their folder, or the assignment's for the reference
   std::string file;     // the program (processor) or the built circuit (circuit)
+  std::vector<std::string> tables;  // a tests assignment's: the student's test tables, by name
   std::string problem;  // set: every test fails with it
   std::string problemOutput;
   std::string fault;  // set: the grader could not build it (its compile could not start)
@@ -306,6 +309,62 @@ Submission circuitSubmission(const GradeSetup& s, const std::string& student) {
   return builtCircuit(s, student, s.submissions + "/" + student, "", s.out + "/build/" + student);
 }
 
+// A tests assignment's student: the folder's test tables (.test), by name.
+Submission tablesSubmission(const GradeSetup& s, const std::string& student) {
+  Submission sub;
+  sub.folder = s.submissions + "/" + student;
+  if (folderIsLink(sub.folder, sub)) return sub;
+  sub.tables = filesEndingIn(sub.folder, {".test"});
+  std::sort(sub.tables.begin(), sub.tables.end());
+  if (sub.tables.empty()) sub.problem = "no test table (.test) in the folder";
+  return sub;
+}
+
+// tarvik-faults on copies of the teacher's circuit and the student's tables, one fault at a time.
+bool coverageCommand(const GradeSetup& s, const Submission& sub, const GradeTest& t, const RunFolder& f,
+                     std::vector<std::string>& argv, std::string& problem, std::string& studentProblem) {
+  std::string netlist = f.path + "/circuit.net", reason;
+  if (!copyFile(s.referenceNetlist, netlist, 0644, reason))
+    return problem = "cannot copy " + s.referenceNetlist + ": " + reason, false;
+  argv = {s.faults, netlist, "--json", "-j", "1"};
+  argv.insert(argv.end(), t.options.begin(), t.options.end());
+  for (const std::string& table : sub.tables) {
+    if (!copiedFromStudent(sub.folder, table, f.path, studentProblem)) return true;
+    argv.insert(argv.end(), {"--test", f.path + "/" + table});
+  }
+  return true;
+}
+
+// The coverage's share of the weight: none below the minimum, all from full, in proportion between;
+// to a hundredth of a point, so that reports show short numbers.
+double coverageScore(const Assignment& a, double weight, size_t detected, size_t faults) {
+  double coverage = faults ? 100.0 * double(detected) / double(faults) : 100.0;
+  double share = std::min(1.0, std::max(0.0, (coverage - a.coverageMinimum) / (a.coverageFull - a.coverageMinimum)));
+  return std::round(weight * share * 100) / 100;
+}
+
+// Scores a coverage run from tarvik-faults' JSON report; the undetected faults become its output.
+void scoreCoverage(const GradeSetup& s, const GradeTest& t, const RunOutcome& o, GradeResult& r) {
+  if (!(r.reason = limitReason(s.assignment.limits, o)).empty()) return;
+  nlohmann::json report = nlohmann::json::parse(o.output, nullptr, false);
+  if (o.status != 0 || report.is_discarded() || !report.is_object() || !report["faults"].is_number_unsigned() ||
+      !report["detected"].is_number_unsigned() || !report["undetected"].is_array()) {
+    r.reason = o.status == 2 ? "the tables do not fit the circuit or fail on it"
+                             : "the tables could not be graded (exit status " + std::to_string(o.status) + ")";
+    r.output = o.output;
+    return;
+  }
+  size_t faults = report["faults"], detected = report["detected"];
+  r.score = coverageScore(s.assignment, t.weight, detected, faults);
+  if (detected == faults) return;
+  char percent[32];
+  snprintf(percent, sizeof percent, "%.1f%%", faults ? 100.0 * double(detected) / double(faults) : 100.0);
+  r.reason = "the tables notice " + std::to_string(detected) + " of " + std::to_string(faults) + " faults (" +
+             percent + ")";
+  r.output = "undetected:\n";
+  for (const auto& fault : report["undetected"]) r.output += "  " + fault.get<std::string>() + "\n";
+}
+
 // One test of one student, run in a folder of its own; with fault set (and no result to keep) when the
 // grader cannot prepare or start the run.
 GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
@@ -323,18 +382,22 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   }
   RunFolder f;
   if (!f.problem.empty()) return fault = f.problem, r;
-  bool processor = s.assignment.kind == AssignmentKind::processor;
+  AssignmentKind kind = s.assignment.kind;
   std::vector<std::string> argv;
-  bool prepared = processor ? processorCommand(s, sub, t, f, argv, fault, r.reason)
-                            : circuitCommand(s, sub, t, f, argv, fault);
+  bool prepared = kind == AssignmentKind::processor ? processorCommand(s, sub, t, f, argv, fault, r.reason)
+                  : kind == AssignmentKind::tests   ? coverageCommand(s, sub, t, f, argv, fault, r.reason)
+                                                    : circuitCommand(s, sub, t, f, argv, fault);
   if (!prepared || !r.reason.empty()) return r;
-  SandboxPlace place{f.path, {processor ? s.processor : s.sim}};
-  RunOutcome o = runStarting(argv, f, s.assignment.limits, true, place);
+  std::vector<std::string> programs{kind == AssignmentKind::processor ? s.processor : s.sim};
+  if (kind == AssignmentKind::tests) programs.push_back(s.faults);
+  RunOutcome o = runStarting(argv, f, s.assignment.limits, kind != AssignmentKind::tests, SandboxPlace{f.path, programs});
   if (!o.startProblem.empty()) return fault = "cannot start the run of " + student + " " + t.name + ": " + o.startProblem, r;
-  r.reason = runReason(s, t, o);
+  if (kind == AssignmentKind::tests) scoreCoverage(s, t, o, r);
+  else r.reason = runReason(s, t, o);
   if (wholeOutput) *wholeOutput = o.output;
-  if (r.reason.empty()) r.score = t.weight;
-  else r.output = outputExcerpt(withoutFolders(s, o.output, {f.path + "/t", f.path, s.assignment.folder}));
+  if (kind != AssignmentKind::tests && r.reason.empty()) r.score = t.weight;
+  if (!r.reason.empty()) r.output = outputExcerpt(withoutFolders(s, kind == AssignmentKind::tests ? r.output : o.output,
+                                                                 {f.path + "/t", f.path, s.assignment.folder}));
   return r;
 }
 
@@ -403,11 +466,13 @@ bool gradeReference(GradeSetup& s, std::string& problem) {
   std::string folder = file.substr(0, file.rfind('/')), name = file.substr(file.rfind('/') + 1);
   RunFolder build;  // the reference circuit's program and netlist, for its tables
   if (!build.problem.empty()) return problem = build.problem, false;
+  bool tests = s.assignment.kind == AssignmentKind::tests;  // its circuit is kept for every student's run
   Submission sub;
   if (s.assignment.kind == AssignmentKind::processor) sub.folder = folder, sub.file = name;
-  else sub = builtCircuit(s, "the reference", folder, name, build.path);
+  else sub = builtCircuit(s, "the reference", folder, name, tests ? s.out + "/reference" : build.path);
   if (!sub.fault.empty()) return problem = sub.fault, false;
   if (!sub.problem.empty()) return problem = referenceFailure(name, "", sub.problem, sub.problemOutput), false;
+  if (tests) return s.referenceNetlist = sub.file, true;
   std::vector<std::string> problems(s.assignment.tests.size());
   inParallel(problems.size(), s.jobs, [&](size_t i) { referenceTest(s, sub, name, s.assignment.tests[i], problems[i]); });
   for (const std::string& p : problems)  // the first test by name, whatever the order the runs ended in
@@ -463,7 +528,9 @@ bool gradeAll(const GradeSetup& s, std::string& problem) {
     stopped = true;
   };
   inParallel(students.size(), s.jobs, [&](size_t i) {
-    submissions[i] = processor ? processorSubmission(s, students[i]) : circuitSubmission(s, students[i]);
+    submissions[i] = processor                                       ? processorSubmission(s, students[i])
+                     : s.assignment.kind == AssignmentKind::tests ? tablesSubmission(s, students[i])
+                                                                  : circuitSubmission(s, students[i]);
     if (!submissions[i].fault.empty()) fail(submissions[i].fault);
   });
   inParallel(work.size(), s.jobs, [&](size_t i) {

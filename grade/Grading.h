@@ -24,6 +24,8 @@ struct GradeSetup {
   std::string processor;    // the processor program (processor assignments)
   std::string compiler;     // the C++ compiler and the installation's flags (circuit assignments)
   std::string sim;          // tarvik-sim, which plays the tables on a circuit's netlist
+  std::string faults;       // tarvik-faults, which grades a tests assignment's tables
+  std::string referenceNetlist;  // a tests assignment's circuit, built once: DIR/reference/circuit.net
   std::vector<std::string> compileFlags;
   std::vector<NeutralName> neutralNames;  // the longest folders first: one inside another is named by its own
   unsigned jobs = 1;

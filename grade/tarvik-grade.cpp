@@ -141,6 +141,10 @@ int refusedTools(const GradeOptions& o, GradeSetup& s) {
   }
   s.sim = programBeside("tarvik-sim", "");
   if (s.sim.empty()) return refuse("cannot find tarvik-sim beside tarvik-grade: it plays the circuits' tables");
+  if (s.assignment.kind == AssignmentKind::tests) {
+    s.faults = programBeside("tarvik-faults", "");
+    if (s.faults.empty()) return refuse("cannot find tarvik-faults beside tarvik-grade: it grades the students' tables");
+  }
   const char* cxx = getenv("CXX");
   s.compiler = findOnPath(cxx && *cxx ? cxx : "c++");
   if (s.compiler.empty()) return refuse("cannot find a C++ compiler (c++, or CXX) to build the circuits");

@@ -31,6 +31,19 @@ TEST(Grade, CircuitSampleGivesTheKeptReports) {
   EXPECT_EQ(reportFiles(s / "out", students), reportFiles(circuitSample + "/expected", students));
 }
 
+// The tests sample: the students' tables graded by the share of the teacher's adder's faults they
+// notice, with the manifest's minimum and full coverage; a folder without a table scores nothing.
+TEST(Grade, TestsSampleGivesTheKeptReports) {
+  ScratchFolder s;
+  const std::string sample = TARVIK_SOURCE_DIR "/examples/assignments/adder-tests";
+  RunResult r = gradeSample(s / "out", {"-j2"}, sample);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, fileText(sample + "/expected/table.txt"));
+  const std::vector<std::string> students = {"empty", "thorough", "weak"};
+  EXPECT_EQ(reportFiles(s / "out", students), reportFiles(sample + "/expected", students));
+}
+
 // `processor = "5b"` runs the tests on 5b-forwarding, found as 5a-LD-hazard is: a load's reader right
 // after it sees the loaded value there, the old one on 5a.
 TEST(Grade, TheManifestPicksTheProcessor) {
