@@ -72,6 +72,21 @@ TEST(FaultCoverage, ShardsAndSamplesAreTheSameWhateverTheJobs) {
   EXPECT_EQ(report({"--only", "carry"})["faults"], 8);  // carry[0..3], not carryA or carryB
 }
 
+// A processor's universe is thousands of faults, its list tens of kilobytes: every one is taken.  Shard 1
+// of 1000 runs every 1000th of them, the first included.
+TEST(FaultCoverage, TakesAProcessorsWholeUniverse) {
+  ScratchFolder s;
+  const std::string processor = std::string(TARVIK_EXAMPLES_DIR) + "/../pipeline/5a-LD-hazard";
+  std::string net = s / "cpu.net", programs = std::string(TARVIK_SOURCE_DIR) + "/examples/programs/";
+  ASSERT_EQ(runProgram(processor, {"--quiet", "--netlist-out", net}).status, 0);
+  size_t nets = linesOf(runProgram(processor, {"-X", "--quiet", "--fault-nets"}).out).size();
+  ASSERT_GT(nets, 1000u);
+  RunResult r = faults({net, "--json", "--shard", "1/1000", "--program", programs + "sum.s", "--expect",
+                        programs + "sum.expect", "--cycles", "300", "--until", "halt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out)["faults"], (2 * nets + 999) / 1000);
+}
+
 TEST(FaultCoverage, BadInputIsRefusedBeforeAnyFault) {
   ScratchFolder s;
   std::string net = netlistOf(s, "full_adder"), wrong = s.write("wrong.test", "a b cin : s\n1 1 1 : 0\n");

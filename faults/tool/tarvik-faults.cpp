@@ -131,8 +131,9 @@ struct RunOutcome {
   std::string output;
 };
 
-// Runs tarvik-sim with words, standard output and error kept (first 4 KiB), its CPU time limited.
-RunOutcome runSimulator(const std::string& sim, const std::vector<std::string>& words, unsigned cpuSeconds) {
+// Runs tarvik-sim with words, its CPU time limited; standard output and error kept, the first keep bytes.
+RunOutcome runSimulator(const std::string& sim, const std::vector<std::string>& words, unsigned cpuSeconds,
+                        size_t keep = 4096) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) refuse(std::string("cannot make a pipe: ") + strerror(errno));
   std::vector<char*> argv;
@@ -155,7 +156,7 @@ RunOutcome runSimulator(const std::string& sim, const std::vector<std::string>& 
   for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) break;
-    if (o.output.size() < 4096) o.output.append(buffer, size_t(n));
+    if (o.output.size() < keep) o.output.append(buffer, size_t(std::min<size_t>(size_t(n), keep - o.output.size())));
   }
   close(pipeEnds[0]);
   int status = 0;
@@ -246,7 +247,8 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   Options o = readOptions(argc, argv);
   std::string sim = simulatorBeside();
-  RunOutcome listed = runSimulator(sim, {o.netlist, "-X", "--quiet", "--fault-nets"}, o.timeout);
+  // The whole list: a processor's runs to tens of kilobytes.
+  RunOutcome listed = runSimulator(sim, {o.netlist, "-X", "--quiet", "--fault-nets"}, o.timeout, SIZE_MAX);
   if (listed.status != 0) {
     // tarvik-sim's own refusal of the file says what is wrong with it.
     std::string first = listed.output.empty() ? "" : linesOf(listed.output).front(), prefix = "ERROR -- ";
