@@ -47,11 +47,7 @@ bool readCount(const std::string& text, unsigned& value) {
 const char shardRefusal[] = "--shard needs I/N with 1 <= I <= N, as 2/4";
 
 bool takeShard(const char* argument, std::string& problem) {
-  std::string text = argument;
-  size_t slash = text.find('/');
-  if (slash != std::string::npos && readCount(text.substr(0, slash), reading->shard) &&
-      readCount(text.substr(slash + 1), reading->shards) && reading->shard <= reading->shards)
-    return reading->shardGiven = true;
+  if (readShardText(argument, reading->shard, reading->shards)) return reading->shardGiven = true;
   problem = shardRefusal;
   return false;
 }
@@ -112,6 +108,16 @@ bool completeUsage(const GradeOptions& o, std::string& problem) {
 }
 
 }  // namespace
+
+bool readShardText(const std::string& text, unsigned& shard, unsigned& shards) {
+  size_t slash = text.find('/');
+  unsigned i = 0, n = 0;
+  if (slash == std::string::npos || !readCount(text.substr(0, slash), i) || !readCount(text.substr(slash + 1), n) ||
+      i > n)
+    return false;
+  shard = i, shards = n;
+  return true;
+}
 
 bool readGradeOptions(int argc, char** argv, GradeOptions& options, std::string& problem) {
   options = GradeOptions();

@@ -18,6 +18,8 @@ struct GradeOptions {
 };
 
 extern const char gradeUsageText[];
+// I/N, a shard: 1 <= I <= N <= 4096; false (shard and shards unchanged) when text is not one.
+bool readShardText(const std::string& text, unsigned& shard, unsigned& shards);
 
 // Reads argv into options (from scratch); false with problem (for an ERROR -- line) when it is bad
 // usage.  Reading stops at -h or --help, with helpAsked set.

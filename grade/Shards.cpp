@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "GradeOptions.h"
 #include "Numbers.h"
 #include "ShownNames.h"
 
@@ -37,12 +38,7 @@ std::string valueOf(const char* name) { return std::string(name) + "=" + (isSet(
 const uint64_t maximumShards = 4096;
 
 bool fromTarvikShard(unsigned& shard, unsigned& shards, std::string& problem) {
-  std::string text = getenv("TARVIK_SHARD");
-  size_t slash = text.find('/');
-  uint64_t i = 0, n = 0;
-  if (slash != std::string::npos && readNumber(text.substr(0, slash), decimalFrom(1, maximumShards), i) &&
-      readNumber(text.substr(slash + 1), decimalFrom(1, maximumShards), n) && i <= n)
-    return shard = unsigned(i), shards = unsigned(n), true;
+  if (readShardText(getenv("TARVIK_SHARD"), shard, shards)) return true;
   return problem = valueOf("TARVIK_SHARD") + " is not a shard: it needs I/N with 1 <= I <= N, as 2/4", false;
 }
 
