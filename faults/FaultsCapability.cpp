@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "Capability.h"
+#include "FaultClasses.h"
+#include "FileIO.h"
 #include "ExitStatus.h"
 #include "Globals.h"
 #include "HeldBits.h"
@@ -28,6 +30,8 @@ struct Fault {
 
 std::vector<Fault> faults;  // in the order given
 bool listNets = false;      // --fault-nets: print the nets a fault can hold, and end
+std::string classesFile;    // --fault-classes: where the classes of equivalent faults go at the end
+bool classesUnwritten = false;  // writing them failed: the run ends with status 2
 
 bool takeFault(const char* argument, std::string& problem) {
   std::string text = argument;
@@ -102,7 +106,31 @@ void printFaultNets() {
   exit(exitPassed);
 }
 
+bool takeClassesFile(const char* argument, std::string&) {
+  classesFile = argument;
+  noteOutputFile(classesFile, "--fault-classes");
+  return true;
+}
+
+// Written once the run has ended, so that every name the checks and tools looked up counts as observed.
+void writeFaultClasses() {
+  if (classesFile.empty()) return;
+  std::string text, problem;
+  for (const std::vector<std::string>& members : equivalentFaultClasses()) {
+    for (size_t k = 0; k < members.size(); k++) text += (k ? " " : "") + members[k];
+    text += "\n";
+  }
+  if (!writeWholeFile(classesFile, text, problem)) {
+    fprintf(stderr, "ERROR -- --fault-classes %s: %s\n", classesFile.c_str(), problem.c_str());
+    classesUnwritten = true;
+  }
+}
+
+Verdict classesVerdict() { return verdictWhen(classesUnwritten, exitBadInput, reasonWriteFailed); }
+
 void resetFaults() {
+  classesFile.clear();
+  classesUnwritten = false;
   listNets = false;
   faults.clear();
   resetHeldBits();
@@ -118,13 +146,18 @@ const LongOption options[] = {
      "print every net bit --fault can hold, NET[i] one a line, and end\n"
      "without running (the fault universe of tarvik-faults)",
      takeFaultNets, nullptr},
+    {"--fault-classes", "file",
+     "at the end of the run, write the single stuck-at faults of the nets\n"
+     "--fault-nets lists to FILE in classes of equivalent ones, a class a\n"
+     "line (tarvik-faults runs one fault of each; docs/faults.md)",
+     takeClassesFile, "a file name"},
 };
 
 }  // namespace
 
 const Capability& faultsCapability() {
   static const Capability record = {
-      "faults", 95, 55, options, 2, false, printFaultNets, nullptr, resetFaults, nullptr, nullptr, nullptr, applyFaults,
+      "faults", 95, 55, options, 3, false, printFaultNets, writeFaultClasses, resetFaults, classesVerdict, nullptr, nullptr, applyFaults,
   };
   return record;
 }

@@ -343,6 +343,16 @@ double coverageScore(const Assignment& a, double weight, size_t detected, size_t
   return std::round(weight * share * 100) / 100;
 }
 
+// " (equivalent: ...)" for a fault that stands for others no test can tell from it.
+std::string equivalentFaults(const nlohmann::json& report, const std::string& fault) {
+  const nlohmann::json& classes = report.value("equivalent", nlohmann::json::object());
+  if (!classes.is_object() || !classes.contains(fault) || !classes[fault].is_array()) return "";
+  std::string text;
+  for (const auto& other : classes[fault])
+    if (other.is_string()) text += (text.empty() ? " (equivalent: " : ", ") + other.get<std::string>();
+  return text.empty() ? "" : text + ")";
+}
+
 // Scores a coverage run from tarvik-faults' JSON report; the undetected faults become its output.
 void scoreCoverage(const GradeSetup& s, const GradeTest& t, const RunOutcome& o, GradeResult& r) {
   if (!(r.reason = limitReason(s.assignment.limits, o)).empty()) return;
@@ -362,7 +372,8 @@ void scoreCoverage(const GradeSetup& s, const GradeTest& t, const RunOutcome& o,
   r.reason = "the tables notice " + std::to_string(detected) + " of " + std::to_string(faults) + " faults (" +
              percent + ")";
   r.output = "undetected:\n";
-  for (const auto& fault : report["undetected"]) r.output += "  " + fault.get<std::string>() + "\n";
+  for (const auto& fault : report["undetected"])
+    if (fault.is_string()) r.output += "  " + fault.get<std::string>() + equivalentFaults(report, fault) + "\n";
 }
 
 // One test of one student, run in a folder of its own; with fault set (and no result to keep) when the

@@ -67,6 +67,9 @@ const std::string& componentPath(int c);
 // The bundle NAME picks, as an index into declaredBundles(); -1 with problem.  This and bitsNamed need
 // only the scopes and bundles: they answer once the circuit description has returned, before elaboration.
 int bundleNamed(const std::string& name, std::string& problem);
+// Whether bundleNamed has picked the bundle since the index was last reset: what the run's checks,
+// stop conditions and tools look at by name, which a fault simulator must not take as unobserved.
+bool bundleAskedByName(int bundle);
 // The bits NAME picks, bit 0 first; NAME[i], when NAME[i] is no bundle itself, picks bit i of the
 // bundle NAME.  False with problem.
 bool bitsNamed(const std::string& name, std::vector<int>& bits, std::string& problem);

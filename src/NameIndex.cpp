@@ -28,6 +28,7 @@ std::vector<std::pair<std::string, std::string>> aliases;  // alias, the name it
 std::vector<AddressedMemory> addressedMemories;
 
 NameIndex names;
+std::set<int> askedByName;  // bundles bundleNamed has picked since the last reset
 
 std::string printable(const std::string& name) {
   if (name.empty()) return "_";
@@ -230,6 +231,7 @@ const std::string& componentPath(int c) {
 
 void resetNameIndex() {
   names = NameIndex();
+  askedByName.clear();
   registeredMemories.clear();
   wideDeclarations.clear();
   aliases.clear();
@@ -238,10 +240,15 @@ void resetNameIndex() {
 
 int bundleNamed(const std::string& name, std::string& problem) {
   std::vector<size_t> found = bundlesNamed(name);
-  if (found.size() == 1) return int(found[0]);
+  if (found.size() == 1) {
+    askedByName.insert(int(found[0]));
+    return int(found[0]);
+  }
   problem = namingProblem(names.bundlePaths, name, found, "signal bundle", "signal bundles");
   return -1;
 }
+
+bool bundleAskedByName(int bundle) { return askedByName.count(bundle) != 0; }
 
 // NAME[i] is tried as a bundle first, so that a bundle named with brackets stays reachable.
 bool bitsNamed(const std::string& name, std::vector<int>& bits, std::string& problem) {
