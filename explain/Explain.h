@@ -43,6 +43,11 @@ struct Past {
 // once.  depth bounds how many steps back each tree goes.
 std::string explainBits(const std::vector<int>& bits, uint64_t at, const Past& past, int depth);
 
+// The same walk for one bit, but a level of a gate (or any part that is not clocked, a memory or a
+// source) is followed into every input too: the chain of parts and values back to the sources, at most
+// depth steps ("... (further steps left out)" below).  Why a test's output has its wrong value.
+std::string explainChain(int bit, uint64_t at, const Past& past, int depth);
+
 // A bit's printable name: its declared bundle's qualified name, with [i] when the bundle is wider.
 std::string bitName(int bit);
 
@@ -60,6 +65,8 @@ bool takeExplainOption(const char* argument, std::string& problem);
 bool takeExplainDepthOption(const char* argument, std::string& problem);
 // The explanation of one bit now, with the history when one is kept (the window's gesture).
 std::string explainBitNow(int bit);
+// Its chain (explainChain) now, depth steps deep.
+std::string explainChainNow(int bit, int depth);
 // Forgets requests, history and names of a previous run in this process (tests).
 void resetExplanations();
 // Forgets the walk's table of drivers (part of resetExplanations).

@@ -248,6 +248,11 @@ std::string explainBitNow(int bit) {
          explainBits({bit}, now, pastUpTo(now), explainDepth);
 }
 
+std::string explainChainNow(int bit, int depth) {
+  uint64_t now = phaseFour->time;
+  return explainChain(bit, now, pastUpTo(now), depth);
+}
+
 void offerExplainCycles(void (*start)()) { startCycles = start; }
 
 void explainCycleRead(uint64_t cycle) {

@@ -90,7 +90,11 @@ public:
   std::set<std::pair<int, uint64_t>> explained;  // (bit, tick) already printed with its subtree
   std::vector<std::pair<int, uint64_t>> path;    // the steps from the root down to the present one
 
-  Walk(const Past& p, uint64_t at, int depth) : past(p), requestTime(at), maxDepth(depth) {}
+  bool levelsToo = false;  // a level is followed into every input too, back to the sources
+  std::string depthNote;   // what the line where maxDepth stops the walk says in brackets
+
+  Walk(const Past& p, uint64_t at, int depth)
+      : past(p), requestTime(at), maxDepth(depth), depthNote("--explain-depth " + std::to_string(depth) + " stops here") {}
 
   // change: explain what made the bit change at `at` (a clock edge) rather than its value.
   void explain(int bit, uint64_t at, int depth, bool change = false);
@@ -104,6 +108,7 @@ private:
   std::string pinsText(const std::vector<Pin>& pins, uint64_t at) const;
   void line(int depth, const std::string& s) { text += std::string(size_t(2 * depth), ' ') + s + "\n"; }
   void follow(const std::vector<Pin>& pins, uint64_t at, int depth);
+  void followEvery(const std::vector<Pin>& pins, uint64_t at, int depth);
   bool tooDeep(int depth);
   bool loopBack(int bit, uint64_t at, int depth);
   std::string transition(int bit, uint64_t at, SignalValue v) const;
@@ -213,9 +218,18 @@ void Walk::follow(const std::vector<Pin>& pins, uint64_t at, int depth) {
   for (int bit : unknown) explain(bit, at, depth);
 }
 
+// Each pin once, in pin order, one step further down, whatever its value.
+void Walk::followEvery(const std::vector<Pin>& pins, uint64_t at, int depth) {
+  std::vector<int> seen;
+  for (const Pin& p : pins)
+    if (std::find(seen.begin(), seen.end(), p.bit) == seen.end()) seen.push_back(p.bit);
+  if (seen.empty() || tooDeep(depth)) return;
+  for (int bit : seen) explain(bit, at, depth);
+}
+
 bool Walk::tooDeep(int depth) {
   if (depth < maxDepth) return false;
-  line(depth, "... (--explain-depth " + std::to_string(maxDepth) + " stops here)");
+  line(depth, "... (" + depthNote + ")");
   return true;
 }
 
@@ -303,6 +317,7 @@ void Walk::explainDriven(int bit, uint64_t at, int depth, const Driver& d, const
   if (isLevel(v) || (!inputsKnown && moving.empty())) {
     line(depth, about);
     if (!isLevel(v)) follow(pins, at, depth + 1);
+    else if (levelsToo) followEvery(pins, at, depth + 1);
     return;
   }
   line(depth, about + (moving.empty() ? ": its inputs are all ZERO or ONE" : moving));
@@ -463,6 +478,15 @@ std::string explainBits(const std::vector<int>& bits, uint64_t at, const Past& p
   buildTables();
   Walk walk(past, at, depth);
   for (int bit : bits) walk.explain(bit, at, 0);
+  return walk.text;
+}
+
+std::string explainChain(int bit, uint64_t at, const Past& past, int depth) {
+  buildTables();
+  Walk walk(past, at, depth);
+  walk.levelsToo = true;
+  walk.depthNote = "further steps left out";
+  walk.explain(bit, at, 0);
   return walk.text;
 }
 

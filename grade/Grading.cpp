@@ -210,6 +210,8 @@ bool circuitCommand(const GradeSetup& s, const Submission& sub, const GradeTest&
   if (!copyTestFile(s, t.file, f, table, problem) || !optionsWithCopies(s, t, f, options, problem)) return false;
   argv = {s.sim, netlist, "-X", "--quiet"};
   argv.insert(argv.end(), options.begin(), options.end());
+  // Against a reference a failing step says why: the chain of parts behind its wrong output.
+  if (!s.assignment.reference.empty()) argv.push_back("--explain-failures");
   argv.push_back("--test");
   argv.push_back(table);
   return true;

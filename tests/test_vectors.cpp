@@ -48,6 +48,15 @@ void adder(bool broken) {
 }
 void brokenAdder() { adder(true); }
 
+// A switch through eight inverters: an explanation of the last one goes back further than it may.
+void inverterChain() {
+  Signal in(1, "in"), chain(7, "chain"), out(1, "out");
+  Switch(SD("aa"), in, 'a', Zero, "in");
+  Not(SD("ab"), in, chain[0]);
+  for (int k = 1; k < 7; k++) Not(SD("ab"), chain[k - 1], chain[k]);
+  Not(SD("ab"), chain[6], out);
+}
+
 // Two switches on one key: the key reaches the first only.
 void twinKeys() {
   Signal first(1, "first"), second(1, "second"), out(1, "out");
@@ -304,6 +313,32 @@ TEST(VectorExamples, ABrokenAdderFailsTheTable) {
   const std::string f = exampleTable("full_adder");
   EXPECT_EQ(r.out, f + ":6: step 4: s expected 0, actual 1\n" + f + ":8: step 6: s expected 0, actual 1\n" +
                        "6 passed, 2 failed\n");
+}
+
+// --explain-failures: under a failing step, the first wrong output bit's chain back to the switches
+// (the OR where the XOR belongs), at most six steps deep; the second wrong output of a step is not
+// explained; without a table the option is refused.
+TEST(VectorExamples, ExplainFailuresShowsThePartsBehindAWrongOutput) {
+  const std::string f = exampleTable("full_adder");
+  TextFile twoWrong("a b cin : s cout\n1 1 1 : 0 0\n");
+  RunResult r = runCircuit(brokenAdder, {"-X", "--quiet", "--explain-failures", "--test", twoWrong.path}, 60);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, twoWrong.path + ":2: step 1: s expected 0, actual 1\n"
+                   "    s = ONE since 110 <- Or at bb (cin=ONE, half=ZERO)\n"
+                   "      cin = ONE since 100 <- Switch \"c:cin\" at ca (init Zero=ZERO): changed by its key\n"
+                   "      half = ZERO since 80 <- Xor at ab (b=ONE, a=ONE)\n"
+                   "        b = ONE since 70 <- Switch \"b:b\" at ba (init Zero=ZERO): changed by its key\n"
+                   "        a = ONE since 40 <- Switch \"a:a\" at aa (init Zero=ZERO): changed by its key\n" +
+                       twoWrong.path + ":2: step 1: cout expected 0, actual 1\n0 passed, 1 failed\n");
+  TextFile chain("in : out\n1 : 0\n");
+  r = runCircuit(inverterChain, {"-X", "--quiet", "--explain-failures", "--test", chain.path}, 60);
+  std::vector<std::string> lines = linesOf(r.out);
+  ASSERT_EQ(lines.size(), 9u) << r.out;
+  EXPECT_EQ(lines[1].substr(0, 20), "    out = ONE since ");
+  EXPECT_EQ(lines[7], std::string(4 + 12, ' ') + "... (further steps left out)");
+  r = runCircuit(brokenAdder, {"-X", "--quiet", "--explain-failures"}, 60);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(linesOf(r.err).back(), "ERROR -- --explain-failures explains the failing steps of a --test table: give one");
 }
 
 TEST(VectorExamples, ExpectStillChecksTheEnd) {

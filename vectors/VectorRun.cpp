@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Explain.h"
 #include "FileIO.h"
 #include "Globals.h"
 #include "KeyScript.h"
@@ -26,6 +27,10 @@ size_t nextStep = 0;        // the step under way, or the next one
 bool stepUnderWay = false;  // its presses were handed to the key script
 bool tableDone = false;
 size_t passed = 0, failed = 0;
+bool explainFailures = false;  // --explain-failures: each failing step's first wrong output explained
+// Steps an explanation goes back: enough to reach the gate behind a wrong output and a little beyond,
+// short enough to read under the failing line.
+const int failureExplanationDepth = 6;
 
 SignalValue bitNow(int bit) { return phaseThree->currentSignals[size_t(bit)]; }
 
@@ -57,6 +62,20 @@ bool matches(const ExpectedValue& e, const std::vector<SignalValue>& actual) {
   return true;
 }
 
+// The chain behind the first wrong bit of an output, under its failing line.
+void explainWrongBit(const ExpectedValue& e, const std::vector<SignalValue>& actual, const CheckTarget& target) {
+  for (size_t k = 0; k < e.bits.size(); k++) {
+    if (!e.compared[k] || actual[k] == e.bits[k]) continue;
+    std::string chain = explainChainNow(target.bits[k], failureExplanationDepth);
+    for (size_t at = 0; at < chain.size();) {
+      size_t end = chain.find('\n', at);
+      printf("    %s\n", shownText(chain.substr(at, end - at)).c_str());
+      at = end + 1;
+    }
+    return;
+  }
+}
+
 void compare(size_t step) {
   const TestStep& s = table.steps[step];
   bool ok = true;
@@ -64,10 +83,11 @@ void compare(size_t step) {
     const ExpectedValue& e = s.outputs[k];
     std::vector<SignalValue> actual = currentValue(table.outputs[k]);
     if (matches(e, actual)) continue;
-    ok = false;
     std::string written = e.text[0] == '=' ? e.text.substr(1) : e.text;  // letters: shown as letters
     printf("%s:%d: step %zu: %s expected %s, actual %s\n", shownText(testFileName).c_str(), s.line, step + 1,
            shownText(table.outputNames[k]).c_str(), shownText(e.text).c_str(), shownLike(written, actual).c_str());
+    if (ok && explainFailures) explainWrongBit(e, actual, table.outputs[k]);
+    ok = false;
   }
   (ok ? passed : failed)++;
 }
@@ -139,8 +159,13 @@ bool takeTestOption(const char* argument, std::string& problem) {
   return true;
 }
 
+bool takeExplainFailuresOption(const char*, std::string&) { return explainFailures = true; }
+
 void loadVectorTests() {
-  if (!testFileName) return;
+  if (!testFileName) {
+    if (explainFailures) refuse("--explain-failures explains the failing steps of a --test table: give one");
+    return;
+  }
   if (keyScriptGiven) refuse("--test presses the switches itself; it cannot be given with --keys");
   if (earlyExitFlag) refuse("-E ends before the run, so --test's table would never be played: give one of them");
   std::string text, reason;
@@ -159,6 +184,7 @@ int vectorTestStatus() { return failed ? 1 : 0; }
 
 void resetVectorTests() {
   testFileName = nullptr;
+  explainFailures = false;
   table = VectorTable();
   nextStep = passed = failed = 0;
   stepUnderWay = tableDone = false;

@@ -12,6 +12,8 @@
 
 // --test FILE: keeps the file name for the step after elaboration.
 bool takeTestOption(const char* argument, std::string& problem);
+// --explain-failures: under each failing step, the chain behind its first wrong output bit.
+bool takeExplainFailuresOption(const char* argument, std::string& problem);
 
 // One input column: a bundle whose every bit a Switch or a Pulser drives, pressed by its key.
 struct InputColumn {

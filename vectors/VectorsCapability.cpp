@@ -16,6 +16,11 @@ const LongOption options[] = {
      "failing output and \"N passed, M failed\"; exit status 1 when a step fails\n"
      "(docs/vectors.md); not with --keys",
      takeTestOption, "a file name"},
+    {"--explain-failures", nullptr,
+     "with --test, print under each failing step why its first wrong output\n"
+     "bit has its value: the parts and values behind it, back towards the\n"
+     "inputs, at most 6 steps (docs/vectors.md)",
+     takeExplainFailuresOption, nullptr},
 };
 
 Verdict verdict() { return verdictWhen(vectorTestStatus() != 0, exitFailed, reasonTestFailed); }
@@ -24,7 +29,7 @@ Verdict verdict() { return verdictWhen(vectorTestStatus() != 0, exitFailed, reas
 
 const Capability& vectorsCapability() {
   static const Capability record = {
-      "vectors", 60, 40, options, 1, false, loadVectorTests, nullptr, resetVectorTests, verdict, nullptr, nullptr,
+      "vectors", 60, 40, options, 2, false, loadVectorTests, nullptr, resetVectorTests, verdict, nullptr, nullptr,
   };
   return record;
 }
