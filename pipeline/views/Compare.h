@@ -28,6 +28,7 @@ struct ArchCycle {
   BusValue accessAddress, accessData;
   bool branchInMem = false, branchTaken = false, branchUnknown = false;
   BusValue branchTarget;
+  bool loadUse = false;  // 5b-forwarding: the load interlock holds ID and IF
   bool halted = false;
 };
 

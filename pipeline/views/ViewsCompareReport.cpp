@@ -4,8 +4,8 @@
 // registers r1 to r7, N, Z, the store MEM makes, and whether the program has halted; the first that
 // differs is reported with both values.  Its cause is the word of your run that decides that item: a
 // register is written by the word in WB, the flags by the word in EX, a store by the word in MEM, and
-// which word IF fetches by the branch in MEM the cycle before (or, where none, by a load or store in
-// MEM holding the fetch).  The memory access of the cause (a load's, two cycles before its write-back
+// which word IF fetches by the branch in MEM the cycle before (or, where none, by the word in ID the
+// load interlock holds, or by a load or store in MEM holding the fetch).  The memory access of the cause (a load's, two cycles before its write-back
 // is read, is in MEM the cycle before) is shown for both runs, then each run's word in each stage.
 #include <cstdio>
 
@@ -53,12 +53,14 @@ struct Difference {
   int accessBack = -1;
 };
 
-// Which word decides what IF fetched: a branch in MEM the cycle before, else a memory access now.
-void fetchCause(const ArchCycle* yoursBefore, const ArchCycle* referenceBefore, Difference& d) {
+// Which word decides what IF fetched: a branch in MEM the cycle before, else the word the load
+// interlock holds in ID (in one run only), else a memory access now.
+void fetchCause(const ArchCycle& y, const ArchCycle& r, const ArchCycle* yoursBefore,
+                const ArchCycle* referenceBefore, Difference& d) {
   bool branch = (yoursBefore && yoursBefore->branchInMem) || (referenceBefore && referenceBefore->branchInMem);
-  d.causeStage = stageMEM;
+  d.causeStage = !branch && y.loadUse != r.loadUse ? stageID : stageMEM;
   d.causeBack = branch ? 1 : 0;
-  if (!branch) d.accessBack = 0;
+  if (d.causeStage == stageMEM && !branch) d.accessBack = 0;
 }
 
 bool stagesDiffer(const ArchCycle& y, const ArchCycle& r, Difference& d) {
@@ -110,7 +112,7 @@ bool firstDifference(const ComparedRuns& runs, Difference& d) {
     return true;
   }
   if (stagesDiffer(y, *r, d)) {
-    fetchCause(recordOf(*runs.yours, y.cycle - 1), recordOf(*runs.reference, y.cycle - 1), d);
+    fetchCause(y, *r, recordOf(*runs.yours, y.cycle - 1), recordOf(*runs.reference, y.cycle - 1), d);
     return true;
   }
   return registersDiffer(y, *r, d) || flagsDiffer(y, *r, d) || storesDiffer(y, *r, d) || haltsDiffer(y, *r, d);
@@ -125,7 +127,10 @@ std::string causeLine(const ComparedRuns& runs, const Difference& d, uint64_t cy
   const ArchCycle* r = recordOf(*runs.reference, cycle - uint64_t(d.causeBack));
   if (d.causeStage < 0 || !y) return "";
   std::string line = "  cause: cycle " + std::to_string(y->cycle) + ", " + stageNames[d.causeStage] + ": " +
-                     stageWordText(*y, d.causeStage, *runs.yourLines) + branchText(*y);
+                     stageWordText(*y, d.causeStage, *runs.yourLines);
+  if (y->loadUse && d.causeStage == stageID) line += ", held by the load interlock";
+  if (d.causeStage != stageMEM) return line + "\n";
+  line += branchText(*y);
   if (r && (r->branchInMem || y->branchInMem) && branchText(*r) != branchText(*y))
     line += "; reference " + (r->branchInMem ? branchText(*r).substr(2) : "no branch");
   return line + "\n";
@@ -180,6 +185,7 @@ ArchCycle archCycleOf(const CycleView& c, const ArchCycle& before) {
   a.branchTaken = c.branchTaken;
   a.branchUnknown = c.branchUnknown;
   a.branchTarget = c.branchTarget;
+  a.loadUse = c.loadUse;
   a.halted = c.halted();
   return a;
 }
