@@ -15,7 +15,7 @@
 const int32_t bubbleWord = -1, noFetchWord = -2, unplacedWord = -3;
 
 // One cycle of a run: what is compared (the address of each stage's word, the registers, N, Z, the
-// store, the halt) and what the report shows beside it.  Plain data: a reference's records come
+// store) and what the report shows beside it.  Plain data: a reference's records come
 // through a pipe as they are.
 struct ArchCycle {
   uint64_t cycle = 0;  // 1 for the first cycle after reset; 0 closes a reference's records
@@ -29,7 +29,6 @@ struct ArchCycle {
   bool branchInMem = false, branchTaken = false, branchUnknown = false;
   BusValue branchTarget;
   bool loadUse = false;  // 5b-forwarding: the load interlock holds ID and IF
-  bool halted = false;
 };
 
 // The record of cycle c; before is the run's previous cycle (an empty record for the first).

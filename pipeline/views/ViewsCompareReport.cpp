@@ -1,12 +1,13 @@
 // What the comparison with a reference run reads off a cycle, and how it reports where two runs part.
 //
 // The items of a cycle are compared in a fixed order: the address of each stage's word (IF to WB), the
-// registers r1 to r7, N, Z, the store MEM makes, and whether the program has halted; the first that
-// differs is reported with both values.  Its cause is the word of your run that decides that item: a
-// register is written by the word in WB, the flags by the word in EX, a store by the word in MEM, and
-// which word IF fetches by the branch in MEM the cycle before (or, where none, by the word in ID the
-// load interlock holds, or by a load or store in MEM holding the fetch).  The memory access of the cause (a load's, two cycles before its write-back
-// is read, is in MEM the cycle before) is shown for both runs, then each run's word in each stage.
+// registers r1 to r7, N, Z and the store MEM makes; the first that differs is reported with both
+// values (the halt needs no item of its own: it follows from the words' addresses).  Its cause is the
+// word of your run that decides that item: a register is written by the word in WB, the flags by the
+// word in EX, a store by the word in MEM, and which word IF fetches by the branch in MEM the cycle
+// before (or, where none, by the word in ID the load interlock holds, or by a load or store in MEM
+// holding the fetch).  The memory access of the cause (a load's is in MEM the cycle before its
+// write-back) is shown for both runs, then each run's word in each stage.
 #include <cstdio>
 
 #include "Compare.h"
@@ -94,12 +95,6 @@ bool storesDiffer(const ArchCycle& y, const ArchCycle& r, Difference& d) {
   return true;
 }
 
-bool haltsDiffer(const ArchCycle& y, const ArchCycle& r, Difference& d) {
-  if (y.halted == r.halted) return false;
-  d = {"halt", y.halted ? "halted" : "running", r.halted ? "halted" : "running"};
-  return true;
-}
-
 const ArchCycle* recordOf(const std::vector<ArchCycle>& run, uint64_t cycle) {
   return cycle >= 1 && cycle <= run.size() ? &run[cycle - 1] : nullptr;
 }
@@ -115,7 +110,7 @@ bool firstDifference(const ComparedRuns& runs, Difference& d) {
     fetchCause(y, *r, recordOf(*runs.yours, y.cycle - 1), recordOf(*runs.reference, y.cycle - 1), d);
     return true;
   }
-  return registersDiffer(y, *r, d) || flagsDiffer(y, *r, d) || storesDiffer(y, *r, d) || haltsDiffer(y, *r, d);
+  return registersDiffer(y, *r, d) || flagsDiffer(y, *r, d) || storesDiffer(y, *r, d);
 }
 
 std::string branchText(const ArchCycle& a) {
@@ -186,7 +181,6 @@ ArchCycle archCycleOf(const CycleView& c, const ArchCycle& before) {
   a.branchUnknown = c.branchUnknown;
   a.branchTarget = c.branchTarget;
   a.loadUse = c.loadUse;
-  a.halted = c.halted();
   return a;
 }
 
