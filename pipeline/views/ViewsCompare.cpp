@@ -218,8 +218,8 @@ const LongOption compareOptions[] = {
     {"--compare-with", "REF",
      "compare the run, cycle by cycle, with the run of the reference program REF (a source\n"
      "or an image, as --program takes it) on the same inputs (--load applies to both): the\n"
-     "run stops at the first cycle where the address of a stage's word, a register, N, Z,\n"
-     "a store or the halt differs and reports it on standard output (status 1); needs -X",
+     "run stops at the first cycle where the address of a stage's word, a register, N, Z\n"
+     "or a store differs and reports it on standard output (status 1); needs -X",
      takeCompareWith},
     {"--compare-at", "WHEN",
      "cycle (the default) or halt: compare only the end values of the items the --expect\n"
