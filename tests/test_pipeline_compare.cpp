@@ -86,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(ExamplePrograms, SeededBugs, testing::ValuesIn(seededBu
 struct WholeRun {
   const char* name;
   const char* program;    // in examples/programs, or "bugged" (sum with r4 = 5), "late" (sum with a nop
-                          // more before the halt: the same result, later), "missing" (no such file)
+                          // more before the halt: the same result, later), "loads" (reads RAM[0] into
+                          // r2; ram.hex gives it), "missing" (no such file)
   const char* reference;  // likewise; "bad" does not assemble
   std::vector<std::string> options;
   int status;
@@ -114,6 +115,12 @@ const WholeRun wholeRuns[] = {
      "bad.s:1:1: unknown mnemonic 'foo'\nfoo r1\n^\nERROR -- --compare-with: bad.s: 1 error(s) in the program\n"},
     {"--compare-at halt without --expect", "sum", "sum", {"--compare-at", "halt"}, 2, "",
      "ERROR -- --compare-at halt compares the items an --expect file names: give --expect FILE\n"},
+    {"--compare-at with a word it does not take", "sum", "sum", {"--compare-at", "never"}, 2, "",
+     "ERROR -- --compare-at needs cycle or halt, not \"never\"\n"},
+    {"two references", "sum", "late", {"--compare-with", "bugged.s"}, 2, "",
+     "ERROR -- --compare-with is given twice (late.s and bugged.s): give one reference\n"},
+    {"--load reaches the reference's run too", "loads", "loads", {"--load", "RAM=ram.hex"}, 0,
+     "--compare-with: no difference in 12 cycles\n", ""},
 };
 
 class WholeRuns : public testing::TestWithParam<WholeRun> {};
@@ -124,9 +131,12 @@ TEST_P(WholeRuns, PrintExactlyThis) {
   folder.write("bugged.s", seeded("sum", 14, 1, "setlo r4, 5"));
   folder.write("late.s", seeded("sum", 43, 0, "nop"));
   folder.write("bad.s", "foo r1\n");
+  folder.write("loads.s", "setlo r1, 0x40\nnop\nnop\nld r2, [r1 + 0]\nhalt: bra halt\nnop\nnop\nnop\n");
+  folder.write("ram.hex", "0007\n");
   auto path = [&](const std::string& name) {
-    return name == "bugged" || name == "late" || name == "missing" || name == "bad" ? name + ".s"
-                                                                                    : programsDir + name + ".s";
+    for (const char* scratch : {"bugged", "late", "loads", "missing", "bad"})
+      if (name == scratch) return name + ".s";
+    return programsDir + name + ".s";
   };
   std::vector<std::string> args = {"-X", "--quiet", "--program", path(w.program), "--compare-with", path(w.reference)};
   args.insert(args.end(), w.options.begin(), w.options.end());
