@@ -218,6 +218,12 @@ bool readCheckValue(const std::string& text, const CheckTarget& target, const st
   return true;
 }
 
+std::vector<CheckTarget> expectedTargets() {
+  std::vector<CheckTarget> targets;
+  for (const Expectation& e : expectations) targets.push_back(e.target);
+  return targets;
+}
+
 std::vector<SignalValue> currentValue(const CheckTarget& t) {
   std::vector<SignalValue> value;
   std::string problem;

@@ -35,6 +35,8 @@ struct CheckTarget {
   uint32_t address = 0;     // the word
   size_t width = 0;
 };
+// What the checks read, in the file's order (a reference run is compared on these items).
+std::vector<CheckTarget> expectedTargets();
 bool readCheckTarget(const std::string& name, CheckTarget& target, std::string& problem);
 // The value text as bits of the target's width, bit 0 first; false with problem when it is malformed
 // or does not fit.  A negative decimal (-3) is the two's complement in that width.

@@ -27,11 +27,12 @@
 // The library's numbers:
 //   listedAt   keys 10, waves 20, checks 30, memimage 40, stop 50, vectors 60, the core's --quiet and
 //              --palette 70, explain 80, netlist 90, faults 95;  the processor's: program 10, waves views 20,
-//              views 30
+//              views 30, compare 40
 //   stepAt     memimage 10 (images are queued by then), stop 20, checks 30, vectors 40 (after --until's
 //              observer, which may end the run first), waves 50 (the dump starts last), netlist 60
 //              (its only step is after construction), faults 55 (after construction, so that a netlist
-//              file written then holds the faulty circuit)
+//              file written then holds the faulty circuit); the processor's compare 100 (the reference
+//              runs in a child forked once every other step is done)
 #ifndef TARVIK_CAPABILITY_H
 #define TARVIK_CAPABILITY_H
 

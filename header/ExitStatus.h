@@ -31,6 +31,7 @@ enum VerdictReason {
   reasonRefusedOption,    // 2: the command line was refused; DETAIL is the option (--program, say)
   reasonBadInput,         // 2: a step after elaboration refused its input (a name, an image, a table)
   reasonWriteFailed,      // 2: a file the run writes (--vcd) failed
+  reasonCompareFailed,    // 1: the run parted from a reference run it was compared with
   verdictReasonCount
 };
 

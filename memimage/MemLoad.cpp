@@ -101,19 +101,27 @@ void load(const NamedMemory& m, const std::vector<ImageWord>& words) {
   }
 }
 
-// Resolves and checks one queued image; reports its first fault.
-bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<ImageWord>& words) {
-  std::string problem;
-  memory = memoryNamed(q.name, problem);
+// Resolves and checks an image for the memory NAME; problem is its first fault.
+bool resolveImage(const std::string& name, const MemoryImage& image, const NamedMemory*& memory,
+                  std::vector<ImageWord>& words, std::string& problem) {
+  memory = memoryNamed(name, problem);
   if (memory && widthOf(*memory) > 64)
     problem = memory->path + " has " + std::to_string(widthOf(*memory)) +
               "-bit words; images fill words of at most 64 bits";
   if (!problem.empty()) {
-    fprintf(stderr, "ERROR -- %s: %s\n", q.image.file.c_str(), problem.c_str());
+    problem = image.file + ": " + problem;
     return false;
   }
-  if (imageWords(q.image, widthOf(*memory), memoryWordCount(memory->lanes[0]), memory->path, words, problem)) return true;
-  fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());
+  if (imageWords(image, widthOf(*memory), memoryWordCount(memory->lanes[0]), memory->path, words, problem)) return true;
+  problem = shownText(problem);
+  return false;
+}
+
+// Resolves and checks one queued image; reports its first fault.
+bool checkLoad(const QueuedLoad& q, const NamedMemory*& memory, std::vector<ImageWord>& words) {
+  std::string problem;
+  if (resolveImage(q.name, q.image, memory, words, problem)) return true;
+  fprintf(stderr, "ERROR -- %s\n", problem.c_str());
   return false;
 }
 
@@ -189,6 +197,20 @@ void loadMemoryImages() {
     }
   if (loadedTwice(memories) || faulty) exit(2);
   for (size_t i = 0; i < queuedLoads.size(); i++) load(*memories[i], words[i]);
+}
+
+bool imageFitsMemory(const std::string& name, const MemoryImage& image, std::string& problem) {
+  const NamedMemory* memory = nullptr;
+  std::vector<ImageWord> words;
+  return resolveImage(name, image, memory, words, problem);
+}
+
+bool loadMemoryImageNow(const std::string& name, const MemoryImage& image, std::string& problem) {
+  const NamedMemory* memory = nullptr;
+  std::vector<ImageWord> words;
+  if (!resolveImage(name, image, memory, words, problem)) return false;
+  load(*memory, words);
+  return true;
 }
 
 bool findMemory(const std::string& name, MemoryShape& shape, std::string& problem) {

@@ -12,6 +12,12 @@
 // --load NAME=FILE: reads the image and queues it for NAME.  False with problem on a fault.
 bool takeMemoryLoadOption(const char* argument, std::string& problem);
 
+// An image checked against the memory NAME as a queued one is, after elaboration: false with problem
+// (the text after "ERROR -- ") when it does not fit.  loadMemoryImageNow also puts it in the memory
+// at once, replacing what it held (a Rom's words, a Ram's starting store).
+bool imageFitsMemory(const std::string& name, const MemoryImage& image, std::string& problem);
+bool loadMemoryImageNow(const std::string& name, const MemoryImage& image, std::string& problem);
+
 // A memory as --load and --expect name it.
 struct MemoryShape {
   std::string path;  // its full name

@@ -12,6 +12,7 @@ namespace {
 const char* const reasonTexts[verdictReasonCount] = {
     "passed",      "no-stop-condition", "expect-failed", "test-failed",  "construction-failed",
     "ended-early", "output-lost",       "refused-option", "bad-input",   "write-failed",
+    "compare-failed",
 };
 
 int verdictDescriptor = -1;  // -1: no caller asked for a verdict

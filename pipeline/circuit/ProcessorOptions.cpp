@@ -5,4 +5,5 @@ void addProcessorOptions() {
   addProgramOption();
   addWaveformOptions();
   addViewOptions();
+  addCompareOptions();
 }

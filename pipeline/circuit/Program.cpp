@@ -35,8 +35,10 @@ bool assembleProgram(const std::string& file, const std::string& source, MemoryI
   return true;
 }
 
+}  // namespace
+
 // A source or an image: read once (a FIFO cannot be read twice), then told apart.
-bool readProgram(const std::string& file, MemoryImage& image, std::string& problem) {
+bool readProgramFile(const std::string& file, MemoryImage& image, bool& fromSource, std::string& problem) {
   std::string text, reason;
   bool named = hasSourceName(file);
   if (!readWholeFile(file, text, reason)) {
@@ -46,13 +48,18 @@ bool readProgram(const std::string& file, MemoryImage& image, std::string& probl
   MemoryImage asImage;
   std::string imageProblem;
   bool readsAsImage = !named && parseMemoryImage(text, file, asImage, imageProblem);
-  if (isAssemblySource(file, text, readsAsImage)) return assembleProgram(file, text, image, problem);
+  fromSource = isAssemblySource(file, text, readsAsImage);
+  if (fromSource) return assembleProgram(file, text, image, problem);
   if (!readsAsImage) problem = "read as a memory image: " + imageProblem;
   image = std::move(asImage);
   return readsAsImage;
 }
 
+namespace {
+
 std::string programFile;  // the --program given, "" before one
+MemoryImage programImage;  // its words, for the comparison's source lines
+bool programFromSource = false;
 
 bool takeProgram(const char* argument, std::string& problem) {
   std::string file = argument;
@@ -63,8 +70,10 @@ bool takeProgram(const char* argument, std::string& problem) {
   }
   noteInputFile(file, "--program");
   MemoryImage image;
-  if (!readProgram(file, image, problem)) return false;
+  bool fromSource = false;
+  if (!readProgramFile(file, image, fromSource, problem)) return false;
   takeProgramImage(processorNames::rom, std::move(image));
+  programFromSource = fromSource;
   return true;
 }
 
@@ -72,6 +81,8 @@ bool takeProgram(const char* argument, std::string& problem) {
 
 void takeProgramImage(const std::string& memory, MemoryImage image) {
   programFile = image.file;
+  programImage = image;
+  programFromSource = false;
   addMemoryLoad(memory, std::move(image));
   armViews();  // so that a run without --cycles can end at the program's halt
 }
@@ -80,7 +91,14 @@ void takeProgramImage(const std::string& memory, MemoryImage image) {
 // --keys, and no window (where the user drives the clock).
 bool programRunsUntilHalt(bool window) { return !programFile.empty() && !cyclesToRun && !keyScriptGiven && !window; }
 
-void resetProgramOption() { programFile.clear(); }
+void resetProgramOption() {
+  programFile.clear();
+  programImage = MemoryImage();
+  programFromSource = false;
+}
+
+const MemoryImage& givenProgram() { return programImage; }
+bool givenProgramFromSource() { return programFromSource; }
 
 namespace {
 

@@ -121,7 +121,12 @@ const uint16_t ramAddressBit = 0x40, ramWordMask = 0x3F;
 BusValue knownBus(uint16_t value);
 void setBusBit(BusValue& v, int position, SignalValue bit);  // v must start with no unknown bit
 std::string hexWord(const BusValue& v);          // "00f0"; an unknown digit as 'x'
+std::string hexOf(const BusValue& v);            // "0x00f0"
 std::string signedWord(const BusValue& v);       // "-256"; "?" when unknown
+// A branch's decision in MEM: "taken -> N", "not taken", or "taken? -> N" when it is unknown.
+std::string branchEventText(bool taken, bool unknown, const BusValue& target);
+// MEM's access: "load 0x.... <- [0x....]", "store [0x....] <- 0x....", "" for none.
+std::string accessText(MemoryAccess access, const BusValue& address, const BusValue& data);
 std::string instructionText(const BusValue& word, int address);  // the disassembly, "????" when unknown
 std::string flagLetter(SignalValue v);           // "0", "1", "x", "u" or "z"
 bool colourOutput();                             // standard output is a terminal
@@ -143,6 +148,14 @@ void summaryEnd();
 void runOffBegin();
 void runOffCycle(const CycleView& c);
 void printRunOff();
+
+// The comparison with a reference run (ViewsCompare.cpp): fed every cycle, told when the run ends.
+extern int compareView;  // --compare-with given
+void compareCycle(const CycleView& c);
+void compareEnded();
+// The run of a reference in a child process keeps the views' own observer alone (ViewsObserve.cpp):
+// nothing else of the parent's run (a dump, a check) may act in it.
+void keepOnlyViewObserver();
 
 // The halt of the program (ViewsHalt.cpp): marks each cycle read, from the last.
 void haltBegin();

@@ -162,6 +162,7 @@ void showCycle(const CycleView& c) {
   if (traceView) traceCycle(c);
   if (diagramView) diagramCycle(c);
   if (summaryView) summaryCycle(c);
+  if (compareView) compareCycle(c);
 }
 
 void readCycle() {
@@ -210,6 +211,7 @@ void initialized() {
 void ended() {
   if (diagramView) diagramEnd();
   if (summaryView) summaryEnd();
+  if (compareView) compareEnded();
   fflush(stdout);
 }
 
@@ -244,6 +246,13 @@ void startViews() {
   RunObserver observer{initialized, nullptr, ended};
   observer.settled = atRest;
   runObservers.push_back(observer);
+}
+
+void keepOnlyViewObserver() {
+  std::vector<RunObserver> kept;
+  for (const RunObserver& o : runObservers)
+    if (o.settled == atRest) kept.push_back(o);
+  runObservers = kept;
 }
 
 void resetViews() {

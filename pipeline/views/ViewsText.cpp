@@ -29,6 +29,20 @@ std::string hexWord(const BusValue& v) {
   return text;
 }
 
+std::string hexOf(const BusValue& v) { return "0x" + hexWord(v); }
+
+std::string branchEventText(bool taken, bool unknown, const BusValue& target) {
+  std::string where = target.known() ? std::to_string(target.value) : "?";
+  if (unknown) return "taken? -> " + where;
+  return taken ? "taken -> " + where : "not taken";
+}
+
+std::string accessText(MemoryAccess access, const BusValue& address, const BusValue& data) {
+  if (access == loadAccess) return "load " + hexOf(data) + " <- [" + hexOf(address) + "]";
+  if (access == storeAccess) return "store [" + hexOf(address) + "] <- " + hexOf(data);
+  return "";
+}
+
 std::string signedWord(const BusValue& v) { return v.known() ? std::to_string(int16_t(v.value)) : "?"; }
 
 std::string instructionText(const BusValue& word, int address) {

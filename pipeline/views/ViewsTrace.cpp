@@ -49,8 +49,6 @@ size_t longestDisassembly() {
   return longest;
 }
 
-std::string hexOf(const BusValue& v) { return "0x" + hexWord(v); }
-
 std::string rightAligned(const std::string& text, size_t width) {
   return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
@@ -118,23 +116,13 @@ void putForwards(const CycleView& c) {
   }
 }
 
-// "taken -> N", "not taken", or "taken? -> N" when the decision is unknown (PC is then unknown too).
-std::string branchEvent(const CycleView& c) {
-  std::string target = c.branchTarget.known() ? std::to_string(c.branchTarget.value) : "?";
-  if (c.branchUnknown) return "taken? -> " + target;
-  return c.branchTaken ? "taken -> " + target : "not taken";
-}
-
 void putEvents(const CycleView& c) {
   if (c.hasForwarding) putForwards(c);
-  if (c.branchInMem) putEvent(branchEvent(c), green);
+  if (c.branchInMem) putEvent(branchEventText(c.branchTaken, c.branchUnknown, c.branchTarget), green);
   if (c.writtenRegister > 0)
     putEvent("r" + std::to_string(c.writtenRegister) + " <- " + hexOf(c.writtenValue), cyan);
-  if (c.access == loadAccess)
-    putEvent("load " + hexOf(c.accessData) + " <- [" + hexOf(c.accessAddress) + "]", magenta);
-  if (c.access == storeAccess)
-    putEvent("store [" + hexOf(c.accessAddress) + "] <- " + hexOf(c.accessData) +
-                 (storeIgnored(c) ? " (ignored: ROM address)" : ""),
+  if (c.access != noAccess)
+    putEvent(accessText(c.access, c.accessAddress, c.accessData) + (storeIgnored(c) ? " (ignored: ROM address)" : ""),
              magenta);
 }
 
