@@ -47,6 +47,7 @@ struct Submission {
   std::string problem;  // set: every test fails with it
   std::string problemOutput;
   std::string fault;  // set: the grader could not build it (its compile could not start)
+  bool reference = false;  // the teacher's own: a failure of it is not compared with itself
 };
 
 // A run's own folder, with copies of what it needs; removed with all the run left in it.
@@ -378,6 +379,21 @@ void scoreCoverage(const GradeSetup& s, const GradeTest& t, const RunOutcome& o,
     if (fault.is_string()) r.output += "  " + fault.get<std::string>() + equivalentFaults(report, fault) + "\n";
 }
 
+// A processor test's wrong result against the reference: the run again with --compare-with the
+// reference and --compare-at halt, whose report (each wrong item beside the reference's value, with the
+// cycle and word of the student's run that wrote it last) then stands before the mismatch lines.  Only
+// the end values are compared: a student's program may take its own path, and the reference's words
+// are never shown.  "" when that run reports no difference or does not end normally.
+std::string comparedWithReference(const GradeSetup& s, const RunFolder& f, std::vector<std::string> argv) {
+  const std::string& reference = s.assignment.reference;
+  std::string copy = f.path + "/r/" + reference.substr(reference.rfind('/') + 1), reason;
+  if (!makeFolders(f.path + "/r", reason) || !copyFile(reference, copy, 0644, reason)) return "";
+  argv.insert(argv.end(), {"--compare-with", copy, "--compare-at", "halt"});
+  RunOutcome o = runStarting(argv, f, s.assignment.limits, true, SandboxPlace{f.path, {s.processor}});
+  if (!limitReason(s.assignment.limits, o).empty() || o.status != 1) return "";
+  return o.output;
+}
+
 // One test of one student, run in a folder of its own; with fault set (and no result to keep) when the
 // grader cannot prepare or start the run.
 GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
@@ -407,6 +423,11 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   if (!o.startProblem.empty()) return fault = "cannot start the run of " + student + " " + t.name + ": " + o.startProblem, r;
   if (kind == AssignmentKind::tests) scoreCoverage(s, t, o, r);
   else r.reason = runReason(s, t, o);
+  if (kind == AssignmentKind::processor && r.reason == wrongResult && !s.assignment.reference.empty() &&
+      !sub.reference) {
+    std::string compared = comparedWithReference(s, f, argv);
+    if (!compared.empty()) o.output = compared;
+  }
   if (wholeOutput) *wholeOutput = o.output;
   if (kind != AssignmentKind::tests && r.reason.empty()) r.score = t.weight;
   if (!r.reason.empty()) r.output = outputExcerpt(withoutFolders(s, kind == AssignmentKind::tests ? r.output : o.output,
@@ -483,6 +504,7 @@ bool gradeReference(GradeSetup& s, std::string& problem) {
   Submission sub;
   if (s.assignment.kind == AssignmentKind::processor) sub.folder = folder, sub.file = name;
   else sub = builtCircuit(s, "the reference", folder, name, tests ? s.out + "/reference" : build.path);
+  sub.reference = true;
   if (!sub.fault.empty()) return problem = sub.fault, false;
   if (!sub.problem.empty()) return problem = referenceFailure(name, "", sub.problem, sub.problemOutput), false;
   if (tests) return s.referenceNetlist = sub.file, true;

@@ -6,6 +6,8 @@
 
 #include "ExitStatus.h"
 
+const char* const wrongResult = "wrong result";
+
 namespace {
 
 // The reason a verdict's word names; false when it names none.
@@ -41,8 +43,8 @@ struct VerdictMeaning {
 const VerdictMeaning meanings[] = {
     {reasonPassed, nullptr, ""},
     {reasonNoStopCondition, nullptr, nullptr},
-    {reasonExpectFailed, nullptr, "wrong result"},
-    {reasonTestFailed, nullptr, "wrong result"},
+    {reasonExpectFailed, nullptr, wrongResult},
+    {reasonTestFailed, nullptr, wrongResult},
     {reasonRefusedOption, "--program", "does not assemble"},
 };
 

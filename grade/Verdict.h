@@ -12,6 +12,8 @@
 // input is the assignment's and the refusal says the work does not fit it ("" for the status and reason).
 std::string verdictFailure(int status, const std::string& written, const std::string& didNotHalt,
                            const std::string& badInput = "");
+// The failure of a run whose checks (--expect, a table) found a wrong value.
+extern const char* const wrongResult;
 
 // Line (without its newline) is what printf would print with format, whatever its numbers (%d, %llu)
 // and texts (%s) were: a run's notes are left out of its excerpt by the formats they are printed with.

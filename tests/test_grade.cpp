@@ -96,8 +96,12 @@ TEST(Grade, AutograderResultsKeepHiddenOutputBack) {
       EXPECT_EQ(t["output"], "");
     }
   }
+  // A wrong result against the reference: the items that differ, with the words that wrote them.
   EXPECT_EQ(bert["tests"][0]["output"],
-            "wrong result\nMISMATCH -- RAM[8]: expected 36, actual 28\nMISMATCH -- Reg3: expected 36, actual 28\n");
+            "wrong result\n--compare-with: at the end 2 of 2 items checked differ\n"
+            "  RAM[8]: yours 0x001c, reference 0x0024; last written in cycle 71 by 12 st r3, [r1 + 1] (line 14)\n"
+            "  Reg3: yours 0x001c, reference 0x0024; last written in cycle 67 by 7 add r3, r3, r4 (line 9)\n"
+            "MISMATCH -- RAM[8]: expected 36, actual 28\nMISMATCH -- Reg3: expected 36, actual 28\n");
 }
 
 TEST(Grade, ShardsJoinedEqualASingleRun) {
