@@ -116,10 +116,14 @@ bool takeClassesFile(const char* argument, std::string&) {
 void writeFaultClasses() {
   if (classesFile.empty()) return;
   std::string text, problem;
+  size_t faultCount = 0, classCount = 0;
   for (const std::vector<std::string>& members : equivalentFaultClasses()) {
     for (size_t k = 0; k < members.size(); k++) text += (k ? " " : "") + members[k];
     text += "\n";
+    faultCount += members.size(), classCount++;
   }
+  // The closing line tells a reader that the list is whole.
+  text += "# " + std::to_string(faultCount) + " faults in " + std::to_string(classCount) + " classes\n";
   if (!writeWholeFile(classesFile, text, problem)) {
     fprintf(stderr, "ERROR -- --fault-classes %s: %s\n", classesFile.c_str(), problem.c_str());
     classesUnwritten = true;

@@ -158,6 +158,8 @@ TEST(FaultCoverage, BadInputIsRefusedBeforeAnyFault) {
     return s.write(file, faults({net, "--json", "--test", examples + "full_adder.test", "--shard", which}).out);
   };
   std::string one = shard("1/2", "one.json"), other = shard("1/3", "other.json");
+  std::string lying = s.write("lying.json", "{\"faults\": 14, \"detected\": 14, \"undetected\": [\"a[0]=0\"], "
+                                            "\"equivalent\": {}, \"universe\": 16, \"shard\": \"1/1\"}");
   struct Case {
     std::vector<std::string> args;
     std::string err;
@@ -171,6 +173,7 @@ TEST(FaultCoverage, BadInputIsRefusedBeforeAnyFault) {
       {{"join", one}, "shard 2/2 is missing"},
       {{"join", one, other}, other + " is shard 1/3 of another split than " + one + " (2 shards)"},
       {{"join", one, net}, net + ": not a report of tarvik-faults --json (no JSON object)"},
+      {{"join", lying}, lying + ": not a report of tarvik-faults --json (its counts do not add up)"},
   };
   for (const Case& c : cases) {
     RunResult r = faults(c.args);

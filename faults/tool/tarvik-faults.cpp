@@ -215,10 +215,18 @@ uint64_t nextRandom(uint64_t& state) {
   return z ^ (z >> 31);
 }
 
-// The classes of the good run's file; with --no-collapse, every fault a class of its own.
+// The classes of the good run's file; with --no-collapse, every fault a class of its own.  The file
+// ends with "# F faults in C classes": without it (a run that ended before writing the file) or with
+// other counts, nothing is graded.
 std::vector<FaultClass> classesOf(const std::string& text, bool collapse) {
   std::vector<FaultClass> classes;
+  size_t faultCount = 0, classCount = 0;
+  std::string closing;
   for (const std::string& line : linesOf(text)) {
+    if (!line.empty() && line[0] == '#') {
+      closing = line;
+      continue;
+    }
     std::vector<std::string> members;
     for (size_t at = 0; at < line.size();) {
       size_t end = std::min(line.find(' ', at), line.size());
@@ -226,10 +234,13 @@ std::vector<FaultClass> classesOf(const std::string& text, bool collapse) {
       at = end + 1;
     }
     if (members.empty()) continue;
+    faultCount += members.size(), classCount++;
     if (collapse) classes.push_back({members});
     else
       for (const std::string& m : members) classes.push_back({{m}});
   }
+  if (closing != "# " + std::to_string(faultCount) + " faults in " + std::to_string(classCount) + " classes")
+    refuse("the run without a fault did not write its whole list of faults (--fault-classes)");
   std::sort(classes.begin(), classes.end());
   return classes;
 }
@@ -322,6 +333,8 @@ Report shardReport(const std::string& file, unsigned& index, unsigned& count) {
   if (!shardOf(j["shard"], index, count)) bad("shard " + j["shard"].get<std::string>());
   Report r;
   r.faults = j["faults"], r.detected = j["detected"], r.universe = j["universe"];
+  if (r.detected > r.faults || r.faults - r.detected != j["undetected"].size() || r.universe < r.faults)
+    bad("its counts do not add up");
   for (const auto& u : j["undetected"]) {
     if (!u.is_string()) bad("an undetected fault that is no text");
     FaultClass c{{u.get<std::string>()}};
