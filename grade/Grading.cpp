@@ -423,8 +423,9 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   if (!o.startProblem.empty()) return fault = "cannot start the run of " + student + " " + t.name + ": " + o.startProblem, r;
   if (kind == AssignmentKind::tests) scoreCoverage(s, t, o, r);
   else r.reason = runReason(s, t, o);
+  // A hidden test's output is never shown to the student: its comparison would be wasted.
   if (kind == AssignmentKind::processor && r.reason == wrongResult && !s.assignment.reference.empty() &&
-      !sub.reference) {
+      !sub.reference && !t.hidden) {
     std::string compared = comparedWithReference(s, f, argv);
     if (!compared.empty()) o.output = compared;
   }
