@@ -28,6 +28,7 @@ public:
   int drawComponentLeadsFlag = 1;  // F4
   int labelLinesFlag = 0;          // F5
   int tilesComputed = 0;           // set by componentTiling; nothing is drawn before
+  bool drawingPicture = false;     // inside drawPicture, which draws the sub-window rectangle last
   int64_t superProbesPaintedAt = 0;  // steady clock, ms: the last paced paint of the super probes
 
   PhaseFive();

@@ -71,6 +71,10 @@ public:
   void setSubWin();
   void subWinToViewWin();
   void drawSubWindow();
+  // The dashed rectangle is drawn by inverting pixels: a pane drawn over it after the picture (a probe
+  // whose value changed) wipes the dashes out where they cross the pane.  This inverts them again
+  // inside the area the pane took (virtual coordinates, as clearArea takes them).
+  void restoreSubWindowOver(int xs, int ys, int w, int h);
   int pointInSubWindow(int x, int y);
   void adjustSubWindow(int state, int xn, int yn, int xo, int yo);
   void setCursor(int which);

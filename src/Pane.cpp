@@ -62,6 +62,7 @@ void drawPane(int x, int y, int w, int h, SignalValue sv, bool is_probe, float s
   } else {
     outlineSymbol(xs, ys, ws, hs, sv);
   }
+  if (!phaseFive->drawingPicture) window().restoreSubWindowOver(xs, ys, ws, hs);
 }
 
 void drawPane_byte(int x, int y, int w, int h, const SignalValue sv[8], bool, float shrinkFactor) {

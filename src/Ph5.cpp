@@ -51,11 +51,13 @@ void PhaseFive::drawTime() {
 // The super probes were collected afresh by drawSchematic, so all of them are painted.
 void PhaseFive::drawPicture() {
   if (!windexPointer->usable() || !tilesComputed) return;
+  drawingPicture = true;
   drawSchematic();
   if (interconnectFlag) connect();
   drawPanes();
   if (superProbeSelect) displaySuperProbes();
   if (displayTimeFlag) drawTime();
+  drawingPicture = false;
   windexPointer->drawSubWindow();
 }
 

@@ -128,6 +128,16 @@ void Windex::drawSubWindow() {
   if (r.w >= 0) backend->subWindowRect(*this, r.x, r.y, r.w, r.h);
 }
 
+void Windex::restoreSubWindowOver(int xs, int ys, int w, int h) {
+  if (!usable() || clipped) return;
+  PixelRect r = pixelRect(*this, xs, ys, w, h);
+  if (r.w < 0) return;
+  PixelRect area = {r.x, r.y, r.w + 1, r.h + 1};  // what clearArea cleared
+  backend->clip(*this, &area, 1);
+  drawSubWindow();
+  backend->clip(*this, &area, 0);
+}
+
 int Windex::pointInSubWindow(int x, int y) {
   int xs = xScale(subWinXs), xe = xScale(subWinXe), ys = yScale(subWinYs), ye = yScale(subWinYe);
   int zone = 0;
