@@ -41,6 +41,7 @@ void byteCell(int x, int y, int w, int h, SignalValue sv) {
   window().clearArea(x, y, w, h);
   fillWithValueColour(x, y, w, h, sv);
   window().drawRectangle(x, y, w, h);
+  if (!phaseFive->drawingPicture) window().restoreSubWindowOver(x, y, w, h);
 }
 
 }  // namespace
