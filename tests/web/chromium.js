@@ -17,6 +17,7 @@ class Chromium {
     this.waiting = new Map();
     this.loaded = new Map();
     this.sent = 0;
+    this.process.on('exit', () => this.waiting.forEach((answer) => answer({error: {message: 'chromium ended'}})));
     let rest = '';
     this.process.stdio[4].on('data', (data) => {
       const messages = (rest + data).split('\0');
