@@ -2,8 +2,9 @@
 // what it writes as it goes, so that the page stays responsive and can stop a run by ending the worker.
 // Posts {kind: 'text', fd, text} (standard output 1 or error 2, decoded as UTF-8),
 // {kind: 'cycle', cycle, planned} (the processor's latest cycle read, of the cycles planned), and last
-// {kind: 'done', status, ms}.  Output is handed on at least every flushMs of the run, and whenever a
-// buffer fills; the page sees at most flushMs less than the run wrote when it stops it.
+// {kind: 'done', status, ms}.  Output is handed on at the first cycle read flushMs after the last post
+// (the processor reads one every few hundred microseconds), whenever a buffer fills, and at the end; so
+// the page misses at most about flushMs of the run when it stops it.
 import {run} from './runner.js';
 
 const flushMs = 50, bufferBytes = 1 << 16;
