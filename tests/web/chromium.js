@@ -19,6 +19,7 @@ class Chromium {
     this.sent = 0;
     this.process.on('exit', () => this.waiting.forEach((answer) => answer({error: {message: 'chromium ended'}})));
     let rest = '';
+    this.process.stdio[4].setEncoding('utf8');
     this.process.stdio[4].on('data', (data) => {
       const messages = (rest + data).split('\0');
       rest = messages.pop();
