@@ -2,11 +2,25 @@
 // the assembler compiled to WebAssembly.  A URL such as index.html?cycles=40&program=TEXT (or
 // until=halt in place of cycles) fills the editor and runs at once; views=trace,diagram,summary (any of
 // them, or none) picks what it shows, all three when not given.
+//
+// Each run goes in a worker (runs.js): its output is shown as it comes, up to outputLimit characters
+// a pane (the rest kept for download), with a progress line of the processor's cycles, and the Stop
+// button ends it.
 import {examples, processors} from './programs.js';
-import {run} from './runner.js';
+import {start} from './runs.js';
+import {StreamView} from './output.js';
 
 const $ = (id) => document.getElementById(id);
 const sourceName = 'prog.s';
+const outputLimit = 1000000;
+
+// Standard error holds notes too ("--until halt held at tick ..."); the errors are the lines the
+// programs write as such ("ERROR -- ...", an assembler's "FILE:LINE:COLUMN: ...") and a run cut
+// short by the WebAssembly machine.
+const isErrorLine = (line) => /^ERROR -- |^\S+:\d+:\d+: | stopped: /.test(line);
+const output = new StreamView($('output'), $('output-note'), outputLimit, 'output.txt');
+const errors = new StreamView($('errors'), $('errors-note'), outputLimit, 'errors.txt', isErrorLine);
+let current = null;  // the run going on: {done, stop}
 
 function fillChoices() {
   for (const name of processors) $('processor').add(new Option(name, name));
@@ -65,37 +79,59 @@ function placeCursor(line, column) {
   $('source').setSelectionRange(at, at);
 }
 
-function show(program, args, result) {
+// "cycle N of M", or for a run until the program halts the cycles so far, with its cap.
+function progressLine(cycle, planned, untilHalt) {
+  return untilHalt ? `cycle ${cycle} so far (until the program halts, at most ${planned})` : `cycle ${cycle} of ${planned}`;
+}
+
+// Runs a program with its output shown as it comes; resolves to its result.
+async function runShown(program, args, files) {
   $('command').textContent = `${program} ${args.join(' ')}`;
-  $('output').textContent = result.stdout;
-  $('errors').textContent = result.stderr;
+  for (const view of [output, errors]) view.clear();
+  $('messages').replaceChildren();
+  $('progress').textContent = $('status').textContent = $('timing').textContent = '';
+  const untilHalt = args.includes('--until');
+  current = start(program, args, files, {
+    text: (fd, text) => (fd === 1 ? output : errors).add(text),
+    cycle: (cycle, planned) => { $('progress').textContent = progressLine(cycle, planned, untilHalt); },
+  });
+  const result = await current.done;
+  current = null;
+  for (const view of [output, errors]) view.finish();
+  if (result.status === 'stopped' && $('progress').textContent) $('progress').textContent += ': stopped';
+  if (result.problem) window.tarvikLoadFailed(result.problem);
   $('status').textContent = String(result.status);
   $('timing').textContent = `(${Math.round(result.ms)} ms)`;
-  showMessages(result.stderr);
+  showMessages(errors.text());
+  return result;
 }
 
 async function assemble() {
   const args = ['-l', sourceName];
-  const result = await run('tarvik-asm', args, {[sourceName]: $('source').value});
-  show('tarvik-asm', args, result);
-  return result.status === 0;
+  return (await runShown('tarvik-asm', args, {[sourceName]: $('source').value})).status === 0;
 }
 
 // With an image for the ROM there is nothing to assemble; otherwise errors stop the run.
 async function assembleAndRun() {
   if (!$('rom-image').files[0] && !(await assemble())) return;
   const {args, files} = await processorRun();
-  show($('processor').value, args, await run($('processor').value, args, files));
+  await runShown($('processor').value, args, files);
 }
 
 async function busy(action) {
   document.body.dataset.state = 'running';
-  $('status').textContent = '';
+  setButtons(true);
   try {
     await action();
   } finally {
+    setButtons(false);
     document.body.dataset.state = 'done';
   }
+}
+
+function setButtons(running) {
+  $('assemble').disabled = $('run').disabled = running;
+  $('stop').disabled = !running;
 }
 
 function pickExample() {
@@ -125,6 +161,7 @@ fillChoices();
 $('example').addEventListener('change', pickExample);
 $('assemble').addEventListener('click', () => busy(assemble));
 $('run').addEventListener('click', () => busy(assembleAndRun));
+$('stop').addEventListener('click', () => current && current.stop());
 if (fromAddress()) {
   busy(assembleAndRun);
 } else {

@@ -1,18 +1,18 @@
-// Runs one of the WebAssembly programs once: a fresh instance (the simulator keeps its state in
-// globals, so an instance is never reused), the given files written to its memory file system, and
-// standard output and standard error kept byte for byte.
-const decoder = () => new TextDecoder('utf-8');
+// Runs one of the WebAssembly programs once, in the page's worker (worker.js): a fresh instance (the
+// simulator keeps its state in globals, so an instance is never reused), the given files written to
+// its memory file system, and every byte of standard output and standard error handed on as written.
 
-// run(program, args, files): files maps a name in the working folder to its text or bytes.
-// Resolves to {status, stdout, stderr, ms}: ms is how long the program itself ran.
-export async function run(program, args, files = {}) {
+// run(program, args, files, sink): files maps a name in the working folder to its text or bytes; sink
+// takes sink.byte(fd, byte) for fd 1 and 2, and sink.cycle(cycle, planned) for each cycle the
+// processor reads.  Resolves to {status, ms}: ms is how long the program itself ran.
+export async function run(program, args, files, sink) {
   const make = (await import(`./${program}.js`)).default;
-  const out = [], err = [];
   let status = null;
   const instance = await make({
     noInitialRun: true,
-    preRun: [(m) => m.FS.init(null, (b) => b !== null && out.push(b), (b) => b !== null && err.push(b))],
+    preRun: [(m) => m.FS.init(null, (b) => b !== null && sink.byte(1, b), (b) => b !== null && sink.byte(2, b))],
     onExit: (code) => { status = code; },
+    onCycle: (cycle, planned) => sink.cycle(cycle, planned),
     print: () => {},
     printErr: () => {},
   });
@@ -22,9 +22,8 @@ export async function run(program, args, files = {}) {
     const returned = instance.callMain(args);
     if (status === null) status = returned;
   } catch (e) {
-    err.push(...new TextEncoder().encode(`\n${program} stopped: ${e}\n`));
+    for (const b of new TextEncoder().encode(`\n${program} stopped: ${e}\n`)) sink.byte(2, b);
     if (status === null) status = 'aborted';
   }
-  const ms = performance.now() - start;
-  return {status, stdout: decoder().decode(new Uint8Array(out)), stderr: decoder().decode(new Uint8Array(err)), ms};
+  return {status, ms: performance.now() - start};
 }

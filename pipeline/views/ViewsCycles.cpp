@@ -10,8 +10,20 @@
 // --keys or a window) runs up to stopCycleCap cycles the same way.  After each cycle read, the --until
 // conditions are checked, and a --program run without --cycles ends once its program has halted;
 // standard error says which ended it.
+//
+// In the browser every cycle read is also told to the page's script (Module.onCycle, when it gives
+// one), with the cycles planned, for the lab's progress line; the programs' output is the same.
 #include <algorithm>
 #include <cstdio>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+EM_JS(void, tellPageCycleRead, (double cycle, double planned), {
+  if (Module['onCycle']) Module['onCycle'](cycle, planned);
+});
+#else
+static void tellPageCycleRead(double, double) {}
+#endif
 
 #include "Globals.h"
 #include "KeyScript.h"
@@ -75,6 +87,7 @@ void cyclesAtRest() {
 }
 
 void cyclesAfterRead(const CycleView& c) {
+  tellPageCycleRead(double(c.cycle), double(planned));
   if (stopped) return;
   if (stopConditionsGiven() && stopConditionHeld(c.cycle, c.halted())) {
     stopPresses();
