@@ -3,6 +3,7 @@
 // The comparison must name the exact cycle the runs part, the item that differs and the bugged line.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,12 +83,15 @@ TEST_P(SeededBugs, TheReportNamesTheCycleTheItemAndTheBuggedLine) {
 
 INSTANTIATE_TEST_SUITE_P(ExamplePrograms, SeededBugs, testing::ValuesIn(seededBugs));
 
+// A program that never halts: cycles go on for as long as --cycles lets them.
+const char* const loopingProgram = "loop: add r1, r1, 1\n bra loop\n nop\n nop\n nop\n";
+
 // Whole runs: what they print on standard output and standard error and their status.
 struct WholeRun {
   const char* name;
   const char* program;    // in examples/programs, or "bugged" (sum with r4 = 5), "late" (sum with a nop
                           // more before the halt: the same result, later), "loads" (reads RAM[0] into
-                          // r2; ram.hex gives it), "missing" (no such file)
+                          // r2; ram.hex gives it), "loop" (never halts), "missing" (no such file)
   const char* reference;  // likewise; "bad" does not assemble
   std::vector<std::string> options;
   int status;
@@ -121,6 +125,19 @@ const WholeRun wholeRuns[] = {
      "ERROR -- --compare-with is given twice (late.s and bugged.s): give one reference\n"},
     {"--load reaches the reference's run too", "loads", "loads", {"--load", "RAM=ram.hex"}, 0,
      "--compare-with: no difference in 12 cycles\n", ""},
+    // The reference's run is ended with the comparison: waiting for its ten million cycles would
+    // take hours.
+    {"a difference early in a long run", "sum", "loop", {"--cycles", "10000000"}, 1,
+     "--compare-with: the runs part at cycle 5\n"
+     "  r1: yours 0x0040, reference 0x0001\n"
+     "  cause: cycle 5, WB: 0 setlo r1, 0x40 (line 11)\n"
+     "       yours                               reference\n"
+     "  IF   4 setlo r5, 0x05 (line 15)          4 nop (line 5)\n"
+     "  ID   3 setlo r4, 0x04 (line 14)          3 nop (line 4)\n"
+     "  EX   2 setlo r3, 0x01 (line 13)          2 nop (line 3)\n"
+     "  MEM  1 setlo r2, 0x03 (line 12)          1 bra 0 (line 2)\n"
+     "  WB   0 setlo r1, 0x40 (line 11)          0 add r1, r1, 1 (line 1)\n",
+     ""},
 };
 
 class WholeRuns : public testing::TestWithParam<WholeRun> {};
@@ -133,8 +150,9 @@ TEST_P(WholeRuns, PrintExactlyThis) {
   folder.write("bad.s", "foo r1\n");
   folder.write("loads.s", "setlo r1, 0x40\nnop\nnop\nld r2, [r1 + 0]\nhalt: bra halt\nnop\nnop\nnop\n");
   folder.write("ram.hex", "0007\n");
+  folder.write("loop.s", loopingProgram);
   auto path = [&](const std::string& name) {
-    for (const char* scratch : {"bugged", "late", "loads", "missing", "bad"})
+    for (const char* scratch : {"bugged", "late", "loads", "loop", "missing", "bad"})
       if (name == scratch) return name + ".s";
     return programsDir + name + ".s";
   };
@@ -149,5 +167,24 @@ TEST_P(WholeRuns, PrintExactlyThis) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Compare, WholeRuns, testing::ValuesIn(wholeRuns));
+
+// The peak resident memory, in kB, of a comparison of a program that loops with itself for `cycles`.
+long comparisonPeak(const std::string& loop, int cycles) {
+  std::vector<std::string> args = {"-f", "%M", pipelineDir + "/5a-LD-hazard", "-X", "--quiet", "--program", loop,
+                                   "--compare-with", loop, "--cycles", std::to_string(cycles)};
+  RunResult run = runProgram("/usr/bin/time", args, 100);
+  EXPECT_EQ(run.out, "--compare-with: no difference in " + std::to_string(cycles) + " cycles\n");
+  return atol(run.err.c_str());
+}
+
+// Neither run keeps its past records: a long comparison needs the memory of a short one (keeping them
+// all took some 300 bytes a cycle, 6 MB more at 20000 cycles).
+TEST(LongComparison, NeedsNoMoreMemoryThanAShortOne) {
+  TextFile loop(loopingProgram, "loop.s");
+  long shortPeak = comparisonPeak(loop.path, 1000);
+  long longPeak = comparisonPeak(loop.path, 20000);
+  ASSERT_GT(shortPeak, 0);
+  EXPECT_LT(longPeak - shortPeak, 2000) << shortPeak << " kB at 1000 cycles, " << longPeak << " kB at 20000";
+}
 
 }  // namespace

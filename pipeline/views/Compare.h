@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "MemImage.h"
 #include "Views.h"
@@ -38,10 +37,19 @@ ArchCycle archCycleOf(const CycleView& c, const ArchCycle& before);
 using SourceLines = std::map<uint32_t, int>;
 SourceLines sourceLinesOf(const MemoryImage& image, bool fromSource);
 
-// Both runs up to the cycle compared: record k-1 is cycle k.
+// What a run keeps of its records: the count so far and the last two, the most a report looks back
+// (the cycle compared and the one before), so that a long run needs no more memory than a short one.
+struct RecentCycles {
+  uint64_t count = 0;  // records so far; now is record count, before record count - 1
+  ArchCycle before, now;
+};
+void addRecord(RecentCycles& run, const ArchCycle& a);
+
+// Both runs at the cycle compared (yours->count), each with that cycle and the one before; a reference
+// whose run ended before has no record of it.
 struct ComparedRuns {
-  const std::vector<ArchCycle>* yours;
-  const std::vector<ArchCycle>* reference;
+  const RecentCycles* yours;
+  const RecentCycles* reference;
   const SourceLines* yourLines;
   const SourceLines* referenceLines;
 };
@@ -50,9 +58,10 @@ struct ComparedRuns {
 // reference that has no record of that cycle (its run ended before) differs in its item "run".
 std::string differenceReport(const ComparedRuns& runs);
 
-// Who last wrote an item of the end state in your run: the cycle and the stage its word was in.
+// Who last wrote an item of the end state in your run: a copy of that cycle's record (no history is
+// kept to look it up in) and the stage its word was in.
 struct LastWriter {
-  uint64_t cycle = 0;  // 0: never
+  ArchCycle record;  // its cycle 0: never
   int stage = stageWB;
 };
 // The writers of the registers (1..7), the RAM words (by word) and the flags, followed cycle by cycle.
@@ -64,6 +73,6 @@ struct Writers {
 void followWriters(const ArchCycle& a, Writers& writers);
 // "; last written in cycle 23 by 12 ld r1, [r2 + 7] (line 14)" for the item a check names ("Reg1",
 // "RAM[8]", "N"), "; never written" or "" when the item is none of those followed.
-std::string lastWriterText(const std::string& item, const Writers& writers, const ComparedRuns& runs);
+std::string lastWriterText(const std::string& item, const Writers& writers, const SourceLines& yourLines);
 
 #endif

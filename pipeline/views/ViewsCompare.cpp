@@ -1,15 +1,18 @@
 // --compare-with REF and --compare-at halt: a run compared with the run of a reference program on the
 // same inputs.
 //
-// The circuit lives in globals, so the reference runs first, in a child process forked once
-// everything before the run is done (images loaded, checks read): the child puts REF's words into
-// the ROM in place of the program's, runs headless with only the views' observer (no dump, no check,
-// no output of the parent's run acts in it), and sends each cycle's record, then the end values of
-// the --expect items, through a pipe.  The parent then runs as usual and compares each cycle with the
-// reference's as it is read, stopping at the first that differs (ViewsCompareReport.cpp); with
-// --compare-at halt it compares only the end values of the items the --expect file names, and says
-// for each that differs which word of its run wrote it last.
+// The circuit lives in globals, so the reference runs in a child process forked once everything
+// before the run is done (images loaded, checks read): the child puts REF's words into the ROM in place
+// of the program's, runs headless with only the views' observer (no dump, no check, no output of the
+// parent's run acts in it), and sends each cycle's record through a pipe as the cycle is read, then a
+// closing record and the end values of the --expect items.  The parent runs alongside and reads the
+// reference's record of each cycle as its own comes, comparing the two and stopping at the first that
+// differs (ViewsCompareReport.cpp); with --compare-at halt the child sends no cycle's record and the
+// parent compares only the end values of the items the --expect file names, and says for each that
+// differs which word of its run wrote it last.  Neither side keeps more than its last two records, so
+// a run of millions of cycles compares in the memory of a short one.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,11 +42,14 @@ struct Comparison {
   SourceLines referenceLines, yourLines;
   bool atHalt = false;
   bool compareAtGiven = false;
-  std::vector<ArchCycle> yours, reference;
+  RecentCycles yours, reference;
+  bool referenceEnded = false;  // its closing record is read: reference.count is all its cycles
   std::vector<std::vector<SignalValue>> referenceEnd;  // the --expect items' values, in the file's order
   Writers writers;
   bool differs = false;
   bool inReferenceRun = false;
+  int pipeEnd = -1;       // the parent's read end; the child's write end in the child
+  pid_t referencePid = 0;  // the child, until it is ended and reaped
 };
 
 Comparison comparison;
@@ -94,13 +100,15 @@ void writeAll(int fd, const void* data, size_t size) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {
     ssize_t n = write(fd, p, size);
-    if (n <= 0) _exit(3);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) _exit(3);  // the parent has gone (or killed us first): nobody reads on
     p += n;
     size -= size_t(n);
   }
 }
 
-// In the child: the reference's run, its records and end values to fd; it never returns.
+// In the child: the reference's run; compareCycle sends its records to fd as they come, then here the
+// closing record and the end values; it never returns.
 void runReference(int fd) {
   int quiet = open("/dev/null", O_WRONLY);
   dup2(quiet, STDOUT_FILENO);
@@ -110,11 +118,11 @@ void runReference(int fd) {
   keepOnlyViewObserver();
   traceView = diagramView = summaryView = 0;
   comparison.inReferenceRun = true;
+  comparison.pipeEnd = fd;
   FunctionKeyString[0] = CursorKeyString[0] = '\0';
   phaseFour = new PhaseFour;
   phaseFive = new PhaseFive;
   phaseFour->run();
-  writeAll(fd, comparison.yours.data(), comparison.yours.size() * sizeof(ArchCycle));
   ArchCycle closing;
   writeAll(fd, &closing, sizeof closing);
   for (const CheckTarget& t : expectedTargets()) {
@@ -124,38 +132,58 @@ void runReference(int fd) {
   _exit(0);
 }
 
-std::string readAll(int fd) {
-  std::string all;
-  char block[65536];
-  for (ssize_t n; (n = read(fd, block, sizeof block)) != 0;) {
-    if (n > 0) all.append(block, size_t(n));
-    else if (errno != EINTR) break;
+// Ends the child's run, wherever it is (a difference found, --cycles reached), and reaps it.
+void stopReference() {
+  if (comparison.referencePid <= 0) return;
+  kill(comparison.referencePid, SIGKILL);
+  while (waitpid(comparison.referencePid, nullptr, 0) < 0 && errno == EINTR) {
   }
-  return all;
+  close(comparison.pipeEnd);
+  comparison.referencePid = 0;
+  comparison.pipeEnd = -1;
 }
 
-// The child's records and end values; false when they are cut short.
-bool takeReferenceRecords(const std::string& sent) {
-  size_t at = 0;
-  ArchCycle a;
-  while (at + sizeof a <= sent.size()) {
-    memcpy(&a, sent.data() + at, sizeof a);
-    at += sizeof a;
-    if (a.cycle == 0) break;
-    comparison.reference.push_back(a);
-  }
-  if (a.cycle != 0) return false;
-  for (const CheckTarget& t : expectedTargets()) {
-    std::vector<SignalValue> value(t.width);
-    if (at + t.width * sizeof(SignalValue) > sent.size()) return false;
-    memcpy(value.data(), sent.data() + at, t.width * sizeof(SignalValue));
-    at += t.width * sizeof(SignalValue);
-    comparison.referenceEnd.push_back(value);
+// The child died or its stream stopped short.  Known only when a record it did not send is needed:
+// a reference that fails after the last record the parent reads goes unnoticed, as it does no harm.
+void referenceCutShort() {
+  stopReference();
+  refuse("--compare-with: the run of " + comparison.file + " ended before it was recorded");
+}
+
+// size bytes from the child, across short reads; false at the end of its stream before them.
+bool readAll(void* data, size_t size) {
+  char* p = static_cast<char*>(data);
+  while (size > 0) {
+    ssize_t n = read(comparison.pipeEnd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= size_t(n);
   }
   return true;
 }
 
-void recordReference() {
+// Reads the reference's records up to record k, or to its closing record where it has fewer.
+void readReferenceUpTo(uint64_t k) {
+  while (!comparison.referenceEnded && comparison.reference.count < k) {
+    ArchCycle a;
+    if (!readAll(&a, sizeof a)) referenceCutShort();
+    if (a.cycle == 0) comparison.referenceEnded = true;
+    else addRecord(comparison.reference, a);
+  }
+}
+
+// After the closing record: the values of the --expect items at the reference's end.
+void readReferenceEnd() {
+  readReferenceUpTo(UINT64_MAX);
+  for (const CheckTarget& t : expectedTargets()) {
+    std::vector<SignalValue> value(t.width);
+    if (!readAll(value.data(), t.width * sizeof(SignalValue))) referenceCutShort();
+    comparison.referenceEnd.push_back(value);
+  }
+}
+
+void startReference() {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) refuse("--compare-with: cannot start the reference's run");
   fflush(stdout);
@@ -167,21 +195,17 @@ void recordReference() {
     runReference(pipeEnds[1]);
   }
   close(pipeEnds[1]);
-  std::string sent = readAll(pipeEnds[0]);
-  close(pipeEnds[0]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  bool ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  if (!ran || !takeReferenceRecords(sent))
-    refuse("--compare-with: the run of " + comparison.file + " ended before it was recorded");
+  // Programs the run may start later must not hold the pipe.
+  fcntl(pipeEnds[0], F_SETFD, FD_CLOEXEC);
+  comparison.pipeEnd = pipeEnds[0];
+  comparison.referencePid = child;
 }
 
 void startComparison() {
   if (!compareView && !comparison.compareAtGiven) return;
   checkGiven();
   comparison.yourLines = sourceLinesOf(givenProgram(), givenProgramFromSource());
-  recordReference();
+  startReference();
 }
 
 ComparedRuns comparedRuns() {
@@ -198,7 +222,7 @@ void reportEndValues() {
     differing++;
     lines += "  " + targets[k].path + ": yours " + shownLike("0x0", mine) + ", reference " +
              shownLike("0x0", comparison.referenceEnd[k]) +
-             lastWriterText(targets[k].path, comparison.writers, comparedRuns()) + "\n";
+             lastWriterText(targets[k].path, comparison.writers, comparison.yourLines) + "\n";
   }
   comparison.differs = differing > 0;
   if (!comparison.differs)
@@ -208,6 +232,7 @@ void reportEndValues() {
 }
 
 void resetComparison() {
+  stopReference();
   comparison = Comparison();
   compareView = 0;
 }
@@ -235,23 +260,31 @@ const Capability compareCapability = {
 }  // namespace
 
 void compareCycle(const CycleView& c) {
-  comparison.yours.push_back(archCycleOf(c, comparison.yours.empty() ? ArchCycle() : comparison.yours.back()));
-  if (comparison.inReferenceRun) return;
-  followWriters(comparison.yours.back(), comparison.writers);
+  addRecord(comparison.yours, archCycleOf(c, comparison.yours.now));
+  if (comparison.inReferenceRun) {
+    if (!comparison.atHalt) writeAll(comparison.pipeEnd, &comparison.yours.now, sizeof(ArchCycle));
+    return;
+  }
+  followWriters(comparison.yours.now, comparison.writers);
   if (comparison.atHalt || comparison.differs) return;
+  readReferenceUpTo(comparison.yours.count);
   std::string report = differenceReport(comparedRuns());
   if (report.empty()) return;
   fputs(report.c_str(), stdout);
   comparison.differs = true;
+  stopReference();
   done = 1;
 }
 
 void compareEnded() {
   if (comparison.inReferenceRun) return;
-  if (comparison.atHalt)
+  if (comparison.atHalt) {
+    readReferenceEnd();
     reportEndValues();
-  else if (!comparison.differs)
-    printf("--compare-with: no difference in %zu cycles\n", comparison.yours.size());
+  } else if (!comparison.differs) {
+    printf("--compare-with: no difference in %llu cycles\n", (unsigned long long)comparison.yours.count);
+  }
+  stopReference();
 }
 
 void addCompareOptions() { addCapability(compareCapability); }

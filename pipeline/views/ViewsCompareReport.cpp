@@ -95,15 +95,17 @@ bool storesDiffer(const ArchCycle& y, const ArchCycle& r, Difference& d) {
   return true;
 }
 
-const ArchCycle* recordOf(const std::vector<ArchCycle>& run, uint64_t cycle) {
-  return cycle >= 1 && cycle <= run.size() ? &run[cycle - 1] : nullptr;
+// Record k of a run (cycle k), where it is one of the two kept.
+const ArchCycle* recordOf(const RecentCycles& run, uint64_t cycle) {
+  if (cycle >= 1 && cycle == run.count) return &run.now;
+  return cycle >= 1 && cycle + 1 == run.count ? &run.before : nullptr;
 }
 
 bool firstDifference(const ComparedRuns& runs, Difference& d) {
-  const ArchCycle& y = runs.yours->back();
+  const ArchCycle& y = runs.yours->now;
   const ArchCycle* r = recordOf(*runs.reference, y.cycle);
   if (!r) {
-    d = {"run", "running", "ended at cycle " + std::to_string(runs.reference->size())};
+    d = {"run", "running", "ended at cycle " + std::to_string(runs.reference->count)};
     return true;
   }
   if (stagesDiffer(y, *r, d)) {
@@ -194,21 +196,27 @@ SourceLines sourceLinesOf(const MemoryImage& image, bool fromSource) {
 std::string differenceReport(const ComparedRuns& runs) {
   Difference d;
   if (!firstDifference(runs, d)) return "";
-  uint64_t cycle = runs.yours->back().cycle;
+  uint64_t cycle = runs.yours->now.cycle;
   return "--compare-with: the runs part at cycle " + std::to_string(cycle) + "\n  " + d.item + ": yours " + d.yours +
          ", reference " + d.reference + "\n" + causeLine(runs, d, cycle) + accessLine(runs, d, cycle) +
          stagesTable(runs, cycle);
 }
 
-void followWriters(const ArchCycle& a, Writers& writers) {
-  if (a.written > 0) writers.reg[a.written] = {a.cycle, stageWB};
-  uint16_t ex = a.word[stageEX];
-  if (a.address[stageEX] >= 0 && (ex & 0xC000) == 0 && (ex & psrBit)) writers.flags = {a.cycle, stageEX};
-  bool ramStore = a.access == storeAccess && a.accessAddress.known() && (a.accessAddress.value & ramAddressBit);
-  if (ramStore) writers.ram[a.accessAddress.value & ramWordMask] = {a.cycle, stageMEM};
+void addRecord(RecentCycles& run, const ArchCycle& a) {
+  run.count++;
+  run.before = run.now;
+  run.now = a;
 }
 
-std::string lastWriterText(const std::string& item, const Writers& writers, const ComparedRuns& runs) {
+void followWriters(const ArchCycle& a, Writers& writers) {
+  if (a.written > 0) writers.reg[a.written] = {a, stageWB};
+  uint16_t ex = a.word[stageEX];
+  if (a.address[stageEX] >= 0 && (ex & 0xC000) == 0 && (ex & psrBit)) writers.flags = {a, stageEX};
+  bool ramStore = a.access == storeAccess && a.accessAddress.known() && (a.accessAddress.value & ramAddressBit);
+  if (ramStore) writers.ram[a.accessAddress.value & ramWordMask] = {a, stageMEM};
+}
+
+std::string lastWriterText(const std::string& item, const Writers& writers, const SourceLines& yourLines) {
   const LastWriter* w = nullptr;
   unsigned k = 0;
   if (item == "N" || item == "Z") w = &writers.flags;
@@ -219,7 +227,7 @@ std::string lastWriterText(const std::string& item, const Writers& writers, cons
     w = found == writers.ram.end() ? &never : &found->second;
   }
   if (!w) return "";
-  if (!w->cycle) return "; never written";
-  const ArchCycle& a = (*runs.yours)[w->cycle - 1];
-  return "; last written in cycle " + std::to_string(w->cycle) + " by " + stageWordText(a, w->stage, *runs.yourLines);
+  if (!w->record.cycle) return "; never written";
+  return "; last written in cycle " + std::to_string(w->record.cycle) + " by " +
+         stageWordText(w->record, w->stage, yourLines);
 }
