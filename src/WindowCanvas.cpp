@@ -11,7 +11,7 @@
 
 #include <emscripten.h>
 
-#include "Explain.h"
+#include "Capability.h"
 #include "Globals.h"
 #include "Window.h"
 
@@ -127,6 +127,6 @@ const DisplayBackend* const windowDisplay = &canvasDisplay;
 // The page calls it between the program's turns, while the run waits for input.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* tarvikPaneValue(int x, int y) {
   static std::string text;
-  text = paneValueAt(x, y);
+  text = capabilityPaneValue(x, y);
   return text.c_str();
 }
