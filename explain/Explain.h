@@ -75,5 +75,11 @@ void resetExplainTables();
 // The window's gesture: Shift with the left button on a pane prints the explanation of the bit it
 // shows.  Returns true when the press was taken for that, so that it does not also navigate.
 bool explainGesture(int x, int y);
+// The bit the pane under window pixel (x, y) shows, or -1: the smallest visible pane there, a byte
+// probe's cell under the pointer.
+int paneBitAt(int x, int y);
+// What that pane shows, for a pointer resting on it: "NAME[i] = 1" (0 1 X Z U), and for a bit of a
+// wider bundle a second line "NAME = 0x0012 (18)"; "" when no pane is there.
+std::string paneValueAt(int x, int y);
 
 #endif

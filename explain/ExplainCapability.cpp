@@ -22,6 +22,7 @@ const LongOption options[] = {
 const Capability& explainCapability() {
   static const Capability record = {
       "explain", 80, 0, options, 2, false, nullptr, nullptr, resetExplanations, nullptr, nullptr, explainGesture,
+      nullptr, paneValueAt,
   };
   return record;
 }

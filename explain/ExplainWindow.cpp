@@ -1,5 +1,6 @@
 // The window's side of explanations: Shift with the left button on a pane prints, on the terminal, the
-// explanation of the bit that pane shows, at the present tick.
+// explanation of the bit that pane shows, at the present tick; the web page asks the same lookup for
+// the value a pane shows under the pointer.
 //
 // A pane belongs to a component with a display routine (a probe, a byte probe, a switch); the press
 // picks the smallest such tile shown at the current display level that contains the pointer, and a
@@ -7,10 +8,14 @@
 // display backend noted with the press.
 #include <cstdio>
 
+#include "Bundles.h"
 #include "CompKinds.h"
+#include "Expect.h"
 #include "Explain.h"
 #include "Globals.h"
+#include "NameIndex.h"
 #include "Ph2.h"
+#include "Ph3.h"
 #include "Ph5.h"
 #include "Window.h"
 
@@ -60,13 +65,40 @@ int paneBit(const Windex& w, int c, int x, int y) {
   return p2.numberOfDataInputs[i] > 0 ? p2.dataInputs[i][0] : -1;
 }
 
+std::vector<SignalValue> valuesNow(const std::vector<int>& bits) {
+  std::vector<SignalValue> values;
+  for (int b : bits) values.push_back(phaseThree->currentSignals[size_t(b)]);
+  return values;
+}
+
+// "NAME = 0x0012 (18)", or its letters (bit 0 last) while a bit is not a level.
+std::string bundleValueText(int bundle) {
+  std::vector<SignalValue> values = valuesNow(declaredBundles()[size_t(bundle)].bits);
+  std::string hex = shownLike("0x0", values), decimal = shownLike("0", values);
+  return nameIndex().bundlePaths[size_t(bundle)] + " = " + hex + (hex == decimal ? "" : " (" + decimal + ")");
+}
+
 }  // namespace
 
+int paneBitAt(int x, int y) {
+  const Windex* w = phaseFive ? phaseFive->windexPointer : nullptr;
+  if (!w || !w->usable()) return -1;
+  int c = paneUnder(*w, x, y);
+  return c < 0 ? -1 : paneBit(*w, c, x, y);
+}
+
+std::string paneValueAt(int x, int y) {
+  int bit = paneBitAt(x, y);
+  if (bit < 0) return "";
+  std::string text = bitName(bit) + " = " + letterOfValue(phaseThree->currentSignals[size_t(bit)]);
+  int bundle = nameIndex().bitBundles[size_t(bit)];
+  if (bundle >= 0 && declaredBundles()[size_t(bundle)].bits.size() > 1) text += "\n" + bundleValueText(bundle);
+  return text;
+}
+
 bool explainGesture(int x, int y) {
-  const Windex& w = *phaseFive->windexPointer;
-  if (!shiftHeld(w)) return false;
-  int c = paneUnder(w, x, y);
-  int bit = c < 0 ? -1 : paneBit(w, c, x, y);
+  if (!shiftHeld(*phaseFive->windexPointer)) return false;
+  int bit = paneBitAt(x, y);
   if (bit < 0) {
     printf("explain: no signal pane under the pointer\n");
   } else {

@@ -38,6 +38,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ExitStatus.h"
@@ -67,6 +68,7 @@ struct Capability {
   const ScriptedInput* input;      // presses it replays, or null
   bool (*paneClicked)(int x, int y);  // the window's Shift-click on a pane: true when taken
   void (*afterConstruction)() = nullptr;  // the circuit description has returned; before flattening
+  std::string (*paneValue)(int x, int y) = nullptr;  // what the pane at window pixel (x, y) shows; "" for none
 };
 
 // Adds a record (see above); returns true so that a static initialiser can add it.
@@ -88,6 +90,8 @@ void resetCapabilities();
 const ScriptedInput& scriptedInput();
 // The window's Shift-click: offered to each record in turn; false when none takes it.
 bool capabilityTakesPaneClick(int x, int y);
+// What the pane at window pixel (x, y) shows, for a pointer resting there: the first record's answer.
+std::string capabilityPaneValue(int x, int y);
 
 // The library's own records, from the build's list (generated).
 void addLibraryCapabilities();

@@ -107,3 +107,11 @@ bool capabilityTakesPaneClick(int x, int y) {
     if (c.paneClicked && c.paneClicked(x, y)) return true;
   return false;
 }
+
+std::string capabilityPaneValue(int x, int y) {
+  for (const Capability& c : records()) {
+    std::string value = c.paneValue ? c.paneValue(x, y) : "";
+    if (!value.empty()) return value;
+  }
+  return "";
+}

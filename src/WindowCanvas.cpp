@@ -7,7 +7,11 @@
 // poll, as a key typed into the X window does.  A circuit that never rests still lets the page breathe:
 // the event poll yields now and then (the page decides when, without touching the simulation's order).
 #include <cstdio>
+#include <string>
 
+#include <emscripten.h>
+
+#include "Capability.h"
 #include "Globals.h"
 #include "Window.h"
 
@@ -118,3 +122,11 @@ const DisplayBackend canvasDisplay = {open,      close, clearWindow,   clearPixe
 // Linked ahead of the library, this definition is the one the window opens with; the library's own
 // (DisplayDefault.cpp, the headless display) is then never taken from its archive.
 const DisplayBackend* const windowDisplay = &canvasDisplay;
+
+// For the page's pointer (a hover or a tap): what the pane at canvas pixel (x, y) shows, "" for none.
+// The page calls it between the program's turns, while the run waits for input.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* tarvikPaneValue(int x, int y) {
+  static std::string text;
+  text = capabilityPaneValue(x, y);
+  return text.c_str();
+}

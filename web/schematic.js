@@ -5,27 +5,77 @@
 // --palette does; ?shiftclick=X,Y Shift-clicks canvas pixel X,Y once the program has started, and
 // ?type=TEXT types its keys into the canvas all at once, as a fast typist would.  ?cpu=TAG picks the
 // processor by its tag, as tools/run --cpu does (5b: 5b-forwarding); the first of processors.js, which
-// the build writes from the processor variants' table, is the default.
+// the build writes from the processor variants' table, is the default.  ?program=TEXT runs that
+// assembly source in place of the ROM program (its errors listed on the page), ?rom=TEXT and ?ram=TEXT
+// load memory images as the lab page's files do; a '+' in the address stays a '+'.  A pointer resting
+// on a pane (or a tap on it) shows the pane's bit and its bundle's value; ?hover=X,Y rests it on
+// canvas pixel X,Y.
 (function() {
   'use strict';
   var canvas = document.getElementById('schematic');
   var statusField = document.getElementById('status');
   var explainField = document.getElementById('explain');
   var messagesField = document.getElementById('messages');
+  var errorList = document.getElementById('program-errors');
+  var paneValue = document.getElementById('pane-value');
   var messages = [], keptMessages = 200, messagesShown = true;
+  var sourceName = 'prog.s';
 
   // The first view of ./tools/run for a 1025 x 825 window: the front panel's IF and ID stages, twice
   // the size, without the interconnecting lines.
-  function programArguments(search) {
+  function programArguments(given) {
     var args = ['--quiet', '-F', '2', '-z', '0', '0', '512', '412'];
-    var given = new URLSearchParams(search);
     if (given.has('keys')) args.push('--keys', given.get('keys'));
     if (given.has('palette')) args.push('--palette', given.get('palette'));
-    return args;
+    return args.concat(programFiles(given).args);
+  }
+
+  // The files the program reads and the options that name them: a ROM image runs in place of the
+  // program, as on the lab page; without either the processor runs its own ROM program.
+  function programFiles(given) {
+    var files = {}, args = [];
+    var file = function(name, text, option) {
+      files[name] = text;
+      args.push.apply(args, option);
+    };
+    if (given.has('rom')) file('rom.img', given.get('rom'), ['--load', 'Memory.Rom=rom.img']);
+    else if (given.has('program')) file(sourceName, given.get('program'), ['--program', sourceName]);
+    if (given.has('ram')) file('ram.img', given.get('ram'), ['--load', 'RAM=ram.img']);
+    return {files: files, args: args};
+  }
+
+  // The address's NAME=VALUE parts as written (still encoded).
+  function addressParts(search) {
+    return search.replace(/^\?/, '').split('&').filter(function(part) { return part; });
+  }
+
+  // The address's parameters, each part decoded as a whole: a '+' typed into an assembly line
+  // ([r1+1]) stays a '+', where a form's decoding (URLSearchParams) would make it a space.  Throws
+  // URIError on a malformed %-escape.
+  function addressParameters(search) {
+    var values = new Map();
+    addressParts(search).forEach(function(part) {
+      var equals = part.indexOf('=');
+      var name = equals < 0 ? part : part.slice(0, equals), value = equals < 0 ? '' : part.slice(equals + 1);
+      values.set(decodeURIComponent(name), decodeURIComponent(value));
+    });
+    return values;
+  }
+
+  // The program's complaints about its own input (FILE:LINE:COLUMN: text of the assembler, and the
+  // ERROR -- lines that end a run before it starts), listed above the canvas.
+  function listProblem(line) {
+    var at = new RegExp('^' + sourceName.replace('.', '\\.') + ':(\\d+):(\\d+): (.*)$').exec(line);
+    if (!at && !/^ERROR -- /.test(line)) return;
+    var item = document.createElement('li');
+    item.textContent = at ? 'line ' + at[1] + ', column ' + at[2] + ': ' + at[3] : line;
+    errorList.appendChild(item);
+    errorList.parentNode.hidden = false;
   }
 
   // Standard error can run to many lines a cycle; the page shows the last ones, once a frame.
   function addMessage(line) {
+    listProblem(line);
     messages.push(line);
     if (messages.length > 2 * keptMessages) messages = messages.slice(-keptMessages);
     if (!messagesShown) return;
@@ -50,11 +100,58 @@
       canvas.dispatchEvent(new KeyboardEvent('keydown', {key: text[i], bubbles: true, cancelable: true}));
   }
 
-  function started() {
+  // The value under the pointer, asked of the running program (its wasm export) while it waits.
+  var program = null, pointer = null;
+
+  function paneText(x, y) {
+    return program ? program.UTF8ToString(program._tarvikPaneValue(x, y)) : '';
+  }
+
+  function showPaneValue() {
+    var text = pointer ? paneText(pointer.x, pointer.y) : '';
+    paneValue.hidden = !text;
+    if (!text) return;
+    paneValue.textContent = text;
+    paneValue.style.left = pointer.pageX + 14 + 'px';
+    paneValue.style.top = pointer.pageY + 14 + 'px';
+  }
+
+  // Canvas pixels as the canvas's own listeners count them (WindowCanvas.js).
+  function pointAt(clientX, clientY) {
+    var r = canvas.getBoundingClientRect();
+    return {x: Math.floor(clientX - r.left), y: Math.floor(clientY - r.top), pageX: clientX + window.scrollX,
+            pageY: clientY + window.scrollY};
+  }
+
+  function follow(e) {
+    pointer = pointAt(e.clientX, e.clientY);
+    showPaneValue();
+  }
+
+  // A mouse shows values as it moves; a finger or pen by a tap.  Shown values follow the run.
+  function showValuesUnderPointer() {
+    canvas.addEventListener('pointermove', function(e) { if (e.pointerType === 'mouse') follow(e); });
+    canvas.addEventListener('pointerdown', function(e) { if (e.pointerType !== 'mouse') follow(e); });
+    canvas.addEventListener('pointerleave', function(e) {
+      if (e.pointerType !== 'mouse') return;
+      pointer = null;
+      showPaneValue();
+    });
+    setInterval(showPaneValue, 250);
+  }
+
+  function restPointer(point) {
+    var xy = point.split(',').map(Number), r = canvas.getBoundingClientRect();
+    pointer = pointAt(r.left + xy[0], r.top + xy[1]);
+    showPaneValue();
+  }
+
+  function started(instance) {
     canvas.focus();
-    var given = new URLSearchParams(window.location.search);
+    if (!ended) program = instance;
     if (given.has('shiftclick')) shiftClick(given.get('shiftclick'));
     if (given.has('type')) typeKeys(given.get('type'));
+    if (given.has('hover')) restPointer(given.get('hover'));
   }
 
   var processors = tarvikProcessors, tags = Object.keys(processors);
@@ -64,27 +161,46 @@
     return items.length < 2 ? items.join('') : items.slice(0, -1).join(', ') + ' or ' + items[items.length - 1];
   }
 
-  // A link to the page for each processor.
+  // A link to the page for each processor, with the rest of this page's address (the same program).
   function showProcessorLinks() {
+    var others = addressParts(window.location.search).filter(function(part) { return !/^cpu=/.test(part); });
     document.getElementById('processors').innerHTML = listed(tags.map(function(tag) {
-      return '<a href="schematic.html?cpu=' + tag + '">' + processors[tag] + '</a>';
+      var query = ['cpu=' + tag].concat(others).join('&').replace(/&/g, '&amp;').replace(/"/g, '&quot;');
+      return '<a href="schematic.html?' + query + '">' + processors[tag] + '</a>';
     }));
   }
 
+  var ended = false;
+
   function run() {
     statusField.textContent = 'running';
+    var files = programFiles(given).files;
     TarvikSchematic({
       schematicCanvas: canvas,
-      arguments: programArguments(window.location.search),
+      arguments: programArguments(given),
+      preRun: [function(instance) {
+        for (var name in files) instance.FS.writeFile(name, files[name]);
+      }],
       print: function(line) { explainField.textContent += line + '\n'; },
       printErr: addMessage,
-      onExit: function(status) { statusField.textContent = 'ended, status ' + status; },
+      onExit: function(status) {
+        ended = true;
+        program = null;
+        statusField.textContent = 'ended, status ' + status;
+      },
     }).then(started, function(problem) { statusField.textContent = 'failed: ' + problem; });
   }
 
   // The processor's program is a script of its own, loaded once the page knows which one it shows.
   showProcessorLinks();
-  var cpu = new URLSearchParams(window.location.search).get('cpu') || tags[0];
+  var given;
+  try {
+    given = addressParameters(window.location.search);
+  } catch (malformed) {
+    statusField.textContent = 'not started: the address has a malformed %-escape (' + malformed.message + ')';
+    return;
+  }
+  var cpu = given.get('cpu') || tags[0];
   var processor = processors.hasOwnProperty(cpu) && processors[cpu];
   if (!processor) {
     statusField.textContent = 'no processor ' + cpu + ' (' + listed(tags.map(function(tag) { return 'cpu=' + tag; })) + ')';
@@ -95,5 +211,6 @@
   script.src = processor + '-schematic.js';
   script.onload = run;
   script.onerror = function() { statusField.textContent = 'failed: ' + script.src + ' did not load'; };
+  showValuesUnderPointer();
   document.body.appendChild(script);
 })();
