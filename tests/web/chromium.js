@@ -61,7 +61,13 @@ class Chromium {
     const ended = new Promise((resolve) => this.process.once('exit', resolve));
     this.process.kill();
     await ended;
-    fs.rmSync(this.profile, {recursive: true, force: true});
+    // Chromium's helper processes may still write into the profile for a moment after it ends: the
+    // removal is retried, and a profile left behind in the temporary folder is no test's failure.
+    try {
+      fs.rmSync(this.profile, {recursive: true, force: true, maxRetries: 20, retryDelay: 100});
+    } catch (e) {
+      process.stderr.write(`chromium.js: ${this.profile} left behind (${e.code})\n`);
+    }
   }
 }
 
