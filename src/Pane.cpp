@@ -41,7 +41,7 @@ void byteCell(int x, int y, int w, int h, SignalValue sv) {
   window().clearArea(x, y, w, h);
   fillWithValueColour(x, y, w, h, sv);
   window().drawRectangle(x, y, w, h);
-  if (!phaseFive->drawingPicture) window().restoreSubWindowOver(x, y, w, h);
+  window().restoreSubWindowOver(x, y, w, h);
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ void drawPane(int x, int y, int w, int h, SignalValue sv, bool is_probe, float s
   } else {
     outlineSymbol(xs, ys, ws, hs, sv);
   }
-  if (!phaseFive->drawingPicture) window().restoreSubWindowOver(xs, ys, ws, hs);
+  window().restoreSubWindowOver(xs, ys, ws, hs);
 }
 
 void drawPane_byte(int x, int y, int w, int h, const SignalValue sv[8], bool, float shrinkFactor) {

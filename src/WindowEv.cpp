@@ -129,7 +129,8 @@ void Windex::drawSubWindow() {
 }
 
 void Windex::restoreSubWindowOver(int xs, int ys, int w, int h) {
-  if (!usable() || clipped) return;
+  // drawPicture draws the rectangle once itself, after every pane.
+  if (!usable() || clipped || phaseFive->drawingPicture) return;
   PixelRect r = pixelRect(*this, xs, ys, w, h);
   if (r.w < 0) return;
   PixelRect area = {r.x, r.y, r.w + 1, r.h + 1};  // what clearArea cleared
