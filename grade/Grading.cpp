@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -50,15 +51,29 @@ struct Submission {
   bool reference = false;  // the teacher's own: a failure of it is not compared with itself
 };
 
-// A run's own folder, with copies of what it needs; removed with all the run left in it.
+// A run's own folder, with copies of what it needs; removed with all the run left in it.  Inside
+// another (a student's server's) when given one.
 struct RunFolder {
   std::string path, problem;
-  RunFolder() { newScratchFolder(path, problem); }
+  explicit RunFolder(const std::string& inside = "") {
+    if (inside.empty()) newScratchFolder(path, problem);
+    else newScratchFolderIn(inside, path, problem);
+  }
   ~RunFolder() {
     if (!path.empty()) removeTree(path);
   }
   RunFolder(const RunFolder&) = delete;
   RunFolder& operator=(const RunFolder&) = delete;
+};
+
+// A processor student's runs go to one server (the processor built and the program assembled once), in
+// folders inside its own; made at the student's first run.  Without one (it would not start, print
+// nothing or serve), each run starts alone.
+struct StudentServer {
+  std::unique_ptr<RunFolder> folder;
+  TestServer server;
+  bool tried = false;
+  ~StudentServer() { stopServer(server); }
 };
 
 RunOutcome runStarting(const std::vector<std::string>& argv, const RunFolder& f, const RunLimits& limits,
@@ -187,6 +202,34 @@ bool isRunNote(const std::string& line) {
   return false;
 }
 
+// What every run of a student's program begins with: a server's whole command line but --serve-jobs.
+std::vector<std::string> serverCommand(const GradeSetup& s, const Submission& sub) {
+  return {s.processor, "-X", "--quiet", "--program", sub.file, "--until", "halt"};
+}
+
+// The student's server, started at their first run: false when there is none to use.
+bool serverStarted(const GradeSetup& s, const Submission& sub, StudentServer& server) {
+  if (server.tried) return server.server.process > 0;
+  server.tried = true;
+  server.folder.reset(new RunFolder);
+  std::string problem;
+  if (!server.folder->problem.empty() || !copiedFromStudent(sub.folder, sub.file, server.folder->path, problem))
+    return false;
+  std::vector<std::string> argv = serverCommand(s, sub);
+  argv.push_back("--serve-jobs");
+  SandboxPlace place{server.folder->path, {s.processor}};
+  return startServer(argv, server.folder->path, s.assignment.limits, &place, server.server);
+}
+
+// The run on the student's server, when there is one and it serves the run.
+bool servedRun(const GradeSetup& s, const Submission& sub, StudentServer* server,
+               const std::vector<std::string>& argv, RunOutcome& o) {
+  if (!server || !serverStarted(s, sub, *server)) return false;
+  size_t common = serverCommand(s, sub).size();
+  return runOnServer(server->server, std::vector<std::string>(argv.begin() + long(common), argv.end()),
+                     s.assignment.limits, o);
+}
+
 // The run's command line, naming only copies in its folder: the student's program (from the folder
 // the run starts in), the test's file and its images.  False with problem (the grader's fault) when a
 // copy cannot be made, with studentProblem when the student's file cannot be read.
@@ -197,8 +240,8 @@ bool processorCommand(const GradeSetup& s, const Submission& sub, const GradeTes
   std::vector<std::string> options;
   if (!copiedFromStudent(sub.folder, sub.file, f.path, studentProblem)) return true;
   if (!copyTestFile(s, t.file, f, expect, problem) || !optionsWithCopies(s, t, f, options, problem)) return false;
-  argv = {s.processor, "-X", "--quiet", "--program", sub.file, "--until", "halt",
-          "--cycles", std::to_string(t.cycles), "--expect", expect};
+  argv = serverCommand(s, sub);
+  argv.insert(argv.end(), {"--cycles", std::to_string(t.cycles), "--expect", expect});
   argv.insert(argv.end(), options.begin(), options.end());
   return true;
 }
@@ -397,7 +440,7 @@ std::string comparedWithReference(const GradeSetup& s, const RunFolder& f, std::
 // One test of one student, run in a folder of its own; with fault set (and no result to keep) when the
 // grader cannot prepare or start the run.
 GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Submission& sub, const GradeTest& t,
-                     std::string& fault, std::string* wholeOutput = nullptr) {
+                     std::string& fault, std::string* wholeOutput = nullptr, StudentServer* server = nullptr) {
   GradeResult r;
   r.student = student;
   r.test = t.name;
@@ -409,9 +452,10 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
     r.output = sub.problemOutput;
     return r;
   }
-  RunFolder f;
-  if (!f.problem.empty()) return fault = f.problem, r;
   AssignmentKind kind = s.assignment.kind;
+  if (server && (kind != AssignmentKind::processor || !serverStarted(s, sub, *server))) server = nullptr;
+  RunFolder f(server ? server->folder->path : "");
+  if (!f.problem.empty()) return fault = f.problem, r;
   std::vector<std::string> argv;
   bool prepared = kind == AssignmentKind::processor ? processorCommand(s, sub, t, f, argv, fault, r.reason)
                   : kind == AssignmentKind::tests   ? coverageCommand(s, sub, t, f, argv, fault, r.reason)
@@ -419,7 +463,9 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   if (!prepared || !r.reason.empty()) return r;
   std::vector<std::string> programs{kind == AssignmentKind::processor ? s.processor : s.sim};
   if (kind == AssignmentKind::tests) programs.push_back(s.faults);
-  RunOutcome o = runStarting(argv, f, s.assignment.limits, kind != AssignmentKind::tests, SandboxPlace{f.path, programs});
+  RunOutcome o;
+  if (!servedRun(s, sub, server, argv, o))
+    o = runStarting(argv, f, s.assignment.limits, kind != AssignmentKind::tests, SandboxPlace{f.path, programs});
   if (!o.startProblem.empty()) return fault = "cannot start the run of " + student + " " + t.name + ": " + o.startProblem, r;
   if (kind == AssignmentKind::tests) scoreCoverage(s, t, o, r);
   else r.reason = runReason(s, t, o);
@@ -569,16 +615,29 @@ bool gradeAll(const GradeSetup& s, std::string& problem) {
                                                                   : circuitSubmission(s, students[i]);
     if (!submissions[i].fault.empty()) fail(submissions[i].fault);
   });
-  inParallel(work.size(), s.jobs, [&](size_t i) {
+  auto gradeWork = [&](size_t i, StudentServer* server) {
     if (stopped) return;  // the grading stops at its first fault
     size_t index = std::find(students.begin(), students.end(), work[i].student) - students.begin();
     std::string fault;
-    GradeResult r = gradeOne(s, work[i].student, submissions[index], *work[i].test, fault);
+    GradeResult r = gradeOne(s, work[i].student, submissions[index], *work[i].test, fault, nullptr, server);
     if (!fault.empty()) return fail(fault);
     std::string name = resultFileName(s.out, r.student, r.test), reason;
     if (!makeFolders(s.out + "/results/" + r.student, reason) || !writeWholeFileLocked(name, resultText(r), reason))
       fail("cannot write " + name + ": " + reason);
-  });
+  };
+  if (!processor) {
+    inParallel(work.size(), s.jobs, [&](size_t i) { gradeWork(i, nullptr); });
+  } else {
+    // A student's tests one after another on their server; the students in parallel.
+    std::vector<size_t> firstWork;
+    for (size_t i = 0; i < work.size(); ++i)
+      if (i == 0 || work[i].student != work[i - 1].student) firstWork.push_back(i);
+    firstWork.push_back(work.size());
+    inParallel(firstWork.size() - 1, s.jobs, [&](size_t k) {
+      StudentServer server;
+      for (size_t i = firstWork[k]; i < firstWork[k + 1]; ++i) gradeWork(i, &server);
+    });
+  }
   removeScratchRoot();
   return problem.empty();
 }

@@ -10,11 +10,14 @@
 #include <signal.h>
 #include <string.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+
+#include "JobProtocol.h"
 
 namespace {
 
@@ -47,10 +50,10 @@ long long nowMs() {
 // The child's side outside the sandbox: never returns.  The verdict pipe (when there is one) is the
 // one descriptor above 2 the program keeps.
 [[noreturn]] void becomeChild(char* const* argv, char* const* environment, const char* folder, size_t memoryBytes,
-                              int outWrite, int errWrite, int verdictWrite, int errorPipe) {
+                              int input, int outWrite, int errWrite, int verdictWrite, int errorPipe) {
   setpgid(0, 0);
-  int devNull = open("/dev/null", O_RDONLY);
-  if (devNull >= 0) dup2(devNull, 0);
+  int in = input >= 0 ? input : open("/dev/null", O_RDONLY);
+  if (in >= 0) dup2(in, 0);
   dup2(outWrite, 1);
   dup2(errWrite, 2);
   if (verdictWrite >= 0) fcntl(verdictWrite, F_SETFD, 0);
@@ -185,7 +188,7 @@ SandboxLimits sandboxLimits(const RunLimits& limits) {
 // Starts the sandbox's init, whose program runs with the pipes' write ends; -1 with problem when it
 // cannot.  The grader's SIGINT and SIGTERM wait until the init is on the list of those they end.
 pid_t startSandbox(const ProgramStart& start, const SandboxPlace& place, const RunLimits& limits, Pipes& p,
-                   std::string& problem) {
+                   int input, std::string& problem) {
   SandboxPlan plan;
   if (!planSandbox(place, sandboxLimits(limits), plan, problem)) return -1;
   // The pipes become the run's user's, so that it can open them again by name (/dev/fd/N) as it could
@@ -201,7 +204,7 @@ pid_t startSandbox(const ProgramStart& start, const SandboxPlace& place, const R
   pthread_sigmask(SIG_BLOCK, &ending, &before);
   pid_t init = forkIntoSandbox(plan);
   if (init == 0) {
-    const int descriptors[7] = {-1, p.out[1], p.err[1], p.verdict[1], p.exec[1], p.status[1], plan.ruleset};
+    const int descriptors[7] = {input, p.out[1], p.err[1], p.verdict[1], p.exec[1], p.status[1], plan.ruleset};
     runSandboxInit(plan, descriptors, startProgram, const_cast<ProgramStart*>(&start));
   }
   if (init > 0) noteLiveSandbox(init);
@@ -220,6 +223,46 @@ int programStatus(int status, Pipes& p) {
 
 }  // namespace
 
+namespace {
+
+// Starts argv in folder (in the sandbox when given a place while `sandboxed`) with the pipes' write ends
+// as its streams and verdict and input (or /dev/null) as its standard input; the write ends are closed
+// here.  -1 with problem when it cannot start; a child with problem when its exec failed.
+pid_t launch(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
+             const SandboxPlace* place, Pipes& p, int input, std::string& problem) {
+  bool inSandbox = place && sandboxed;
+  int verdictNumber = p.verdict[1] < 0 ? -1 : inSandbox ? sandboxVerdictFd : p.verdict[1];
+  std::vector<std::string> environment = runEnvironment(verdictNumber, folder);
+  std::vector<char*> args = pointersTo(argv), environmentPointers = pointersTo(environment);
+  pid_t child;
+  if (inSandbox) {
+    child = startSandbox({args.data(), environmentPointers.data(), folder.c_str()}, *place, limits, p, input, problem);
+  } else {
+    child = fork();
+    if (child < 0) problem = strerror(errno);
+  }
+  if (child < 0) return -1;
+  if (child == 0)
+    becomeChild(args.data(), environmentPointers.data(), folder.c_str(), limits.memoryBytes, input, p.out[1],
+                p.err[1], p.verdict[1], p.exec[1]);
+  setpgid(child, child);  // also here, so that a kill right after fork reaches the group
+  p.closeWriteEnds();
+  int startError = 0;
+  if (read(p.exec[0], &startError, sizeof startError) == (ssize_t)sizeof startError)
+    problem = startFailureText(startError);
+  return child;
+}
+
+// The outcome's status or signal from a wait status, and its output whole and capped.
+void finishOutcome(int status, const std::string& err, const RunLimits& limits, RunOutcome& outcome) {
+  outcome.output += err;
+  if (outcome.output.size() > limits.outputBytes) outcome.output.resize(limits.outputBytes);
+  if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status) && !outcome.timedOut) outcome.signal = WTERMSIG(status);
+}
+
+}  // namespace
+
 RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
                       bool verdict, const SandboxPlace* place) {
   RunOutcome outcome;
@@ -230,29 +273,11 @@ RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& f
     p.closeAll();
     return outcome;
   }
-  int verdictNumber = inSandbox && verdict ? sandboxVerdictFd : p.verdict[1];
-  std::vector<std::string> environment = runEnvironment(verdictNumber, folder);
-  std::vector<char*> args = pointersTo(argv), environmentPointers = pointersTo(environment);
-  pid_t child;
-  if (inSandbox) {
-    child = startSandbox({args.data(), environmentPointers.data(), folder.c_str()}, *place, limits, p,
-                         outcome.startProblem);
-  } else {
-    child = fork();
-    if (child < 0) outcome.startProblem = strerror(errno);
-  }
+  pid_t child = launch(argv, folder, limits, place, p, -1, outcome.startProblem);
   if (child < 0) {
     p.closeAll();
     return outcome;
   }
-  if (child == 0)
-    becomeChild(args.data(), environmentPointers.data(), folder.c_str(), limits.memoryBytes, p.out[1], p.err[1],
-                p.verdict[1], p.exec[1]);
-  setpgid(child, child);  // also here, so that a kill right after fork reaches the group
-  p.closeWriteEnds();
-  int startError = 0;
-  if (read(p.exec[0], &startError, sizeof startError) == (ssize_t)sizeof startError)
-    outcome.startProblem = startFailureText(startError);
   std::string err;
   long long deadline = nowMs() + (long long)limits.seconds * 1000;
   if (outcome.startProblem.empty()) collectOutput(child, p, limits, deadline, outcome, err);
@@ -264,11 +289,102 @@ RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& f
     status = programStatus(status, p);
   }
   p.closeAll();
-  outcome.output += err;
-  if (outcome.output.size() > limits.outputBytes) outcome.output.resize(limits.outputBytes);
-  if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  if (WIFSIGNALED(status) && !outcome.timedOut) outcome.signal = WTERMSIG(status);
+  finishOutcome(status, err, limits, outcome);
   return outcome;
+}
+
+// A server of jobs (--serve-jobs): one start-up of the program for a student's runs.
+
+namespace {
+
+// Waits for the server's ready answer; false when it printed anything first, ended, or took too long.
+bool readyBefore(const TestServer& server, long long deadline) {
+  pollfd fds[3] = {{server.control, POLLIN, 0}, {server.held[0], POLLIN, 0}, {server.held[1], POLLIN, 0}};
+  for (long long left; (left = deadline - nowMs()) > 0;) {
+    if (poll(fds, 3, (int)std::min(left, 1000LL)) < 0 && errno != EINTR) return false;
+    if (fds[1].revents || fds[2].revents) return false;
+    JobAnswer answer;
+    if (fds[0].revents)
+      return receiveAnswer(server.control, answer) && answer.kind == jobServerReady &&
+             poll(fds + 1, 2, 0) == 0;  // it flushed its streams before saying so
+  }
+  return false;
+}
+
+// The job's answer, unless the deadline comes first or the server is gone.
+bool answerBefore(const TestServer& server, long long deadline, JobAnswer& answer) {
+  pollfd fd{server.control, POLLIN, 0};
+  for (long long left; (left = deadline - nowMs()) > 0;) {
+    int ready = poll(&fd, 1, (int)std::min(left, 1000LL));
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready > 0) return receiveAnswer(server.control, answer);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool startServer(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
+                 const SandboxPlace* place, TestServer& server) {
+  server = TestServer();
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  Pipes p;
+  server.sandbox = place && sandboxed;
+  std::string problem;
+  server.process = p.open(true, server.sandbox) ? launch(argv, folder, limits, place, p, ends[1], problem) : -1;
+  close(ends[1]);
+  server.control = ends[0];
+  int held[4] = {p.out[0], p.err[0], p.verdict[0], p.status[0]};
+  std::copy(held, held + 4, server.held);
+  p.out[0] = p.err[0] = p.verdict[0] = p.status[0] = -1;
+  p.closeAll();
+  if (server.process > 0 && problem.empty() && readyBefore(server, nowMs() + (long long)limits.seconds * 1000))
+    return true;
+  stopServer(server);
+  return false;
+}
+
+bool runOnServer(TestServer& server, const std::vector<std::string>& words, const RunLimits& limits,
+                 RunOutcome& outcome) {
+  outcome = RunOutcome();
+  Pipes p;
+  if (server.process <= 0 || !p.open(true, false)) return p.closeAll(), false;
+  const int given[3] = {p.out[1], p.err[1], p.verdict[1]};
+  if (!sendJob(server.control, words, given)) {
+    p.closeAll();
+    stopServer(server);
+    return false;
+  }
+  p.closeWriteEnds();
+  std::string err;
+  long long deadline = nowMs() + (long long)limits.seconds * 1000;
+  collectOutput(server.process, p, limits, deadline, outcome, err);
+  JobAnswer answer;
+  bool answered = !outcome.timedOut && answerBefore(server, deadline, answer);
+  p.closeAll();
+  if (!answered || answer.kind != jobEnded) {
+    // Past its time the job is a run that timed out; a server that is gone or refused says nothing.
+    outcome.timedOut = outcome.timedOut || nowMs() >= deadline;
+    bool refused = answered && answer.kind == jobRefused;
+    if (!refused) stopServer(server);
+    if (!outcome.timedOut) return false;
+  }
+  finishOutcome(answered ? answer.status : 0, err, limits, outcome);
+  return true;
+}
+
+void stopServer(TestServer& server) {
+  if (server.process > 0) {
+    kill(-server.process, SIGKILL);
+    while (waitpid(server.process, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (server.sandbox) forgetLiveSandbox();
+  }
+  for (int fd : server.held)
+    if (fd >= 0) close(fd);
+  if (server.control >= 0) close(server.control);
+  server = TestServer();
 }
 
 std::string sandboxMissing() {

@@ -33,6 +33,26 @@ struct RunOutcome {
 RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
                       bool verdict = false, const SandboxPlace* place = nullptr);
 
+// A program serving a student's runs (--serve-jobs): started once, then given each run's further options.
+struct TestServer {
+  pid_t process = -1;  // the server, or its sandbox's init: its process group ends with it
+  int control = -1;    // the grader's end of the job socket
+  int held[4] = {-1, -1, -1, -1};  // the server's own output, verdict and status pipes: it writes none once ready
+  bool sandbox = false;
+};
+
+// Starts argv (which asks for --serve-jobs) as runLimited would, and waits until it is ready: false when
+// it cannot start, prints anything or ends first; the runs then go alone.
+bool startServer(const std::vector<std::string>& argv, const std::string& folder, const RunLimits& limits,
+                 const SandboxPlace* place, TestServer& server);
+// One run on the server: its output, status and limits as runLimited's of the whole command line.  A run
+// past its time ends the server with it.  False when the server cannot tell (it refused the words as not
+// servable, or it is gone): run those alone.
+bool runOnServer(TestServer& server, const std::vector<std::string>& words, const RunLimits& limits,
+                 RunOutcome& outcome);
+// Ends the server and everything it started.
+void stopServer(TestServer& server);
+
 // Starts a sandbox that runs `true`: "" when every layer holds here (and `sandboxed` is set), else the
 // layer that failed.
 std::string sandboxMissing();

@@ -419,14 +419,30 @@ std::string sandboxLayerText() {
   return text;
 }
 
-bool newScratchFolder(std::string& folder, std::string& problem) {
-  if (!makeScratchRoot(problem)) return false;
-  folder = scratchRoot + "/r" + std::to_string(scratchCount++);
-  if (mkdir(folder.c_str(), 0700) != 0 || mkdir((folder + "/t").c_str(), 0755) != 0)
-    return problem = "cannot create " + folder + ": " + strerror(errno), false;
+namespace {
+
+// A new folder's t/ for the test's files, and the folder given to the run's user.
+bool prepareScratchFolder(const std::string& folder, std::string& problem) {
+  if (mkdir((folder + "/t").c_str(), 0755) != 0) return problem = "cannot create " + folder + ": " + strerror(errno), false;
   if (geteuid() == 0 && chown(folder.c_str(), sandboxUser(), gid_t(sandboxUser())) != 0)
     return problem = "cannot give " + folder + " to the run's user: " + strerror(errno), false;
   return true;
+}
+
+}  // namespace
+
+bool newScratchFolder(std::string& folder, std::string& problem) {
+  if (!makeScratchRoot(problem)) return false;
+  folder = scratchRoot + "/r" + std::to_string(scratchCount++);
+  if (mkdir(folder.c_str(), 0700) != 0) return problem = "cannot create " + folder + ": " + strerror(errno), false;
+  return prepareScratchFolder(folder, problem);
+}
+
+bool newScratchFolderIn(const std::string& parent, std::string& folder, std::string& problem) {
+  std::string pattern = parent + "/jXXXXXX";
+  if (!mkdtemp(&pattern[0])) return problem = "cannot create a folder in " + parent + ": " + strerror(errno), false;
+  folder = pattern;
+  return prepareScratchFolder(folder, problem);
 }
 
 void removeScratchRoot() {

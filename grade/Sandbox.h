@@ -76,6 +76,8 @@ std::string sandboxLayerText();
 // The folder under which each run gets a scratch folder of its own (created on first use, removed by
 // removeScratchRoot), and a new scratch folder, owned by the user this thread's runs become.
 bool newScratchFolder(std::string& folder, std::string& problem);
+// A new scratch folder inside another, by a name no run can foresee (a run may write in parent).
+bool newScratchFolderIn(const std::string& parent, std::string& folder, std::string& problem);
 void removeScratchRoot();
 // Copies a regular file (never through a link) to a new file; mode: the copy's permissions.  False
 // with the reason (strerror's words).

@@ -18,6 +18,9 @@
 //   after construction  the circuit description has returned and the registration lists are
 //                  complete, before flattening: each record's afterConstruction (a step that ends the
 //                  program here ends it before anything is checked further or run)
+//   before the steps    the netlist is flattened and checked: each record's beforeSteps (a program
+//                  serving jobs forks there, and each job reads its own options and takes every
+//                  later step)
 //   after elaboration   the name index, the steps the given options attached (in the order the options
 //                  were given), then each record's afterElaboration
 //   end of the run the run observers' ended (Ph4.h), then each record's runEnded
@@ -26,8 +29,8 @@
 //   reset          each record's reset (tests that build several netlists in one process)
 // The library's numbers:
 //   listedAt   keys 10, waves 20, checks 30, memimage 40, stop 50, vectors 60, the core's --quiet and
-//              --palette 70, explain 80, netlist 90, faults 95;  the processor's: program 10, waves views 20,
-//              views 30, compare 40
+//              --palette 70, explain 80, netlist 90, faults 95, serve 97;  the processor's: program 10,
+//              waves views 20, views 30, compare 40
 //   stepAt     memimage 10 (images are queued by then), stop 20, checks 30, vectors 40 (after --until's
 //              observer, which may end the run first), waves 50 (the dump starts last), netlist 60
 //              (its only step is after construction), faults 55 (after construction, so that a netlist
@@ -69,6 +72,7 @@ struct Capability {
   bool (*paneClicked)(int x, int y);  // the window's Shift-click on a pane: true when taken
   void (*afterConstruction)() = nullptr;  // the circuit description has returned; before flattening
   std::string (*paneValue)(int x, int y) = nullptr;  // what the pane at window pixel (x, y) shows; "" for none
+  void (*beforeSteps)() = nullptr;  // flattened and checked; before the name index and every step
 };
 
 // Adds a record (see above); returns true so that a static initialiser can add it.
@@ -81,6 +85,7 @@ std::vector<const Capability*> capabilitiesInSteps();
 
 // The fixed points, called by the driver.
 void callCapabilityAfterConstruction();
+void callCapabilityBeforeSteps();
 void callCapabilityAfterElaboration();
 void callCapabilityRunEnded();
 Verdict capabilitiesVerdict();

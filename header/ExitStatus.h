@@ -51,6 +51,8 @@ inline Verdict verdictWhen(bool holds, int status, VerdictReason reason) {
 // Reads TARVIK_VERDICT_FD once; when it names an open descriptor above 2, the verdict pending when the
 // process exits is written there (by an exit handler, so that every exit() writes one).
 void openVerdictDescriptor();
+// The descriptor the verdict goes to; -1 for none.
+int verdictDescriptorNumber();
 // The verdict the process ends with if it exits now; each stage of a run says what an exit would mean.
 void setPendingVerdict(const Verdict& verdict);
 const Verdict& pendingVerdict();

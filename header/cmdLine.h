@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 int getopt(int nargc, char** nargv, const char* ostr);
 
@@ -20,6 +21,9 @@ CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* proble
 // parseCommandLine, then the start-up text unless --quiet was given, then the ending it asks for:
 // help texts and refusals end the process.
 void commandLine(int gargc, char** gargv);
+// Options read once the netlist is built (a served job's), as if they ended the command line: their
+// ending as commandLine's; the start-up text is not printed again.
+void commandLineMore(const std::vector<std::string>& words);
 // What a program prints before anything else (main's control summary and colour legend); null for
 // nothing.  It waits for the options to be read, since --quiet leaves it out.
 extern void (*startUpText)();

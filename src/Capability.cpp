@@ -58,6 +58,11 @@ void callCapabilityAfterConstruction() {
     if (c->afterConstruction) c->afterConstruction();
 }
 
+void callCapabilityBeforeSteps() {
+  for (const Capability* c : capabilitiesInSteps())
+    if (c->beforeSteps) c->beforeSteps();
+}
+
 void callCapabilityAfterElaboration() {
   for (const Capability* c : capabilitiesInSteps())
     if (c->afterElaboration) c->afterElaboration();

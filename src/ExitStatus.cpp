@@ -66,6 +66,8 @@ void openVerdictDescriptor() {
   if (verdictDescriptor >= 0) atexit(writePendingVerdict);
 }
 
+int verdictDescriptorNumber() { return verdictDescriptor; }
+
 void setPendingVerdict(const Verdict& verdict) { pending = verdict; }
 
 const Verdict& pendingVerdict() { return pending; }

@@ -48,6 +48,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
+  callCapabilityBeforeSteps();  // a program serving jobs forks each one here
   callAfterElaborationHooks();  // the name index, then every capability's step, in one order
   setPendingVerdict({exitFailed, reasonEndedEarly, ""});
   phaseFour = new PhaseFour;

@@ -288,10 +288,11 @@ CommandLineOutcome parseCommandLine(int gargc, char** gargv, std::string* proble
   return commandLineRefused;
 }
 
-void commandLine(int gargc, char** gargv) {
-  std::string problem;
-  CommandLineOutcome outcome = parseCommandLine(gargc, gargv, &problem);
-  if (startUpText && !quietFlag) startUpText();
+namespace {
+
+std::string programName = "tarvik";  // argv[0], for the scanner's messages about later words
+
+void endCommandLine(CommandLineOutcome outcome, const std::string& problem) {
   switch (outcome) {
     case commandLineRun:
       return;
@@ -306,4 +307,27 @@ void commandLine(int gargc, char** gargv) {
       fprintf(stderr, "ERROR -- %s\n", shownText(problem).c_str());
       exit(2);
   }
+}
+
+}  // namespace
+
+void commandLine(int gargc, char** gargv) {
+  if (gargc > 0 && gargv[0]) programName = gargv[0];
+  std::string problem;
+  CommandLineOutcome outcome = parseCommandLine(gargc, gargv, &problem);
+  if (startUpText && !quietFlag) startUpText();
+  endCommandLine(outcome, problem);
+}
+
+void commandLineMore(const std::vector<std::string>& words) {
+  // Kept for the process's life, as argv is: options keep pointers into their words.
+  static std::vector<std::string> copies;
+  static std::vector<char*> argv;
+  copies = {programName};
+  copies.insert(copies.end(), words.begin(), words.end());
+  argv.clear();
+  for (std::string& w : copies) argv.push_back(&w[0]);
+  argv.push_back(nullptr);
+  std::string problem;
+  endCommandLine(parseCommandLine(int(copies.size()), argv.data(), &problem), problem);
 }
