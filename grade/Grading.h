@@ -40,6 +40,9 @@ std::vector<std::string> studentsOfShard(const GradeSetup& s);
 // What a run printed, as a result keeps it: at most ten lines, the simulator's start-up counts left out.
 std::string outputExcerpt(const std::string& output);
 
+// For the circuits' compiles: Sim.h precompiled once for the class (used when it is valid
+// for the compiles' flags, else the compiles go as before).
+void precompileHeader(GradeSetup& s);
 // Runs the assignment's reference, if it has one, on every test before any student's: false with problem
 // when it fails one (the assignment is wrong).  Unless the manifest sets the cycles, each test's cycle
 // cap becomes capFromReference of the reference's cycles to halt.

@@ -438,6 +438,14 @@ bool newScratchFolder(std::string& folder, std::string& problem) {
   return prepareScratchFolder(folder, problem);
 }
 
+bool newSharedFolder(std::string& folder, std::string& problem) {
+  if (!makeScratchRoot(problem)) return false;
+  folder = scratchRoot + "/s" + std::to_string(scratchCount++);
+  if (mkdir(folder.c_str(), 0755) != 0 || chmod(folder.c_str(), 0755) != 0)
+    return problem = "cannot create " + folder + ": " + strerror(errno), false;
+  return true;
+}
+
 bool newScratchFolderIn(const std::string& parent, std::string& folder, std::string& problem) {
   std::string pattern = parent + "/jXXXXXX";
   if (!mkdtemp(&pattern[0])) return problem = "cannot create a folder in " + parent + ": " + strerror(errno), false;

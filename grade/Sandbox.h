@@ -76,6 +76,8 @@ std::string sandboxLayerText();
 // The folder under which each run gets a scratch folder of its own (created on first use, removed by
 // removeScratchRoot), and a new scratch folder, owned by the user this thread's runs become.
 bool newScratchFolder(std::string& folder, std::string& problem);
+// A folder every run may read and none may write: the grader's files for all runs.
+bool newSharedFolder(std::string& folder, std::string& problem);
 // A new scratch folder inside another, by a name no run can foresee (a run may write in parent).
 bool newScratchFolderIn(const std::string& parent, std::string& folder, std::string& problem);
 void removeScratchRoot();

@@ -87,6 +87,7 @@ void useCircuitFlags(GradeSetup& s) {
 #ifdef TARVIK_GRADE_SANITIZED
   flags.push_back("-fsanitize=address,undefined");
 #endif
+  flags.push_back("-Wl,--strip-debug");  // the library's line tables would take most of the link's time
   flags.push_back(lib + "/libtarvik_main.a");
   flags.push_back(lib + "/libtarvik.a");
   flags.push_back("-lX11");
@@ -202,6 +203,7 @@ int grade(const GradeOptions& o) {
   std::string problem, source;
   if (!o.shardGiven && !shardFromEnvironment(s.shard, s.shards, source, problem)) return refuse(problem);
   if (!source.empty()) fprintf(stderr, "tarvik-grade: grading shard %u/%u (from %s)\n", s.shard, s.shards, source.c_str());
+  precompileHeader(s);
   if (!gradeReference(s, problem) || !gradeAll(s, problem)) return refuse(problem);
   return writeAllReports(s.out);
 }
