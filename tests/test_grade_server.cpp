@@ -3,6 +3,8 @@
 // tell apart is refused and runs alone; a run past its time ends the server.
 #include <gtest/gtest.h>
 
+#include "GradeFiles.h"
+#include "Grading.h"
 #include "Harness.h"
 #include "Runner.h"
 #include "Sandbox.h"
@@ -117,3 +119,29 @@ TEST(ServedRuns, AServerThatPrintsAtStartUpIsNotUsed) {
 }
 
 }  // namespace
+
+// Sim.h is precompiled for the circuits' compiles only where the compiler takes the result.
+TEST(PrecompiledHeader, IsPutFirstOnlyWhereTheCompilerTakesIt) {
+  struct Case {
+    const char* compiler;
+    bool used;
+  } const cases[] = {{"/usr/bin/g++", true}, {"/bin/false", false}};
+  for (const Case& c : cases) {
+    GradeSetup s;
+    s.assignment.kind = AssignmentKind::circuit;
+    s.compiler = c.compiler;
+    s.compileFlags = {"-std=c++17", "-O1", "-I" TARVIK_SOURCE_DIR "/header", "-lX11"};
+    std::vector<std::string> before = s.compileFlags;
+    precompileHeader(s);
+    if (!c.used) {
+      EXPECT_EQ(s.compileFlags, before) << c.compiler;
+      continue;
+    }
+    ASSERT_EQ(s.compileFlags.size(), before.size() + 1);
+    EXPECT_TRUE(isRegularFile(s.compileFlags[0].substr(2) + "/Sim.h.gch"));
+    RunResult r = runProgram(c.compiler, {s.compileFlags[0], s.compileFlags[1], s.compileFlags[2], s.compileFlags[3],
+                                          "-H", "-fsyntax-only", TARVIK_SOURCE_DIR "/examples/full_adder.cpp"});
+    EXPECT_NE(r.err.find("! " + s.compileFlags[0].substr(2) + "/Sim.h.gch"), std::string::npos) << r.err;
+  }
+  removeScratchRoot();
+}
