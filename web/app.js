@@ -55,6 +55,7 @@ function currentWork() {
           ram: images.ram, example: $('example').value};
 }
 
+// Shows the parts of work given (a link's settings may come without a program).
 function showWork(work) {
   const processor = processors.find((name) => name === work.cpu || tagOf(name) === work.cpu);
   if (processor) $('processor').value = processor;
@@ -66,8 +67,8 @@ function showWork(work) {
   }
   if (work.views) for (const view of views) $(view).checked = work.views.includes(view);
   if (typeof work.program === 'string') $('source').value = work.program;
-  for (const kind of ['rom', 'ram']) holdImage(kind, work[kind] ?? null);
-  $('example').value = isExample(work.example) ? work.example : '';
+  for (const kind of ['rom', 'ram']) if (kind in work) holdImage(kind, work[kind]);
+  if ('example' in work) $('example').value = isExample(work.example) ? work.example : '';
   labelExamples();
 }
 
@@ -232,7 +233,8 @@ async function copyLink() {
   }
 }
 
-// The work the address names, or null when it names none; a problem with it is said in the page.
+// The work the address names, as {work, runs} (runs: it names content, to be run at once), or null
+// when a problem with it is said in the page.
 async function addressWork() {
   const problem = (text) => { $('address-problem').textContent = text; return null; };
   let query, content;
@@ -242,7 +244,6 @@ async function addressWork() {
   } catch (e) {
     return problem(`The address cannot be read (${e.message}); the page shows your saved work instead.`);
   }
-  if (!namesContent(query, location.hash)) return null;
   const work = {...Object.fromEntries(query), ...content};
   if (query.has('cycles')) work.cycles = query.get('cycles');
   else if (query.get('until') === 'halt') work.cycles = null;
@@ -257,7 +258,7 @@ async function addressWork() {
       return problem(`There is no example "${work.example}"; the examples are ${Object.keys(examples).join(', ')}.`);
     Object.assign(work, {example: name, program: work.program ?? examples[name]});
   }
-  return work;
+  return {work, runs: namesContent(query, location.hash)};
 }
 
 fillChoices();
@@ -273,12 +274,15 @@ for (const kind of ['rom', 'ram']) {
 }
 $('source-pane').addEventListener('input', workChanged);
 $('processor').addEventListener('change', () => { showProcessor(); workChanged(); });
+// An address that names content runs it; otherwise the saved work (or the first example) is shown,
+// with the address's settings.
 const linked = await addressWork();
-if (linked) {
-  showWork({example: Object.keys(examples).find((name) => examples[name] === linked.program), ...linked});
+if (linked?.runs) {
+  showWork({example: Object.keys(examples).find((name) => examples[name] === linked.work.program), ...linked.work});
   busy(assembleAndRun);
 } else {
-  if (savedWork()) showWork(savedWork());
-  else resetToExample();
+  const first = Object.keys(examples)[0];
+  showWork(savedWork() || {example: first, program: examples[first]});
+  if (linked) showWork(linked.work);
   document.body.dataset.state = 'ready';
 }
