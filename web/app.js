@@ -156,6 +156,7 @@ async function runShown(program, args, files) {
   $('messages').replaceChildren();
   $('progress').textContent = $('status').textContent = $('timing').textContent = '';
   const untilHalt = args.includes('--until');
+  showOutputPane();
   current = start(program, args, files, {
     text: (fd, text) => (fd === 1 ? output : errors).add(text),
     cycle: (cycle, planned) => { $('progress').textContent = progressLine(cycle, planned, untilHalt); },
@@ -169,6 +170,12 @@ async function runShown(program, args, files) {
   $('timing').textContent = `(${Math.round(result.ms)} ms)`;
   showMessages(errors.text());
   return result;
+}
+
+// With the panes stacked (a narrow screen, style.css), the output is below the editor: it is brought
+// into view as a run starts.
+function showOutputPane() {
+  if (getComputedStyle(document.querySelector('main')).flexDirection === 'column') $('output-pane').scrollIntoView();
 }
 
 // The editor's program assembled for the processor chosen (its warnings are that processor's).  With a
