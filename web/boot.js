@@ -7,6 +7,7 @@
   'use strict';
   var notice = document.getElementById('notice');
   var start = document.currentScript.dataset.start;
+  var ownName = document.currentScript.getAttribute('src');
 
   function say(parts) {
     notice.hidden = false;
@@ -54,7 +55,7 @@
 
   // A script of the page did not load (problem: what the browser said): the reason when it is a type.
   window.tarvikLoadFailed = function(problem) {
-    wrongTypes([start || 'boot.js', 'worker.js']).then(function(wrong) {
+    wrongTypes([start || ownName, 'worker.js']).then(function(wrong) {
       if (wrong.length) explainTypes(wrong);
       else say(['The page could not start its programs: ' + problem + '.']);
     });
