@@ -443,12 +443,15 @@ void scoreCoverage(const GradeSetup& s, const GradeTest& t, const RunOutcome& o,
 // cycle and word of the student's run that wrote it last) then stands before the mismatch lines.  Only
 // the end values are compared: a student's program may take its own path, and the reference's words
 // are never shown.  "" when that run reports no difference or does not end normally.
-std::string comparedWithReference(const GradeSetup& s, const RunFolder& f, std::vector<std::string> argv) {
+std::string comparedWithReference(const GradeSetup& s, const Submission& sub, StudentServer* server,
+                                  const RunFolder& f, std::vector<std::string> argv) {
   const std::string& reference = s.assignment.reference;
   std::string copy = f.path + "/r/" + reference.substr(reference.rfind('/') + 1), reason;
   if (!makeFolders(f.path + "/r", reason) || !copyFile(reference, copy, 0644, reason)) return "";
   argv.insert(argv.end(), {"--compare-with", copy, "--compare-at", "halt"});
-  RunOutcome o = runStarting(argv, f, s.assignment.limits, true, SandboxPlace{f.path, {s.processor}});
+  RunOutcome o;
+  if (!servedRun(s, sub, server, argv, o))
+    o = runStarting(argv, f, s.assignment.limits, true, SandboxPlace{f.path, {s.processor}});
   if (!limitReason(s.assignment.limits, o).empty() || o.status != 1) return "";
   return o.output;
 }
@@ -488,7 +491,7 @@ GradeResult gradeOne(const GradeSetup& s, const std::string& student, const Subm
   // A hidden test's output is never shown to the student: its comparison would be wasted.
   if (kind == AssignmentKind::processor && r.reason == wrongResult && !s.assignment.reference.empty() &&
       !sub.reference && !t.hidden) {
-    std::string compared = comparedWithReference(s, f, argv);
+    std::string compared = comparedWithReference(s, sub, server, f, argv);
     if (!compared.empty()) o.output = compared;
   }
   if (wholeOutput) *wholeOutput = o.output;
