@@ -33,7 +33,8 @@ void tarvikCanvasSubWindow(int x, int y, int w, int h);
 void tarvikCanvasClip(const int* rects, int n);
 void tarvikCanvasCursor(int zone);
 // Fills event[3]: type (Windex::checkEvent's codes, 0 for none), keyChar, Shift held.  A canvas keeps its
-// pixels, so the one exposure is the page's giving it a new size (canvasResized).  The wait and the poll may suspend the program while the page runs.
+// pixels, so the one exposure is the page's giving it a new size (canvasResized).  The wait and the
+// poll may suspend the program while the page runs.
 void tarvikCanvasNextEvent(int* event);
 void tarvikCanvasWait(int ms);
 }

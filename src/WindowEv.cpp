@@ -130,13 +130,13 @@ void Windex::setSubWin() {
   subWinYe = viewYs + 5 * b;
 }
 
-// A sub-window squeezed to no width or height would give a view without extent; it is not taken.
 void Windex::subWinAround(int x, int y, double factor) {
   if (xPixels <= 0 || yPixels <= 0 || factor <= 0) return;
   scaledSpan(viewXs, viewXe, x, xPixels, factor, subWinXs, subWinXe);
   scaledSpan(viewYs, viewYe, y, yPixels, factor, subWinYs, subWinYe);
 }
 
+// A sub-window squeezed to no width or height would give a view without extent; it is not taken.
 void Windex::subWinToViewWin() {
   if (subWinXs == subWinXe || subWinYs == subWinYe) return;
   setView(subWinXs, subWinYs, subWinXe, subWinYe);
