@@ -70,6 +70,9 @@ public:
   // Sub-window (the dashed navigation rectangle), cursor and events (WindowEv.cpp).
   void setSubWin();
   void subWinToViewWin();
+  // The sub-window as the view scaled by 1/factor about window pixel (x, y), which stays in its place
+  // (a wheel's zoom); kept inside the plane.
+  void subWinAround(int x, int y, double factor);
   void drawSubWindow();
   // The dashed rectangle is drawn by inverting pixels: a pane drawn over it after the picture (a probe
   // whose value changed) wipes the dashes out where they cross the pane.  This inverts them again

@@ -48,11 +48,12 @@ public:
     return fail(std::string("\"") + w + "\" expected" + found());
   }
 
-  bool number(long min, long max, long& value, const char* what) {
+  // In long long: addresses reach 4294967295, past a 32-bit long (the WebAssembly build's).
+  bool number(long long min, long long max, long long& value, const char* what) {
     if (next >= tokens.size() || tokens[next].quoted) return fail(std::string(what) + " expected" + found());
     const std::string& t = tokens[next].text;
     char* end = nullptr;
-    value = strtol(t.c_str(), &end, 10);
+    value = strtoll(t.c_str(), &end, 10);
     if (t.empty() || *end || t.size() > 12) return fail(std::string(what) + " expected" + found());
     if (value < min || value > max)
       return fail(what + std::string(" ") + t + " out of range " + std::to_string(min) + ".." + std::to_string(max));
@@ -61,8 +62,8 @@ public:
   }
 
   template <typename T>
-  bool number(long min, long max, T& value, const char* what) {
-    long v = 0;
+  bool number(long long min, long long max, T& value, const char* what) {
+    long long v = 0;
     if (!number(min, max, v, what)) return false;
     value = T(v);
     return true;

@@ -13,6 +13,8 @@
 
 #include "Capability.h"
 #include "Globals.h"
+#include "Ph2.h"
+#include "Ph5.h"
 #include "Window.h"
 
 extern "C" {
@@ -31,7 +33,8 @@ void tarvikCanvasSubWindow(int x, int y, int w, int h);
 void tarvikCanvasClip(const int* rects, int n);
 void tarvikCanvasCursor(int zone);
 // Fills event[3]: type (Windex::checkEvent's codes, 0 for none), keyChar, Shift held.  A canvas keeps its
-// pixels, so there are no exposures.  The wait and the poll may suspend the program while the page runs.
+// pixels, so the one exposure is the page's giving it a new size (canvasResized).  The wait and the
+// poll may suspend the program while the page runs.
 void tarvikCanvasNextEvent(int* event);
 void tarvikCanvasWait(int ms);
 }
@@ -93,15 +96,18 @@ void textExtent(Windex&, int* ascent, int* descent) {
   *descent = textDescent;
 }
 
-// The buttonPress code of Windex::checkEvent, whose Shift state the explain gesture reads.
-const int buttonPress = 8;
+// The buttonPress code of Windex::checkEvent, whose Shift state the explain gesture reads, and the
+// page's own code for a canvas given a new size (which clears it): drawn anew as an exposure of the
+// whole canvas, which finds the new size.
+const int buttonPress = 8, canvasResized = 12;
 
 void nextEvent(Windex& win, int* eventType, int* keyChar) {
   int e[3] = {0, 0, 0};
   tarvikCanvasNextEvent(e);
-  *eventType = e[0];
+  *eventType = e[0] == canvasResized ? 0 : e[0];
   *keyChar = e[1];
   if (e[0] == buttonPress) win.shiftAtPress = e[2];
+  if (e[0] == canvasResized) win.exposed(0, 0, tarvikCanvasWidth(), tarvikCanvasHeight(), true);
 }
 
 void waitForInput(Windex&, int ms) { tarvikCanvasWait(ms); }
@@ -128,5 +134,28 @@ const DisplayBackend* const windowDisplay = &canvasDisplay;
 extern "C" EMSCRIPTEN_KEEPALIVE const char* tarvikPaneValue(int x, int y) {
   static std::string text;
   text = capabilityPaneValue(x, y);
+  return text.c_str();
+}
+
+// For the page's zoom display: "XS YS XE YE W H", the view in the plane and the window's pixels; "" once
+// there is no window.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* tarvikView() {
+  static char text[96];
+  text[0] = 0;
+  const Windex* win = phaseFive ? phaseFive->windexPointer : nullptr;
+  if (win && win->usable())
+    snprintf(text, sizeof text, "%d %d %d %d %d %d", win->viewXs, win->viewYs, win->viewXe, win->viewYe, win->xPixels,
+             win->yPixels);
+  return text;
+}
+
+// For the page's buttons: the keys bound to switches, a line each: the key, a space, the switch's label
+// (its decal).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* tarvikKeyBindings() {
+  static std::string text;
+  text.clear();
+  if (!phaseTwo) return text.c_str();
+  for (const auto& binding : phaseTwo->activationsFromWindow)
+    text += char(binding[0]) + std::string(" ") + phaseTwo->decal[size_t(binding[1])] + "\n";
   return text.c_str();
 }

@@ -1,8 +1,9 @@
 // The page's side of the canvas display backend (WindowCanvas.cpp), an emscripten JS library: it paints
 // the canvas the page hands over as Module.schematicCanvas and turns the canvas's keyboard and mouse
 // events into the window's event codes (1 character, 2 function key, 3 cursor-block key, 8 button
-// press, 9 release, 10 motion with the left button down; buttons and motion carry
-// button << 24 | x << 12 | y).
+// press, 9 release, 10 motion with the left button down, 11 a wheel step, 12 the canvas resized;
+// buttons, motion and wheel steps carry button << 24 | x << 12 | y).  The page tells of a new size by
+// a 'tarvik-resize' event on the canvas, once it has set the canvas's width and height.
 //
 // Pixels follow the X window's: lines one pixel wide on pixel centres, rectangle outlines one pixel
 // further right and down than their inside, text on its background box, and the sub-window outline
@@ -20,6 +21,10 @@ mergeInto(LibraryManager.library, {
     pollsToYield: 0,
     pollsBetweenYields: 256,  // polls of input (two steps each) between turns of the page
     turn: null,        // a zero-delay turn of the page (setTimeout's is held to 4 ms when repeated)
+    wheelRest: 0,      // wheel movement not yet a step: a trackpad's many small ones add up
+    wheelStep: 100,    // pixels of wheel movement a zoom step takes (one notch of a mouse wheel)
+    charWidth: 6,      // the X window's font (6 x 13): the labels are placed for its width
+    font: '13px monospace',
 
     rgb: function(colour) {
       var n = parseInt(colour.slice(1), 16);
@@ -78,6 +83,17 @@ mergeInto(LibraryManager.library, {
         TarvikCanvas.push(10, TarvikCanvas.pointer(0, p[0], p[1]), false);
       });
       canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+      canvas.addEventListener('wheel', function(e) { TarvikCanvas.wheel(e, at(e)); }, {passive: false});
+      canvas.addEventListener('tarvik-resize', function() { TarvikCanvas.push(12, 0, false); });
+    },
+
+    // Up zooms in (button 1), down out (2), a step per wheelStep pixels (a line counts 40, a page 800).
+    wheel: function(e, p) {
+      var T = TarvikCanvas, scale = [1, 40, 800][e.deltaMode] || 1;
+      e.preventDefault();
+      T.wheelRest += e.deltaY * scale;
+      for (; Math.abs(T.wheelRest) >= T.wheelStep; T.wheelRest -= Math.sign(T.wheelRest) * T.wheelStep)
+        T.push(11, T.pointer(T.wheelRest < 0 ? 1 : 2, p[0], p[1]), false);
     },
 
     // Writes the next event into event[3] (type, keyChar, Shift), or type 0.  One key per poll that
@@ -187,14 +203,16 @@ mergeInto(LibraryManager.library, {
 
   tarvikCanvasText__deps: ['$TarvikCanvas'],
   tarvikCanvasText: function(x, y, s) {
-    var c = TarvikCanvas.ctx, text = UTF8ToString(s);
-    c.font = '13px monospace';
+    var T = TarvikCanvas, c = T.ctx, text = UTF8ToString(s);
+    c.font = T.font;
     c.textBaseline = 'alphabetic';
-    var width = Math.ceil(c.measureText(text).width);
-    c.fillStyle = TarvikCanvas.background;
+    // Measured in the font it is drawn with, which is wider than the window's in most browsers: text is
+    // narrowed to the window's width for it, so that labels placed side by side do not run into each other.
+    var width = Math.min(Math.ceil(c.measureText(text).width), text.length * T.charWidth);
+    c.fillStyle = T.background;
     c.fillRect(x, y - 11, width, 14);  // the font's ascent and descent, as WindowCanvas.cpp tells the window
-    c.fillStyle = TarvikCanvas.pens[0];
-    c.fillText(text, x, y);
+    c.fillStyle = T.pens[0];
+    c.fillText(text, x, y, width);
   },
 
   // Dashes of four pixels on, four off along the outline, XOR-ed with the sub-window colour.

@@ -21,6 +21,20 @@ const int zoneEdges[10] = {0, 15, 5, 4, 6, 1, 2, 9, 8, 10};
 // Sub-window edges are kept inside a range where repeated drags cannot overflow.
 int heldEdge(int64_t v) { return int(std::max<int64_t>(-(1 << 30), std::min<int64_t>(1 << 30, v))); }
 
+// One axis of Windex::subWinAround: the span [s, e] scaled by 1/factor about pixel at of pixels,
+// kept inside the plane; never wider than the whole plane.
+void scaledSpan(int s, int e, int at, int pixels, double factor, int& outS, int& outE) {
+  double span = double(int64_t(e) - s), width = span / factor, fixed = s + span * at / pixels;
+  if (width >= virtualExtent) {
+    outS = 0;
+    outE = virtualExtent;
+    return;
+  }
+  double start = std::max(0.0, std::min(fixed - (fixed - s) / factor, virtualExtent - width));
+  outS = int(start);
+  outE = int(start + width);
+}
+
 }  // namespace
 
 // Pointer positions are packed into 12 bits each; a drag that leaves the window is held at its edge.
@@ -114,6 +128,12 @@ void Windex::setSubWin() {
   subWinYs = viewYs + 3 * b;
   subWinXe = viewXs + 5 * a;
   subWinYe = viewYs + 5 * b;
+}
+
+void Windex::subWinAround(int x, int y, double factor) {
+  if (xPixels <= 0 || yPixels <= 0 || factor <= 0) return;
+  scaledSpan(viewXs, viewXe, x, xPixels, factor, subWinXs, subWinXe);
+  scaledSpan(viewYs, viewYe, y, yPixels, factor, subWinYs, subWinYe);
 }
 
 // A sub-window squeezed to no width or height would give a view without extent; it is not taken.

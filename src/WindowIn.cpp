@@ -5,7 +5,8 @@
 // the display or end the run, cursor keys set the slowness.  The mouse navigates: in windowing mode
 // the left button drags the sub-window (whole, or by an edge or corner), the middle button zooms into
 // it and the right button returns to the whole schematic; in classic mode a left press and a right
-// press span the rectangle to zoom into, and the middle button returns to the whole schematic.
+// press span the rectangle to zoom into, and the middle button returns to the whole schematic.  A
+// wheel step (the web page's canvas; the X window sends none) zooms about the pointer in either mode.
 #include <cstdio>
 
 #include "Capability.h"
@@ -61,11 +62,17 @@ void onFunctionKey(int keyChar) { FunctionKeyOperate(keyChar); }
 void onCursorKey(int keyChar) { CursorKeyOperate(keyChar); }
 
 // Every zoom is a full repaint, interconnecting lines included when they are on.
+void zoomIntoSubWindow() {
+  window().subWinToViewWin();
+  phaseFive->repaint();
+}
+
 void middleButton() {
-  if (phaseFive->newWindowingMode)
-    window().subWinToViewWin();
-  else
-    window().resetView();
+  if (phaseFive->newWindowingMode) {
+    zoomIntoSubWindow();
+    return;
+  }
+  window().resetView();
   phaseFive->repaint();
 }
 
@@ -120,10 +127,21 @@ void onMotion(int keyChar) {
   lastPanY = y;
 }
 
+// Button 1 zooms in, 2 out, by two about the point: through the sub-window, as the middle button zooms,
+// which is then set again in the middle of the new view, where the right button leaves it.
+void onWheel(int keyChar) {
+  int button, x, y;
+  buttonPoint(keyChar, &button, &x, &y);
+  window().subWinAround(x, y, button == 1 ? 2.0 : 0.5);
+  window().subWinToViewWin();
+  window().setSubWin();
+  phaseFive->repaint();
+}
+
 // Handlers by event code; codes without one are reported.
 void (*const handlers[])(int keyChar) = {
     nullptr, onCharacter, onFunctionKey, onCursorKey, nullptr, nullptr, nullptr, nullptr,
-    onButtonPress, onButtonRelease, onMotion,
+    onButtonPress, onButtonRelease, onMotion, onWheel,
 };
 const int numberOfHandlers = int(sizeof handlers / sizeof handlers[0]);
 

@@ -9,7 +9,9 @@
 // assembly source in place of the ROM program (its errors listed on the page), ?rom=TEXT and ?ram=TEXT
 // load memory images as the lab page's files do; a '+' in the address stays a '+'.  A pointer resting
 // on a pane (or a tap on it) shows the pane's bit and its bundle's value; ?hover=X,Y rests it on
-// canvas pixel X,Y.
+// canvas pixel X,Y.  ?netlist=URL (or a file chosen on the page) draws a circuit from its netlist file
+// instead, run by tarvik-sim; its faults are listed as a program's are.  The canvas's size, the buttons
+// and the zoom are schematic-screen.js's.
 (function() {
   'use strict';
   var canvas = document.getElementById('schematic');
@@ -21,13 +23,20 @@
   var messages = [], keptMessages = 200, messagesShown = true;
   var sourceName = 'prog.s';
 
-  // The first view of ./tools/run for a 1025 x 825 window: the front panel's IF and ID stages, twice
-  // the size, without the interconnecting lines.
-  function programArguments(given) {
-    var args = ['--quiet', '-F', '2', '-z', '0', '0', '512', '412'];
+  // The first view of ./tools/run: the front panel's IF and ID stages of a 1025 x 825 window, twice
+  // the size, without the interconnecting lines.  A canvas of another size shows them at the same
+  // scale, and as much more or less of the circuit as it has room for.
+  function processorArguments(given) {
+    var scaled = function(pixels, native, shown) { return String(Math.round(shown * pixels * pixels / (native * native))); };
+    var args = ['--quiet', '-F', '2', '-z', '0', '0', scaled(canvas.width, 1025, 512), scaled(canvas.height, 825, 412)];
+    return args.concat(viewOptions(given), programFiles(given).args);
+  }
+
+  function viewOptions(given) {
+    var args = [];
     if (given.has('keys')) args.push('--keys', given.get('keys'));
     if (given.has('palette')) args.push('--palette', given.get('palette'));
-    return args.concat(programFiles(given).args);
+    return args;
   }
 
   // The files the program reads and the options that name them: a ROM image runs in place of the
@@ -88,16 +97,8 @@
 
   // A Shift-click with the left button, as a person makes it, through the canvas's own listeners.
   function shiftClick(point) {
-    var xy = point.split(',').map(Number), r = canvas.getBoundingClientRect();
-    var at = {clientX: r.left + xy[0], clientY: r.top + xy[1], button: 0, buttons: 1, shiftKey: true, bubbles: true};
-    canvas.dispatchEvent(new MouseEvent('mousedown', at));
-    at.buttons = 0;
-    canvas.dispatchEvent(new MouseEvent('mouseup', at));
-  }
-
-  function typeKeys(text) {
-    for (var i = 0; i < text.length; i++)
-      canvas.dispatchEvent(new KeyboardEvent('keydown', {key: text[i], bubbles: true, cancelable: true}));
+    var xy = point.split(',').map(Number);
+    TarvikScreen.click(xy[0], xy[1], 0, true);
   }
 
   // The value under the pointer, asked of the running program (its wasm export) while it waits.
@@ -108,6 +109,7 @@
   }
 
   function showPaneValue() {
+    TarvikScreen.showZoom(program ? program.UTF8ToString(program._tarvikView()) : '');
     var text = pointer ? paneText(pointer.x, pointer.y) : '';
     paneValue.hidden = !text;
     if (!text) return;
@@ -149,8 +151,9 @@
   function started(instance) {
     canvas.focus();
     if (!ended) program = instance;
+    TarvikScreen.showButtons(program ? program.UTF8ToString(program._tarvikKeyBindings()) : '');
     if (given.has('shiftclick')) shiftClick(given.get('shiftclick'));
-    if (given.has('type')) typeKeys(given.get('type'));
+    if (given.has('type')) TarvikScreen.typeKeys(given.get('type').split(''));
     if (given.has('hover')) restPointer(given.get('hover'));
   }
 
@@ -170,14 +173,16 @@
     }));
   }
 
-  var ended = false;
+  var ended = false, afterExit = null;
 
-  function run() {
+  // One program at a time draws on the canvas: a run that replaces another starts once it has ended
+  // (afterExit).
+  function run(start, args, files) {
+    ended = false;
     statusField.textContent = 'running';
-    var files = programFiles(given).files;
-    TarvikSchematic({
+    start({
       schematicCanvas: canvas,
-      arguments: programArguments(given),
+      arguments: args,
       preRun: [function(instance) {
         for (var name in files) instance.FS.writeFile(name, files[name]);
       }],
@@ -187,8 +192,61 @@
         ended = true;
         program = null;
         statusField.textContent = 'ended, status ' + status;
+        var next = afterExit;
+        afterExit = null;
+        if (next) next();
       },
     }).then(started, function(problem) { statusField.textContent = 'failed: ' + problem; });
+  }
+
+  // Loads a program's script (once) and calls then() with its starting function.
+  function withScript(src, startName, then) {
+    if (window[startName]) return then(window[startName]);
+    var script = document.createElement('script');
+    script.src = src;
+    script.onload = function() { then(window[startName]); };
+    script.onerror = function() { statusField.textContent = 'failed: ' + src + ' did not load'; };
+    document.body.appendChild(script);
+  }
+
+  // A circuit's netlist file run by tarvik-sim in place of what runs now, which is told to end first
+  // (F10, as in the window): its listeners stay on the canvas but feed a program that has ended.
+  function runNetlist(name, text) {
+    document.querySelector('h1').textContent = 'The circuit ' + name + ', live';
+    withScript('tarvik-sim-schematic.js', 'TarvikNetlistSchematic', function(start) {
+      var go = function() {
+        errorList.textContent = '';
+        errorList.parentNode.hidden = true;
+        explainField.textContent = '';
+        run(start, [name, '--quiet'].concat(viewOptions(given)), {[name]: text});
+      };
+      if (!program) return go();
+      afterExit = go;
+      TarvikScreen.typeKeys(['F10']);
+    });
+  }
+
+  // The file name the run gives the netlist (its messages name it): the address's last part, when plain.
+  function netlistName(url) {
+    var last = url.split(/[?#]/)[0].split('/').pop();
+    return /^[\w.-]+$/.test(last) ? last : 'circuit.net';
+  }
+
+  function fetchNetlist(url) {
+    statusField.textContent = 'reading ' + url;
+    fetch(url).then(function(response) {
+      if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+      return response.text();
+    }).then(function(text) { runNetlist(netlistName(url), text); }, function(problem) {
+      statusField.textContent = 'not started: the netlist ' + url + ' could not be read (' + problem.message + ')';
+    });
+  }
+
+  function offerNetlistFiles() {
+    document.getElementById('netlist-file').addEventListener('change', function(e) {
+      var file = e.target.files[0];
+      if (file) file.text().then(function(text) { runNetlist(netlistName(file.name), text); });
+    });
   }
 
   // The processor's program is a script of its own, loaded once the page knows which one it shows.
@@ -196,10 +254,15 @@
   var given;
   try {
     given = addressParameters(window.location.search);
+    TarvikScreen.place(given.get('canvas'));
   } catch (malformed) {
-    statusField.textContent = 'not started: the address has a malformed %-escape (' + malformed.message + ')';
+    statusField.textContent = 'not started: ' + (malformed instanceof URIError ?
+      'the address has a malformed %-escape (' + malformed.message + ')' : malformed.message);
     return;
   }
+  showValuesUnderPointer();
+  offerNetlistFiles();
+  if (given.has('netlist')) return fetchNetlist(given.get('netlist'));
   var cpu = given.get('cpu') || tags[0];
   var processor = processors.hasOwnProperty(cpu) && processors[cpu];
   if (!processor) {
@@ -207,10 +270,7 @@
     return;
   }
   document.getElementById('processor').textContent = processor;
-  var script = document.createElement('script');
-  script.src = processor + '-schematic.js';
-  script.onload = run;
-  script.onerror = function() { statusField.textContent = 'failed: ' + script.src + ' did not load'; };
-  showValuesUnderPointer();
-  document.body.appendChild(script);
+  withScript(processor + '-schematic.js', 'TarvikSchematic', function(start) {
+    run(start, processorArguments(given), programFiles(given).files);
+  });
 })();

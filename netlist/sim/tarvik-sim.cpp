@@ -2,6 +2,7 @@
 // --netlist-out) exactly as the circuit's own program would run, with the same options.  The file is
 // read and checked whole before anything is printed or run.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ExitStatus.h"
@@ -32,5 +33,5 @@ int main(int argc, char** argv) {
   noteInputFile(argv[1], "the netlist");
   offerNetlistRun(loaded);
   argv[1] = argv[0];  // the options follow as they would follow a circuit program's name
-  return circuitProgramMain(argc - 1, argv + 1, buildLoaded);
+  exit(circuitProgramMain(argc - 1, argv + 1, buildLoaded));  // as src/main.cpp ends, for the web page
 }
