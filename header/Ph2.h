@@ -28,6 +28,7 @@ public:
   std::vector<const int*> iconArrays;
   std::vector<int> state;  // general state word, 0 after every (re)initialisation
   std::vector<ScreenTile> tile;
+  bool tilesLaidOut = false;  // tile holds every component's rectangle (layOutTiles)
   std::vector<int> outputOverloadable;
   std::vector<int> selfActivating;
   std::vector<int> graphicLevel;

@@ -38,7 +38,7 @@ public:
 
   // Whether component c is shown at the current display level.
   bool isVisible(int c) const;
-  void componentTiling(SchematicCell* root);
+  void componentTiling(SchematicCell* root);  // the tiles from root's cells; drawing may begin
   // Draws the icons and, while super probes are on, collects them anew from their tabs.
   void drawSchematic();
   void drawPanes();
@@ -65,5 +65,9 @@ void FunctionKeyOperate(int code);
 void CursorKeyOperate(int code);
 // Handles one pending input event (or one scripted key); 0 when there was none.
 int anyWindowEvents();
+
+// Every component's tile, once a netlist: a function of the netlist alone, so that it is laid out with
+// the netlist, before a program serving jobs forks them.
+void layOutTiles();
 
 #endif

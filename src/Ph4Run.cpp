@@ -32,8 +32,8 @@ void replayOptionStrings() {
 
 // The first drawing is a repaint once the tiles exist.
 void firstDrawing() {
-  SchematicCell root;
-  phaseFive->componentTiling(&root);
+  layOutTiles();
+  phaseFive->tilesComputed = 1;
   phaseFive->repaint();
 }
 

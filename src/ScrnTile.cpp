@@ -24,9 +24,7 @@ void rankSharedPositions(std::vector<int>& subPosition, std::vector<int>& total)
   for (int c = 0; c < p2.numberOfComponents; c++) total[c] = seen[p2.rcpos[c]];
 }
 
-}  // namespace
-
-void PhaseFive::componentTiling(SchematicCell* root) {
+void tileComponents(SchematicCell* root) {
   PhaseTwo& p2 = *phaseTwo;
   int n = p2.numberOfComponents;
   std::vector<int> subPosition(n), total(n);
@@ -43,5 +41,18 @@ void PhaseFive::componentTiling(SchematicCell* root) {
     t.w = w;
     t.h = h / total[c];
   }
+}
+
+}  // namespace
+
+void PhaseFive::componentTiling(SchematicCell* root) {
+  tileComponents(root);
   tilesComputed = 1;
+}
+
+void layOutTiles() {
+  if (phaseTwo->tilesLaidOut) return;
+  SchematicCell root;
+  tileComponents(&root);
+  phaseTwo->tilesLaidOut = true;
 }

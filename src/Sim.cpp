@@ -5,7 +5,8 @@
 //      record components, bundles and module scopes in PhaseOne (Ph1.cpp, addStCmp.cpp, Bundles.cpp);
 //      then each capability's step after construction, which may end the program there;
 //   3. flattening into flat per-component arrays and the table of component kinds (Ph2.cpp, CompKinds.cpp);
-//   4. signal arrays and activation lists (Ph3.cpp), then the after-elaboration steps in their one order:
+//   4. signal arrays and activation lists (Ph3.cpp), the schematic's tiles (ScrnTile.cpp), then the
+//      after-elaboration steps in their one order:
 //      the name index, the options' steps, each capability's step (AfterElaboration.cpp, Capability.h);
 //   5. the run: time, the event queue and the run loop (Ph4.cpp, Ph4Run.cpp), with the window or
 //      headless (Ph5.cpp, Window*.cpp);
@@ -48,6 +49,7 @@ void Sim(int argc, char** argv, void (*build)()) {
   phaseThree = new PhaseThree;
   phaseThree->checkConnectivity();
   phaseThree->formActivationLists();
+  layOutTiles();
   callCapabilityBeforeSteps();  // a program serving jobs forks each one here
   callAfterElaborationHooks();  // the name index, then every capability's step, in one order
   setPendingVerdict({exitFailed, reasonEndedEarly, ""});
