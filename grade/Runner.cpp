@@ -374,16 +374,21 @@ bool runOnServer(TestServer& server, const std::vector<std::string>& words, cons
   return true;
 }
 
+const long long serverEndMs = 2000;
+
+// The end of its input ends a server: so it is reaped by its own (and its sandbox's init by the grader),
+// and the CPU time of its runs is counted to the grader's children.  One that does not end at once is
+// killed with its process group.
 void stopServer(TestServer& server) {
+  if (server.control >= 0) close(server.control);
   if (server.process > 0) {
-    kill(-server.process, SIGKILL);
-    while (waitpid(server.process, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    RunOutcome ending;
+    waitUntil(server.process, nowMs() + serverEndMs, ending);
+    kill(-server.process, SIGKILL);  // what it left, as after a run
     if (server.sandbox) forgetLiveSandbox();
   }
   for (int fd : server.held)
     if (fd >= 0) close(fd);
-  if (server.control >= 0) close(server.control);
   server = TestServer();
 }
 
