@@ -297,29 +297,29 @@ RunOutcome runLimited(const std::vector<std::string>& argv, const std::string& f
 
 namespace {
 
-// Waits for the server's ready answer; false when it printed anything first, ended, or took too long.
-bool readyBefore(const TestServer& server, long long deadline) {
-  pollfd fds[3] = {{server.control, POLLIN, 0}, {server.held[0], POLLIN, 0}, {server.held[1], POLLIN, 0}};
+// Polls until one of fds is ready: false at the deadline or on an error.
+bool readyBefore(pollfd* fds, nfds_t count, long long deadline) {
   for (long long left; (left = deadline - nowMs()) > 0;) {
-    if (poll(fds, 3, (int)std::min(left, 1000LL)) < 0 && errno != EINTR) return false;
-    if (fds[1].revents || fds[2].revents) return false;
-    JobAnswer answer;
-    if (fds[0].revents)
-      return receiveAnswer(server.control, answer) && answer.kind == jobServerReady &&
-             poll(fds + 1, 2, 0) == 0;  // it flushed its streams before saying so
+    int ready = poll(fds, count, (int)std::min(left, 1000LL));
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
   }
   return false;
+}
+
+// The server's ready answer; false when it printed anything first, ended, or took too long.
+bool serverReadyBefore(const TestServer& server, long long deadline) {
+  pollfd fds[3] = {{server.control, POLLIN, 0}, {server.held[0], POLLIN, 0}, {server.held[1], POLLIN, 0}};
+  JobAnswer answer;
+  return readyBefore(fds, 3, deadline) && !fds[1].revents && !fds[2].revents &&
+         receiveAnswer(server.control, answer) && answer.kind == jobServerReady &&
+         poll(fds + 1, 2, 0) == 0;  // it flushed its streams before saying so
 }
 
 // The job's answer, unless the deadline comes first or the server is gone.
 bool answerBefore(const TestServer& server, long long deadline, JobAnswer& answer) {
   pollfd fd{server.control, POLLIN, 0};
-  for (long long left; (left = deadline - nowMs()) > 0;) {
-    int ready = poll(&fd, 1, (int)std::min(left, 1000LL));
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready > 0) return receiveAnswer(server.control, answer);
-  }
-  return false;
+  return readyBefore(&fd, 1, deadline) && receiveAnswer(server.control, answer);
 }
 
 }  // namespace
@@ -339,7 +339,7 @@ bool startServer(const std::vector<std::string>& argv, const std::string& folder
   std::copy(held, held + 4, server.held);
   p.out[0] = p.err[0] = p.verdict[0] = p.status[0] = -1;
   p.closeAll();
-  if (server.process > 0 && problem.empty() && readyBefore(server, nowMs() + (long long)limits.seconds * 1000))
+  if (server.process > 0 && problem.empty() && serverReadyBefore(server, nowMs() + (long long)limits.seconds * 1000))
     return true;
   stopServer(server);
   return false;

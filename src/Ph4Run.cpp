@@ -17,7 +17,6 @@
 #include "Ph3.h"
 #include "Ph4.h"
 #include "Ph5.h"
-#include "SchCell.h"
 #include "Window.h"
 
 namespace {
